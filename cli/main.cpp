@@ -1,0 +1,215 @@
+// tolvarn-calc: the Calculate command without a window, for scripts and batch use.
+// Sets the window up as start-up does, puts each --set text into its field, runs Calculate
+// once and prints the record (or, with --json, everything the window would show).
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "../core/memory_field_store.h"
+#include "../core/utf8.h"
+#include "../platform/posix_platform.h"
+#include "../shell/tolvarn_main.h"
+
+namespace {
+
+using tolvarn::Field;
+
+constexpr int kExitCalculated = 0;
+constexpr int kExitDataErrors = 2;
+constexpr int kExitUsage = 64;
+constexpr size_t kNotesLimit = 75;  // characters the window's notes box accepts
+
+// The user's locale, with the currency symbol replaced when --currency is given.
+class CliLocale final : public tolvarn::Locale {
+ public:
+  explicit CliLocale(std::string symbol) : symbol_(std::move(symbol)) {}
+  std::string CurrencySymbol() override {
+    return symbol_.empty() ? system_.CurrencySymbol() : symbol_;
+  }
+  std::string ShortDate(const tolvarn::LocalDateTime& when) override {
+    return system_.ShortDate(when);
+  }
+
+ private:
+  tolvarn::SystemLocale system_;
+  std::string symbol_;
+};
+
+struct Assignment {
+  Field field;
+  std::string text;
+};
+
+int UsageError(const std::string& message) {
+  std::cerr << "tolvarn-calc: " << message << "\nRun with --help for more information.\n";
+  return kExitUsage;
+}
+
+bool IsInputField(Field field) {
+  return tolvarn::KindOf(field) == tolvarn::FieldKind::Input;
+}
+
+nlohmann::ordered_json Report(const tolvarn::TolvarnMain& window,
+                              const tolvarn::MemoryFieldStore& fields) {
+  using nlohmann::ordered_json;
+  ordered_json fields_json = ordered_json::object();
+  ordered_json colours = ordered_json::object();
+  for (const Field field : tolvarn::AllFields()) {
+    const auto kind = tolvarn::KindOf(field);
+    const std::string name(tolvarn::FieldName(field));
+    if (kind == tolvarn::FieldKind::Input || kind == tolvarn::FieldKind::Result)
+      fields_json[name] = fields.Text(field);
+    if (kind == tolvarn::FieldKind::Result) {
+      const tolvarn::Rgb c = fields.Colour(field);
+      colours[name] = {c.r, c.g, c.b};
+    }
+  }
+  ordered_json captions = ordered_json::object();
+  for (const Field field :
+       {Field::Status, Field::VRateH, Field::Item1UseL, Field::Item2UseL, Field::Item1WatL,
+        Field::Item2WatL, Field::ItemWatS, Field::WVChargeL, Field::SVChargeL})
+    captions[std::string(tolvarn::FieldName(field))] = fields.Caption(field);
+  ordered_json tooltips = ordered_json::object();
+  for (const Field field : {Field::WVCost, Field::SVCost, Field::VRate, Field::Item1Use,
+                            Field::Item2Use, Field::Item1W, Field::Item2W})
+    tooltips[std::string(tolvarn::FieldName(field))] = fields.ToolTip(field);
+
+  const tolvarn::WindowState& s = window.State();
+  // 32-bit values are written as the doubles they convert to exactly.
+  const auto single = [](float value) { return static_cast<double>(value); };
+  ordered_json state = {
+      {"ErrorLocation", s.ErrorLocation},
+      {"CheckMessages", s.CheckMessages},
+      {"InhibitErrorCheck", s.InhibitErrorCheck},
+      {"Item1Empty", s.Item1Empty},
+      {"Item2Empty", s.Item2Empty},
+      {"InflationFactor", single(s.InflationFactor)},
+      {"InflationSum", single(s.InflationSum)},
+      {"Item1DayWater", s.Item1DayWater},
+      {"Item2DayWater", single(s.Item2DayWater)},
+      {"DayWaterDiff", single(s.DayWaterDiff)},
+      {"Item1QtrWater", single(s.Item1QtrWater)},
+      {"Item2QtrWater", single(s.Item2QtrWater)},
+      {"QtrWaterDiff", single(s.QtrWaterDiff)},
+      {"CostSaveLabel", s.CostSaveLabel},
+      {"WaterSaveLabel", s.WaterSaveLabel},
+      {"CurrencySymbol", s.CurrencySymbol},
+      {"RecordText", s.RecordText},
+      {"RecordBody", s.RecordBody},
+      {"LastRecordKey", s.LastRecordKey},
+      {"ChargeUnitText", s.ChargeUnitText},
+      {"UnitAbbrev", s.UnitAbbrev},
+      {"UnitWord", s.UnitWord},
+  };
+  ordered_json messages = ordered_json::array();
+  std::string_view rest = s.CheckMessages;
+  while (!rest.empty()) {
+    const size_t end = rest.find('\n');
+    messages.push_back(std::string(rest.substr(0, end)));
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+  }
+  return {{"fields", fields_json},
+          {"colours", colours},
+          {"captions", captions},
+          {"tooltips", tooltips},
+          {"enabled",
+           {{"Save", fields.IsEnabled(Field::Save)}, {"Timer1", fields.IsEnabled(Field::Timer1)}}},
+          {"state", state},
+          {"checkMessages", messages},
+          {"record", s.RecordBody}};
+}
+
+std::string Dump(const nlohmann::ordered_json& json) {
+  // Field texts are whatever the user typed: never let invalid UTF-8 stop the report.
+  return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{
+      "Works out the running costs of two water-using appliances, as the Tolvarn "
+      "window's Calculate command does, and prints the results record.",
+      "tolvarn-calc"};
+  std::string workdir;
+  bool no_config = false;
+  std::vector<std::string> sets;
+  bool gallons = false;
+  std::string currency;
+  bool inhibit = false;
+  bool json = false;
+  bool log = false;
+  app.add_option("--workdir", workdir, "Working directory holding Data/, Help/ and Log/");
+  app.add_flag("--no-config", no_config, "Start from empty fields instead of Data/Tolvarn.ini");
+  app.add_option("--set", sets, "Put TEXT into the input field NAME (repeatable, in order)")
+      ->type_name("NAME=TEXT")
+      ->allow_extra_args(false);
+  app.add_flag("--gallons", gallons, "Tick Volume Units: gallons and charges per 1000 gallons");
+  app.add_option("--currency", currency, "Use SYMBOL (one character) as the currency symbol")
+      ->type_name("SYMBOL");
+  app.add_flag("--inhibit-error-check", inhibit, "Calculate without the data checks");
+  app.add_flag("--json", json, "Print everything the window would show as JSON");
+  app.add_flag("--log", log, "Append the record to the results log");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    const int status = app.exit(error);
+    return status == 0 ? 0 : kExitUsage;
+  }
+
+  std::vector<Assignment> assignments;
+  for (const std::string& set : sets) {
+    const size_t equals = set.find('=');
+    if (equals == std::string::npos) return UsageError("--set needs NAME=TEXT: " + set);
+    const auto field = tolvarn::FieldFromName(set.substr(0, equals));
+    if (!field || !IsInputField(*field))
+      return UsageError("--set names no input field: " + set.substr(0, equals));
+    std::string text = set.substr(equals + 1);
+    if (*field == Field::Notes) text = tolvarn::utf8::Take(text, kNotesLimit);
+    assignments.push_back({*field, std::move(text)});
+  }
+  if (!currency.empty()) {
+    const char first = currency.front();
+    const bool number_like = (first >= '0' && first <= '9') || first == '+' || first == '-' ||
+                             first == '.' || first == ' ' || first == '\t';
+    if (tolvarn::utf8::Length(currency) != 1 || number_like)
+      return UsageError("--currency takes one character that cannot begin a number");
+  }
+  if (log) return UsageError("--log is not available in this version");
+  (void)no_config;  // the configuration file is not read yet: every start is a --no-config one
+  if (!workdir.empty() && chdir(workdir.c_str()) != 0)
+    return UsageError("cannot change to the working directory " + workdir);
+
+  tolvarn::MemoryFieldStore fields;
+  tolvarn::ConsoleMessageBoxes boxes;
+  tolvarn::SystemClock clock;
+  CliLocale locale(currency);
+  tolvarn::ThrowingProcess process;
+  tolvarn::TolvarnMain window(fields, {boxes, clock, locale, process});
+  try {
+    window.StartWithoutConfiguration(inhibit, gallons);
+    for (const Assignment& assignment : assignments)
+      fields.SetText(assignment.field, assignment.text);
+    window.Calc_Click();
+  } catch (const tolvarn::ProgramEnded& ended) {
+    if (json) {
+      nlohmann::ordered_json fatal = nlohmann::ordered_json::object();
+      if (const auto& report = window.LastFatalError()) {
+        fatal["operation"] = report->operation;
+        fatal["location"] = report->location;
+      }
+      std::cout << Dump({{"fatal", fatal}}) << '\n';
+    }
+    return ended.status;
+  }
+
+  if (json)
+    std::cout << Dump(Report(window, fields)) << '\n';
+  else
+    std::cout << window.State().RecordBody;
+  return window.State().CheckMessages.empty() ? kExitCalculated : kExitDataErrors;
+}

@@ -1,0 +1,94 @@
+// The toolkit-free main window, first layer: its state and the cost calculation (data checks,
+// input clean-up, the calculation and the presentation of its results).
+//
+// The window object is built in three layers, one per subsystem and one library each:
+//   CalcWindow (core)  ->  FilesWindow (files: record, log, fatal errors)
+//                      ->  TolvarnMain (shell: start-up, window commands, units, currency).
+// A layer calls into a later one only through the virtual procedures declared here, so the
+// libraries depend on each other in one direction. Every procedure reaches the window through
+// FieldStore and the outside world through Platform.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "../platform/platform.h"
+#include "field_store.h"
+#include "number_text.h"
+#include "window_state.h"
+
+namespace tolvarn {
+
+struct ItemFields;
+
+class CalcWindow {
+ public:
+  CalcWindow(FieldStore& fields, const Platform& platform) : fields_(fields), platform_(platform) {}
+  virtual ~CalcWindow() = default;
+  CalcWindow(const CalcWindow&) = delete;
+  CalcWindow& operator=(const CalcWindow&) = delete;
+
+  WindowState& State() { return state_; }
+  const WindowState& State() const { return state_; }
+  FieldStore& Fields() { return fields_; }
+
+  // The Calculate command.
+  void Calc_Click();
+
+  // Data checks: each failed rule appends its message and a line feed to CheckMessages.
+  void CheckWaterData();
+  void CheckSewerage();
+  void CheckItemData();
+
+  // Input clean-up: rewrites the inputs into their display formats.
+  void CleanWaterData();
+  void CleanItemData();
+
+  // Result presentation.
+  void ClearResults();
+  void FormatResults();
+
+  // Procedures of the later layers that the calculation calls.
+  virtual void ManageCurrency(bool StripSymbols, bool AddSymbols) = 0;
+  virtual void BuildRecord() = 0;
+  virtual void AppendToLog() = 0;
+  // Reports the failed step and ends the program; never returns.
+  [[noreturn]] virtual void FatalError(std::string_view OperationName, int16_t Location) = 0;
+
+ protected:
+  std::string Text(Field field) const { return fields_.Text(field); }
+  void SetText(Field field, std::string_view text) { fields_.SetText(field, text); }
+  double Value(Field field) const { return TextValue(fields_.Text(field)); }
+  double Strict(Field field) const { return StrictTextValue(fields_.Text(field)); }
+  // Writes a number into a field with full precision.
+  void SetNumber(Field field, double value) { fields_.SetText(field, TextOf(value)); }
+  // Status line text that the timer clears again.
+  void ShowStatus(std::string_view text);
+  const Platform& platform() const { return platform_; }
+
+  // Runs a procedure's body; any run-time failure in it goes to FatalError with the
+  // procedure's operation name and the step reached.
+  template <class Body>
+  void Guarded(std::string_view operation, Body&& body) {
+    try {
+      body();
+    } catch (const std::exception&) {
+      FatalError(operation, state_.ErrorLocation);
+    }
+  }
+
+ private:
+  void CalculateInflation();
+  void CalculateItem(const ItemFields& item);
+  void CompareItems();
+  void ApplyDifferenceRule(Field field, int decimals);
+  void AddCheckMessage(std::string_view message);
+  void FormatItemResults(const ItemFields& item, int16_t blanking_code);
+
+  FieldStore& fields_;
+  Platform platform_;
+  WindowState state_;
+};
+
+}  // namespace tolvarn

@@ -1,0 +1,184 @@
+// The Calculate command: checks, the running costs of both items, their comparison, the
+// clean-up and the record. Every intermediate result is written into its field with full
+// precision and read back from there, so each carried value is rounded to 15 significant
+// digits between steps, and the 32-bit state values are rounded to 32 bits at every store.
+#include <cmath>
+
+#include "checked_math.h"
+#include "item_fields.h"
+
+namespace tolvarn {
+
+using checked::Add;
+using checked::Div;
+using checked::Mul;
+using checked::Sub;
+using checked::ToSingle;
+
+namespace {
+constexpr double kDaysPerYear = 365;
+constexpr double kQuartersPerYear = 4;
+constexpr double kUnitsPerCharge = 1000;  // litres per cubic metre, gallons per 1000 gallons
+constexpr double kPercent = 100;
+}  // namespace
+
+void CalcWindow::Calc_Click() {
+  Guarded("Calaculation Error", [&] {
+    state_.ErrorLocation = 101;
+    state_.CheckMessages.clear();
+    ManageCurrency(true, false);
+
+    CheckWaterData();
+    CheckItemData();
+    if (state_.CheckMessages.empty()) CheckSewerage();
+
+    state_.ErrorLocation = 102;
+    if (!state_.CheckMessages.empty()) {
+      ManageCurrency(false, true);
+      platform_.boxes.Show(
+          {"Tolvarn Data Error", state_.CheckMessages, BoxIcon::Stop, BoxButtons::Ok});
+      state_.Item1Empty = 0;
+      state_.Item2Empty = 0;
+      return;
+    }
+
+    state_.ErrorLocation = 103;
+    ClearResults();
+    CalculateInflation();
+    if (state_.Item1Empty == 0) CalculateItem(kItem1);
+    state_.ErrorLocation = 104;
+    if (state_.Item2Empty == 0) CalculateItem(kItem2);
+    state_.ErrorLocation = 105;
+    if (state_.Item1Empty == 0 && state_.Item2Empty == 0) CompareItems();
+
+    CleanWaterData();
+    CleanItemData();
+    FormatResults();
+    ManageCurrency(false, true);
+
+    state_.ErrorLocation = 106;
+    state_.LastRecordKey = state_.RecordBody + state_.CurrencySymbol;
+    BuildRecord();
+
+    if (state_.RecordBody + state_.CurrencySymbol == state_.LastRecordKey) {
+      ShowStatus("The Data Has Not Changed Since The Last Calculation");
+    } else if (state_.Item1Empty != 0 && state_.Item2Empty != 0) {
+      ShowStatus("No Data To Calculate");
+      state_.RecordText.clear();
+      state_.RecordBody.clear();
+      state_.LastRecordKey.clear();
+    } else if (fields_.CheckValue(Field::AutoSave) == 1) {
+      AppendToLog();
+    } else if (fields_.CheckValue(Field::AutoSave) == 0) {
+      fields_.SetEnabled(Field::Save, true);
+    }
+    state_.Item1Empty = 0;
+    state_.Item2Empty = 0;
+  });
+}
+
+void CalcWindow::ShowStatus(std::string_view text) {
+  fields_.SetCaption(Field::Status, text);
+  fields_.SetEnabled(Field::Timer1, true);
+}
+
+// Both factors stay 1 unless the inflation is at least -30 % and the period at least a year.
+// Both conditions are evaluated, so an unreadable payback period always fails here.
+void CalcWindow::CalculateInflation() {
+  const auto applies = [&] {
+    const bool inflation_in_range = Value(Field::AnInfT) >= -30;
+    const bool period_in_range = Strict(Field::PPeriod) >= 1;
+    return inflation_in_range && period_in_range;
+  };
+  const auto whole_years = [&] { return checked::FloorToInt16(Value(Field::PPeriod)); };
+
+  state_.InflationFactor = 1;
+  if (applies()) {
+    const int16_t years = whole_years();
+    for (int i = 1; i <= years; ++i)
+      state_.InflationFactor =
+          ToSingle(Mul(Add(Div(Value(Field::AnInfT), kPercent), 1), state_.InflationFactor));
+  }
+  state_.InflationSum = 1;
+  if (applies()) {
+    const int16_t years = whole_years();
+    for (int i = 1; i <= years; ++i)
+      state_.InflationSum = ToSingle(
+          Add(checked::Pow(Add(1, Div(Value(Field::AnInfT), kPercent)), i), state_.InflationSum));
+    state_.InflationSum = ToSingle(Sub(state_.InflationSum, 1));
+  }
+}
+
+void CalcWindow::CalculateItem(const ItemFields& item) {
+  const double period = Strict(Field::PPeriod);
+  const double cost = Value(item.Cost);
+
+  // The purchase cost spread over every day of the period, fraction of a year included.
+  SetNumber(item.Day, 0);
+  if (cost > 0) SetNumber(item.Day, Div(cost, Mul(period, kDaysPerYear)));
+
+  // Use per use truncated to one decimal, uses per day to a whole number; the user sees these.
+  SetNumber(item.Use, Div(std::trunc(Mul(Value(item.Use), 10)), 10));
+  SetNumber(item.UseD, std::trunc(checked::Finite(Value(item.UseD))));
+  const double use = Value(item.Use);
+  const double uses_per_day = Value(item.UseD);
+
+  if (item.number == 1) {
+    state_.Item1DayWater = Mul(use, uses_per_day);
+  } else {
+    state_.Item2DayWater = ToSingle(TextValue(FormatFixed(Mul(uses_per_day, use), 1)));
+  }
+
+  SetNumber(item.WCost, Mul(Mul(use, uses_per_day), Div(Value(Field::WVCost), kUnitsPerCharge)));
+  SetNumber(item.SCost, Mul(Mul(Mul(use, uses_per_day), Div(Value(Field::SVCost), kUnitsPerCharge)),
+                            Div(Value(Field::SVAllow), kPercent)));
+
+  // Tax, then the price level of the last whole year of the period.
+  for (const Field cost_field : {item.WCost, item.SCost}) {
+    SetNumber(cost_field,
+              Div(Mul(Strict(cost_field), Add(Value(Field::VRate), kPercent)), kPercent));
+    SetNumber(cost_field, Mul(Strict(cost_field), state_.InflationFactor));
+  }
+
+  SetNumber(item.Day, Add(Add(Value(item.WCost), Value(item.SCost)), Value(item.Day)));
+
+  if (item.number == 1) {
+    state_.Item1QtrWater =
+        ToSingle(Div(Mul(TextValue(TextOf(state_.Item1DayWater)), kDaysPerYear), kQuartersPerYear));
+  } else {
+    state_.Item2QtrWater =
+        ToSingle(Div(Mul(TextValue(TextOf(state_.Item2DayWater)), kDaysPerYear), kQuartersPerYear));
+  }
+
+  SetNumber(item.Qtr, Div(Mul(Value(item.Day), kDaysPerYear), kQuartersPerYear));
+
+  // Each whole year i is charged 365 days at the price level (1 + r)^i: dividing by the
+  // factor takes out the inflation already applied to the daily costs.
+  SetNumber(item.Period, Add(Div(Mul(Mul(Add(Value(item.WCost), Value(item.SCost)), kDaysPerYear),
+                                     state_.InflationSum),
+                                 state_.InflationFactor),
+                             cost));
+
+  SetNumber(item.W, Mul(Mul(Mul(use, uses_per_day), period), kDaysPerYear));
+}
+
+// Item 1 minus item 2, from the full-precision texts, before any result is formatted.
+void CalcWindow::CompareItems() {
+  state_.DayWaterDiff = ToSingle(Sub(state_.Item1DayWater, state_.Item2DayWater));
+  state_.DayWaterDiff = ToSingle(TextValue(FormatFixed(state_.DayWaterDiff, 1)));
+  SetNumber(Field::DaySave, Sub(Strict(Field::Item1Day), Strict(Field::Item2Day)));
+  ApplyDifferenceRule(Field::DaySave, 3);
+
+  state_.QtrWaterDiff = ToSingle(Sub(state_.Item1QtrWater, state_.Item2QtrWater));
+  state_.QtrWaterDiff = ToSingle(TextValue(FormatFixed(state_.QtrWaterDiff, 0)));
+  SetNumber(Field::QtrSave, Sub(Strict(Field::Item1Qtr), Strict(Field::Item2Qtr)));
+  ApplyDifferenceRule(Field::QtrSave, 2);
+
+  SetNumber(Field::PeriodSave, Sub(Strict(Field::Item1Period), Strict(Field::Item2Period)));
+  ApplyDifferenceRule(Field::PeriodSave, 2);
+
+  SetNumber(Field::PeriodWater, Sub(Strict(Field::Item1W), Strict(Field::Item2W)));
+  ApplyDifferenceRule(Field::PeriodWater, 0);
+}
+
+}  // namespace tolvarn

@@ -1,0 +1,49 @@
+// Arithmetic that fails instead of producing infinity or NaN. A value beyond the double range
+// (read as infinity) fails any operation it enters, as does an overflow or a division by zero,
+// so that no such value ever reaches a field.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+#include "runtime_failure.h"
+
+namespace tolvarn::checked {
+
+inline double Finite(double value) {
+  if (!std::isfinite(value)) throw RunTimeFailure("Overflow");
+  return value;
+}
+
+inline double Add(double a, double b) {
+  return Finite(Finite(a) + Finite(b));
+}
+inline double Sub(double a, double b) {
+  return Finite(Finite(a) - Finite(b));
+}
+inline double Mul(double a, double b) {
+  return Finite(Finite(a) * Finite(b));
+}
+inline double Div(double a, double b) {
+  if (Finite(b) == 0) throw RunTimeFailure("Division by zero");
+  return Finite(Finite(a) / b);
+}
+inline double Pow(double base, double exponent) {
+  return Finite(std::pow(Finite(base), Finite(exponent)));
+}
+
+// Stores a double into a 32-bit value, failing where it would overflow.
+inline float ToSingle(double value) {
+  const auto single = static_cast<float>(Finite(value));
+  if (!std::isfinite(single)) throw RunTimeFailure("Overflow");
+  return single;
+}
+
+// The largest whole number not above the value, which must fit a signed 16-bit integer.
+inline int16_t FloorToInt16(double value) {
+  const double whole = std::floor(Finite(value));
+  if (whole < INT16_MIN || whole > INT16_MAX) throw RunTimeFailure("Overflow");
+  return static_cast<int16_t>(whole);
+}
+
+}  // namespace tolvarn::checked

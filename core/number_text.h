@@ -1,0 +1,43 @@
+// How text becomes a number and a number becomes text. Every field holds text, so these rules
+// decide every value the program computes, shows and logs. None of them depends on the
+// process's C locale: "." is the only decimal point.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tolvarn {
+
+// Lenient reading: blanks, tabs and line feeds anywhere are ignored; the leading number is read
+// (optional sign, digits with at most one ".", optional exponent) and the rest ignored.
+// No number gives 0. A magnitude beyond the double range gives plus or minus infinity.
+double TextValue(std::string_view text);
+
+// Strict reading: the whole text, blanks (U+0020 only) around it aside, must be a number of the
+// same grammar within the double range; otherwise throws RunTimeFailure. A number too small for
+// a double reads as zero.
+double StrictTextValue(std::string_view text);
+
+// Whether StrictTextValue accepts the text.
+bool IsNumericText(std::string_view text);
+
+// Full-precision text: what C's "%.15g" writes for a double and "%.7g" for a float, with a
+// capital "E" in the exponent form ("1.5E+20", "1E-06"). Negative zero is written "0".
+// Throws RunTimeFailure for infinity or NaN, which never reach a field.
+std::string TextOf(double value);
+std::string TextOf(float value);
+
+// The fixed formats "0.0000" to "0": rounded half away from zero to `decimals` places, where a
+// halfway case is judged on the value's 15-significant-digit decimal form (so 1.005 gives
+// "1.01"). A value that rounds to zero is written without a sign. Throws for infinity or NaN.
+std::string FormatFixed(double value, int decimals);
+
+// The fixed format applied to a field's text: a text that is a number is read and formatted;
+// any other text, the empty text included, comes back unchanged.
+std::string FormatFixedText(std::string_view text, int decimals);
+
+// Two digits with a leading zero, for dates and times (0 to 99).
+std::string TwoDigits(int value);
+
+}  // namespace tolvarn

@@ -1,0 +1,38 @@
+// The values the main window keeps besides its fields, for as long as it lives.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tolvarn {
+
+struct WindowState {
+  int16_t ErrorLocation = 0;  // step now running, reported by a fatal error
+  std::string CheckMessages;  // failed data checks, each ended by a line feed
+  int16_t InhibitErrorCheck = 0;
+  int16_t Item1Empty = 0;  // 1: the item holds no data and takes no part
+  int16_t Item2Empty = 0;
+
+  float InflationFactor = 0;  // (1 + inflation)^N
+  float InflationSum = 0;     // sum of (1 + inflation)^i for i = 1 .. N
+  double Item1DayWater = 0;
+  float Item2DayWater = 0;
+  float DayWaterDiff = 0;
+  float Item1QtrWater = 0;
+  float Item2QtrWater = 0;
+  float QtrWaterDiff = 0;
+  std::string CostSaveLabel = "Cost Saving";
+  std::string WaterSaveLabel = "Water Use Saving";
+
+  std::string CurrencySymbol;  // one character
+  std::string RecordText;      // date line and RecordBody, as appended to the log
+  std::string RecordBody;      // the record without its date line
+  std::string LastRecordKey;   // previous RecordBody and CurrencySymbol
+
+  // Unit texts, set by the volume units switch.
+  std::string ChargeUnitText;  // "per Cubic Metre" or "per 1000 Gallons"
+  std::string UnitAbbrev;      // "Ltr" or "Gal"
+  std::string UnitWord;        // "litres" or "gallons"
+};
+
+}  // namespace tolvarn

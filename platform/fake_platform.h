@@ -1,0 +1,57 @@
+// Scriptable stand-ins for the platform, for tests: message boxes answered from a script and
+// recorded, a clock that shows a set time, a locale with a set symbol and date order.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform.h"
+#include "posix_platform.h"
+
+namespace tolvarn {
+
+class FakeMessageBoxes final : public MessageBoxes {
+ public:
+  BoxAnswer Show(const MessageBoxRequest& request) override;
+  // Answers for boxes that ask a question, taken in order. A question with no answer left
+  // throws UnexpectedBox, so a test never waits for a user.
+  void Script(std::initializer_list<BoxAnswer> answers) {
+    answers_.insert(answers_.end(), answers);
+  }
+  const std::vector<MessageBoxRequest>& Shown() const { return shown_; }
+  void Clear() { shown_.clear(); }
+
+  struct UnexpectedBox {
+    MessageBoxRequest request;
+  };
+
+ private:
+  std::deque<BoxAnswer> answers_;
+  std::vector<MessageBoxRequest> shown_;
+};
+
+class FakeClock final : public Clock {
+ public:
+  LocalDateTime Now() override { return now; }
+  LocalDateTime now{2026, 12, 7, 9, 5, 3};
+};
+
+class FakeLocale final : public Locale {
+ public:
+  std::string CurrencySymbol() override { return symbol; }
+  // Understands %d, %m, %y and %Y, enough for the common short date formats.
+  std::string ShortDate(const LocalDateTime& when) override;
+  std::string symbol = "\u00A3";
+  std::string date_format = "%d/%m/%y";
+};
+
+struct FakePlatform {
+  FakeMessageBoxes boxes;
+  FakeClock clock;
+  FakeLocale locale;
+  ThrowingProcess process;
+  Platform platform() { return {boxes, clock, locale, process}; }
+};
+
+}  // namespace tolvarn

@@ -1,0 +1,19 @@
+// The user's regional settings that the program shows: currency symbol and short date.
+#pragma once
+
+#include <string>
+
+#include "clock.h"
+
+namespace tolvarn {
+
+class Locale {
+ public:
+  virtual ~Locale() = default;
+  // Exactly one Unicode code point, UTF-8 encoded, that can never begin a number.
+  virtual std::string CurrencySymbol() = 0;
+  // The date in the user's short date format (no time), UTF-8.
+  virtual std::string ShortDate(const LocalDateTime& when) = 0;
+};
+
+}  // namespace tolvarn

@@ -1,0 +1,18 @@
+// The outside world as the toolkit-free logic sees it, handed to the window object.
+#pragma once
+
+#include "clock.h"
+#include "locale.h"
+#include "message_box.h"
+#include "process.h"
+
+namespace tolvarn {
+
+struct Platform {
+  MessageBoxes& boxes;
+  Clock& clock;
+  Locale& locale;
+  Process& process;
+};
+
+}  // namespace tolvarn

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs, on Debian 12, the packages that building and testing Tolvarn need, when missing.
+# Sourced by run.sh and test.sh.
+tolvarn_packages=(
+  build-essential cmake ninja-build clang-format
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libcli11-dev nlohmann-json3-dev
+  locales
+)
+
+tolvarn_install_missing() {
+  local missing=()
+  local package
+  for package in "${tolvarn_packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+      missing+=("$package")
+  done
+  if ((${#missing[@]} > 0)); then
+    echo "Installing: ${missing[*]}"
+    apt-get update
+    DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+  fi
+}
+
+# The locales that the currency and date tests use.
+tolvarn_generate_locales() {
+  local wanted=(en_GB.UTF-8 en_US.UTF-8 de_DE.UTF-8)
+  local locale missing=0
+  for locale in "${wanted[@]}"; do
+    locale -a 2>/dev/null | grep -qix "${locale/UTF-8/utf8}" || missing=1
+  done
+  ((missing == 0)) && return 0
+  for locale in "${wanted[@]}"; do
+    grep -q "^${locale} UTF-8" /etc/locale.gen 2>/dev/null || echo "${locale} UTF-8" >>/etc/locale.gen
+  done
+  locale-gen >/dev/null
+}

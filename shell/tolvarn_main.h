@@ -1,0 +1,34 @@
+// The toolkit-free main window, last layer: the window's own commands, the volume units and
+// the currency. A window toolkit binds its widgets to the FieldStore and forwards events here.
+#pragma once
+
+#include "../files/files_window.h"
+
+namespace tolvarn {
+
+class TolvarnMain : public FilesWindow {
+ public:
+  using FilesWindow::FilesWindow;
+
+  // Relabels the window for litres or gallons; converts nothing.
+  void VolUnits1_Click();
+  // Removes the currency symbol from the money fields, works out the symbol afresh from the
+  // user's locale, puts it back, and labels the rate as VAT or tax.
+  void ManageCurrency(bool StripSymbols, bool AddSymbols) override;
+
+  void Save_Click();
+  void AutoSave_Click();
+  void Clear_Click();
+  void ClearEntries();
+  void Timer1_Timer();
+
+  // Starts the window without a configuration file: every field empty, Auto Save and On Top
+  // unticked, litres or gallons, the currency symbol from the locale. `inhibit` acts as the
+  // "-InhibitErrorCheck" argument.
+  void StartWithoutConfiguration(bool inhibit, bool gallons);
+
+  // Sets a check box as the program does; a change runs the box's handler as a click would.
+  void SetCheckBox(Field box, int value);
+};
+
+}  // namespace tolvarn

@@ -1,0 +1,80 @@
+// The commands that belong to the window itself: Save, Auto Save, Clear and the status timer.
+#include "tolvarn_main.h"
+
+namespace tolvarn {
+
+void TolvarnMain::Save_Click() {
+  if (!Fields().IsEnabled(Field::Save)) return;
+  AppendToLog();
+  Fields().SetEnabled(Field::Save, false);
+}
+
+void TolvarnMain::AutoSave_Click() {
+  if (Fields().CheckValue(Field::AutoSave) == 1) Fields().SetEnabled(Field::Save, false);
+}
+
+void TolvarnMain::Clear_Click() {
+  Guarded("Clear Error", [&] {
+    State().ErrorLocation = 241;
+    Fields().SetEnabled(Field::Save, false);
+    ShowStatus("Data Cleared");
+    ClearEntries();
+  });
+}
+
+void TolvarnMain::ClearEntries() {
+  Guarded("Clear Error", [&] {
+    WindowState& state = State();
+    state.ErrorLocation = 161;
+    for (const Field field : {Field::Item1Use, Field::Item2Use, Field::Item1UseD, Field::Item2UseD})
+      SetText(field, "");
+    state.ErrorLocation = 162;
+    for (const Field field : {Field::Notes, Field::Item1Cost, Field::Item2Cost})
+      SetText(field, "");
+    state.RecordText.clear();
+    state.RecordBody.clear();
+    state.LastRecordKey.clear();
+    ClearResults();
+    ManageCurrency(true, true);
+  });
+}
+
+void TolvarnMain::Timer1_Timer() {
+  Fields().SetCaption(Field::Status, "");
+  Fields().SetEnabled(Field::Timer1, false);
+}
+
+void TolvarnMain::StartWithoutConfiguration(bool inhibit, bool gallons) {
+  WindowState& state = State();
+  state.InhibitErrorCheck = inhibit ? 1 : 0;
+  state.CurrencySymbol = platform().locale.CurrencySymbol();
+  ManageCurrency(true, true);
+  SetCheckBox(Field::VolUnits1, gallons ? 1 : 0);
+  // An unchanged box runs no handler, so the litres texts are set directly.
+  if (!gallons) VolUnits1_Click();
+  state.Item1Empty = 0;
+  state.Item2Empty = 0;
+  state.CostSaveLabel = "Cost Saving";
+  state.WaterSaveLabel = "Water Use Saving";
+  SetCheckBox(Field::OnTop, 0);
+  SetCheckBox(Field::AutoSave, 0);
+  ClearEntries();
+  Fields().SetEnabled(Field::Save, false);
+}
+
+void TolvarnMain::SetCheckBox(Field box, int value) {
+  if (Fields().CheckValue(box) == value) return;
+  Fields().SetCheckValue(box, value);
+  switch (box) {
+    case Field::VolUnits1:
+      VolUnits1_Click();
+      break;
+    case Field::AutoSave:
+      AutoSave_Click();
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace tolvarn

@@ -1,0 +1,11 @@
+# Fails when a source or build file of core/ or files/ mentions a Qt header or library.
+foreach(dir core files)
+  file(GLOB_RECURSE sources ${SOURCE_DIR}/${dir}/*)
+  foreach(source ${sources})
+    file(STRINGS ${source} hits REGEX "#[ \t]*include[ \t]*[<\"]Q|Qt[56]?::|find_package\\(Qt")
+    if(hits)
+      message(FATAL_ERROR "${source} uses a window toolkit: ${hits}")
+    endif()
+  endforeach()
+endforeach()
+message(STATUS "core/ and files/ use no window toolkit")

@@ -1,0 +1,221 @@
+// The rules by which text becomes a number and a number becomes text.
+#include "core/number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "core/runtime_failure.h"
+
+namespace tolvarn {
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+struct ReadCase {
+  const char* meaning;
+  std::string text;
+  double value;
+};
+
+TEST(TextValue, ReadsTheLeadingNumberAndIgnoresBlanksTabsAndLineFeeds) {
+  const ReadCase cases[] = {
+      {"empty", "", 0},
+      {"letters only", "abc", 0},
+      {"lone point", ".", 0},
+      {"lone sign", "-", 0},
+      {"unit after the number", "12.5kg", 12.5},
+      {"leading blanks", "   12.5kg", 12.5},
+      {"negative", "-3", -3},
+      {"comma is no decimal point", "1,5", 1},
+      {"blank inside", "1 2", 12},
+      {"tab and line feed inside", "\t1\n2", 12},
+      {"blank after the sign", "- 5", -5},
+      {"trailing point", "5.", 5},
+      {"leading point", ".5", 0.5},
+      {"plus sign", "+2", 2},
+      {"exponent", "1e3", 1000},
+      {"capital exponent with sign", "1E-2x", 0.01},
+      {"exponent without digits", "1e", 1},
+      {"exponent sign without digits", "1e+", 1},
+      {"second point ends the number", "1.2.3", 1.2},
+      {"double sign", "--5", 0},
+      {"currency symbol first", "\u00A31.5", 0},
+      {"hexadecimal is not read", "0x1A", 0},
+      {"words for infinity are not read", "inf", 0},
+      {"carriage return is not ignored", "\r5", 0},
+      {"beyond the double range", "1e400", kInf},
+      {"beyond the double range, negative", "-2e999999999999", -kInf},
+      {"too small for a double", "1e-400", 0},
+      {"smallest subnormal", "4.9e-324", 4.9406564584124654e-324},
+  };
+  for (const ReadCase& c : cases)
+    EXPECT_EQ(TextValue(c.text), c.value) << c.meaning;
+}
+
+TEST(StrictTextValue, AcceptsOnlyAWholeNumberWithBlanksAround) {
+  const ReadCase accepted[] = {
+      {"whole number", "5", 5},
+      {"blanks around", "  5  ", 5},
+      {"trailing point", "5.", 5},
+      {"leading point", ".5", 0.5},
+      {"plus sign", "+2", 2},
+      {"exponent", "1e3", 1000},
+      {"written by TextOf", "1.5E+20", 1.5e20},
+      {"too small for a double reads as zero", "1e-400", 0},
+  };
+  for (const ReadCase& c : accepted) {
+    EXPECT_EQ(StrictTextValue(c.text), c.value) << c.meaning;
+    EXPECT_TRUE(IsNumericText(c.text)) << c.meaning;
+  }
+  const char* rejected[] = {"",      " ",       "5 kg", "1,5", "- 5", "\t5", "5\t",
+                            "1e",    "1e400",   ".",    "abc", "inf", "nan", "0x10",
+                            "1.2.3", "\u00A31", "1 2",  "5\n", "+-1", "-1e-"};
+  for (const char* text : rejected) {
+    EXPECT_THROW(StrictTextValue(text), RunTimeFailure) << '"' << text << '"';
+    EXPECT_FALSE(IsNumericText(text)) << '"' << text << '"';
+  }
+}
+
+struct WriteCase {
+  double value;
+  std::string text;
+};
+
+TEST(TextOf, WritesFifteenSignificantDigitsLikePercentG) {
+  const WriteCase cases[] = {
+      {0, "0"},
+      {-0.0, "0"},
+      {1.5, "1.5"},
+      {0.1 + 0.2, "0.3"},
+      {1.0 / 3, "0.333333333333333"},
+      {2.0 / 3, "0.666666666666667"},
+      {-2.5, "-2.5"},
+      {100, "100"},
+      {999999999999999, "999999999999999"},
+      {1e15, "1E+15"},
+      {123456789012345678.0, "1.23456789012346E+17"},
+      {1.5e20, "1.5E+20"},
+      {1e100, "1E+100"},
+      {0.0001, "0.0001"},
+      {0.00012345, "0.00012345"},
+      {1e-5, "1E-05"},
+      {-1e-6, "-1E-06"},
+      {9.9999999999999999e-5, "0.0001"},  // rounding moves it into the fixed form
+      {5e-324, "4.94065645841247E-324"},
+  };
+  for (const WriteCase& c : cases)
+    EXPECT_EQ(TextOf(c.value), c.text) << c.value;
+}
+
+TEST(TextOf, WritesSevenSignificantDigitsForSingles) {
+  EXPECT_EQ(TextOf(1.21f), "1.21");
+  EXPECT_EQ(TextOf(2.31f), "2.31");
+  EXPECT_EQ(TextOf(0.1f), "0.1");
+  EXPECT_EQ(TextOf(1788.5f), "1788.5");
+  EXPECT_EQ(TextOf(16777216.0f), "1.677722E+07");
+  EXPECT_EQ(TextOf(1e-5f), "1E-05");
+  EXPECT_EQ(TextOf(-0.0f), "0");
+}
+
+TEST(TextOf, NeverWritesInfinityOrNaN) {
+  EXPECT_THROW(TextOf(kInf), RunTimeFailure);
+  EXPECT_THROW(TextOf(std::nan("")), RunTimeFailure);
+  EXPECT_THROW(TextOf(std::numeric_limits<float>::infinity()), RunTimeFailure);
+  EXPECT_THROW(FormatFixed(-kInf, 2), RunTimeFailure);
+}
+
+struct FixedCase {
+  double value;
+  int decimals;
+  std::string text;
+};
+
+TEST(FormatFixed, RoundsHalfAwayFromZeroOnTheFifteenDigitForm) {
+  const FixedCase cases[] = {
+      {2.5, 0, "3"},
+      {-2.5, 0, "-3"},
+      {0.125, 2, "0.13"},
+      {1.005, 2, "1.01"},  // 1.00499999999999989... in binary
+      {2.675, 2, "2.68"},
+      {7, 3, "7.000"},
+      {-2.5, 1, "-2.5"},
+      {0.95, 1, "1.0"},
+      {9.9996, 3, "10.000"},
+      {0.0005, 3, "0.001"},
+      {0.0004, 3, "0.000"},
+      {-0.0004, 3, "0.000"},  // rounds to zero: no sign
+      {0.05, 0, "0"},
+      {0.5, 0, "1"},
+      {0.4999999, 0, "0"},
+      {123456.789, 0, "123457"},
+      {0, 4, "0.0000"},
+      {1.5, 4, "1.5000"},
+      {1.23456, 4, "1.2346"},
+      {1e20, 2, "100000000000000000000.00"},
+      {123456789012345678.0, 0, "123456789012346000"},
+      {1e-20, 2, "0.00"},
+  };
+  for (const FixedCase& c : cases)
+    EXPECT_EQ(FormatFixed(c.value, c.decimals), c.text) << c.value << " to " << c.decimals;
+}
+
+TEST(FormatFixedText, FormatsNumbersAndLeavesOtherTextAlone) {
+  EXPECT_EQ(FormatFixedText(" 5 ", 4), "5.0000");
+  EXPECT_EQ(FormatFixedText("1.5E-05", 4), "0.0000");
+  EXPECT_EQ(FormatFixedText("", 2), "");
+  EXPECT_EQ(FormatFixedText("abc", 2), "abc");
+  EXPECT_EQ(FormatFixedText("\u00A31.5", 2), "\u00A31.5");
+  EXPECT_EQ(FormatFixedText("1,5", 1), "1,5");
+  EXPECT_EQ(FormatFixedText("1e400", 1), "1e400");
+}
+
+// C's printf in the "C" locale is the reference for the full-precision text ("%G" writes the
+// capital "E").
+TEST(TextOf, AgreesWithPrintfOnRandomValues) {
+  std::mt19937_64 random(4300);
+  std::uniform_int_distribution<int> exponent(-320, 308);
+  std::uniform_real_distribution<double> mantissa(-10, 10);
+  char expected[64];
+  for (int i = 0; i < 50000; ++i) {
+    const double value = mantissa(random) * std::pow(10.0, exponent(random));
+    if (!std::isfinite(value) || value == 0) continue;
+    std::snprintf(expected, sizeof expected, "%.15G", value);
+    ASSERT_EQ(TextOf(value), expected);
+    const auto single = static_cast<float>(value);
+    if (!std::isfinite(single) || single == 0) continue;
+    std::snprintf(expected, sizeof expected, "%.7G", static_cast<double>(single));
+    ASSERT_EQ(TextOf(single), expected);
+  }
+}
+
+// Whatever the program writes, it reads back as a number, and writing that number again gives
+// the same text.
+TEST(NumberText, EveryWrittenTextReadsBackToItself) {
+  std::mt19937_64 random(20261207);
+  std::uniform_int_distribution<int> exponent(-30, 30);
+  std::uniform_real_distribution<double> mantissa(-10, 10);
+  for (int i = 0; i < 20000; ++i) {
+    const double value = mantissa(random) * std::pow(10.0, exponent(random));
+    const std::string full = TextOf(value);
+    ASSERT_TRUE(IsNumericText(full)) << full;
+    EXPECT_EQ(TextOf(TextValue(full)), full);
+    EXPECT_EQ(TextValue(full), StrictTextValue(full));
+    const std::string single = TextOf(static_cast<float>(value));
+    ASSERT_TRUE(IsNumericText(single)) << single;
+    EXPECT_EQ(TextOf(static_cast<float>(TextValue(single))), single);
+    for (int decimals = 0; decimals <= 4; ++decimals) {
+      const std::string fixed = FormatFixed(value, decimals);
+      ASSERT_TRUE(IsNumericText(fixed)) << fixed;
+      EXPECT_EQ(FormatFixed(TextValue(fixed), decimals), fixed);
+      EXPECT_EQ(fixed.find('E'), std::string::npos) << fixed;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tolvarn
