@@ -57,7 +57,7 @@ class CalcWindow {
   [[noreturn]] virtual void FatalError(std::string_view OperationName, int16_t Location) = 0;
 
  protected:
-  std::string Text(Field field) const { return fields_.Text(field); }
+  const std::string& Text(Field field) const { return fields_.Text(field); }
   void SetText(Field field, std::string_view text) { fields_.SetText(field, text); }
   double Value(Field field) const { return TextValue(fields_.Text(field)); }
   double Strict(Field field) const { return StrictTextValue(fields_.Text(field)); }

@@ -14,7 +14,8 @@ class FieldStore {
  public:
   virtual ~FieldStore() = default;
 
-  virtual std::string Text(Field field) const = 0;
+  // The reference stays valid until the next call for the same field or a change of it.
+  virtual const std::string& Text(Field field) const = 0;
   virtual void SetText(Field field, std::string_view text) = 0;
 
   virtual void SetColour(Field field, Rgb colour) = 0;

@@ -10,7 +10,7 @@ namespace tolvarn {
 
 class MemoryFieldStore final : public FieldStore {
  public:
-  std::string Text(Field field) const override { return at(field).text; }
+  const std::string& Text(Field field) const override { return at(field).text; }
   void SetText(Field field, std::string_view text) override { at(field).text.assign(text); }
   void SetColour(Field field, Rgb colour) override { at(field).colour = colour; }
   int CheckValue(Field field) const override { return at(field).check; }

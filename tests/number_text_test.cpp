@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -190,6 +191,33 @@ TEST(TextOf, AgreesWithPrintfOnRandomValues) {
     if (!std::isfinite(single) || single == 0) continue;
     std::snprintf(expected, sizeof expected, "%.7G", static_cast<double>(single));
     ASSERT_EQ(TextOf(single), expected);
+  }
+}
+
+// Decimal texts one digit longer than the precision that end in 5 lie next to a halfway point,
+// where a quick conversion is most likely to round the wrong way. The C++ library's own
+// conversion checks the reading.
+TEST(TextOf, AgreesWithPrintfNextToHalfwayPoints) {
+  std::mt19937_64 random(7);
+  std::uniform_int_distribution<int> digit(0, 9);
+  std::uniform_int_distribution<int> exponent(-14, 27);
+  char expected[64];
+  for (int i = 0; i < 50000; ++i) {
+    for (const int length : {8, 15, 16, 17}) {
+      std::string text = std::to_string(1 + digit(random) % 9) + ".";
+      for (int d = 2; d < length; ++d)
+        text += static_cast<char>('0' + digit(random));
+      text += "5e" + std::to_string(exponent(random));
+      const double value = TextValue(text);
+      double reference = 0;
+      std::from_chars(text.data(), text.data() + text.size(), reference);
+      ASSERT_EQ(value, reference) << text;
+      std::snprintf(expected, sizeof expected, "%.15G", value);
+      ASSERT_EQ(TextOf(value), expected) << text;
+      const auto single = static_cast<float>(value);
+      std::snprintf(expected, sizeof expected, "%.7G", static_cast<double>(single));
+      ASSERT_EQ(TextOf(single), expected) << text;
+    }
   }
 }
 
