@@ -169,7 +169,7 @@ int main(int argc, char** argv) {
     if (!field || !IsInputField(*field))
       return UsageError("--set names no input field: " + set.substr(0, equals));
     std::string text = set.substr(equals + 1);
-    if (*field == Field::Notes) text = tolvarn::utf8::Take(text, kNotesLimit);
+    if (*field == Field::Notes) text = std::string(tolvarn::utf8::Take(text, kNotesLimit));
     assignments.push_back({*field, std::move(text)});
   }
   if (!currency.empty()) {

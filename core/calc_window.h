@@ -9,6 +9,7 @@
 // FieldStore and the outside world through Platform.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -59,10 +60,13 @@ class CalcWindow {
  protected:
   const std::string& Text(Field field) const { return fields_.Text(field); }
   void SetText(Field field, std::string_view text) { fields_.SetText(field, text); }
-  double Value(Field field) const { return TextValue(fields_.Text(field)); }
-  double Strict(Field field) const { return StrictTextValue(fields_.Text(field)); }
+  // A field's text read leniently (TextValue) or strictly (StrictTextValue, which throws).
+  double Value(Field field) const { return Parse(field).value; }
+  double Strict(Field field) const;
   // Writes a number into a field with full precision.
-  void SetNumber(Field field, double value) { fields_.SetText(field, TextOf(value)); }
+  void SetNumber(Field field, double value);
+  // Gives a field's text a fixed format when it is a number; other text stays as it is.
+  void FormatField(Field field, int decimals);
   // Status line text that the timer clears again.
   void ShowStatus(std::string_view text);
   const Platform& platform() const { return platform_; }
@@ -86,9 +90,21 @@ class CalcWindow {
   void AddCheckMessage(std::string_view message);
   void FormatItemResults(const ItemFields& item, int16_t blanking_code);
 
+  // A field's text as last read, with its value. A calculation reads most fields several times
+  // between changes; comparing the text is much cheaper than reading the number again.
+  struct ParsedText {
+    std::string text;
+    double value = 0;      // lenient
+    bool numeric = false;  // whether the strict reading accepts it (then it gives `value`)
+    bool checked = false;  // whether `numeric` has been worked out
+    bool valid = false;
+  };
+  const ParsedText& Parse(Field field) const;
+
   FieldStore& fields_;
   Platform platform_;
   WindowState state_;
+  mutable std::array<ParsedText, kFieldCount> parsed_;
 };
 
 }  // namespace tolvarn

@@ -4,6 +4,8 @@
 // digits between steps, and the 32-bit state values are rounded to 32 bits at every store.
 #include <cmath>
 
+#include "runtime_failure.h"
+
 #include "checked_math.h"
 #include "item_fields.h"
 
@@ -75,6 +77,40 @@ void CalcWindow::Calc_Click() {
     state_.Item1Empty = 0;
     state_.Item2Empty = 0;
   });
+}
+
+const CalcWindow::ParsedText& CalcWindow::Parse(Field field) const {
+  const std::string& text = fields_.Text(field);
+  ParsedText& parsed = parsed_[static_cast<size_t>(field)];
+  if (!parsed.valid || parsed.text != text) {
+    const NumberReading reading = ReadNumber(text);
+    parsed.text = text;
+    parsed.value = reading.value;
+    parsed.numeric = reading.numeric;
+    parsed.valid = true;
+  }
+  return parsed;
+}
+
+double CalcWindow::Strict(Field field) const {
+  const ParsedText& parsed = Parse(field);
+  if (!parsed.numeric) throw RunTimeFailure("Type mismatch");
+  return parsed.value;
+}
+
+void CalcWindow::SetNumber(Field field, double value) {
+  CarriedNumber carried = Carry(value);
+  fields_.SetText(field, carried.text);
+  ParsedText& parsed = parsed_[static_cast<size_t>(field)];
+  parsed.text = std::move(carried.text);
+  parsed.value = carried.value;
+  parsed.numeric = true;
+  parsed.valid = true;
+}
+
+void CalcWindow::FormatField(Field field, int decimals) {
+  const ParsedText& parsed = Parse(field);
+  if (parsed.numeric) SetText(field, FormatFixedText(parsed.text, decimals));
 }
 
 void CalcWindow::ShowStatus(std::string_view text) {

@@ -13,7 +13,7 @@ void CalcWindow::CleanWaterData() {
 
     state_.ErrorLocation = 142;
     const auto format_if = [&](Field field, bool condition, int decimals) {
-      if (condition) SetText(field, FormatFixedText(Text(field), decimals));
+      if (condition) FormatField(field, decimals);
     };
     format_if(Field::SVCost, Value(Field::SVCost) > 0, 4);
     format_if(Field::SVAllow, Value(Field::SVAllow) > 0, 1);
@@ -42,8 +42,7 @@ void CalcWindow::CleanItemData() {
     }
     state_.ErrorLocation = 232;
     for (const Input& input : kInputs)
-      if (Value(input.field) > 0)
-        SetText(input.field, FormatFixedText(Text(input.field), input.decimals));
+      if (Value(input.field) > 0) FormatField(input.field, input.decimals);
 
     state_.ErrorLocation = 233;
     if (state_.Item1Empty == 1 || state_.Item2Empty == 1)

@@ -128,12 +128,62 @@ double Read(std::string_view text, const Scanned& number, bool& overflow) {
 }
 
 // A value's first `count` significant decimal digits, correctly rounded from its exact binary
-// value, and the decimal exponent of the first one: what C's "%.*e" writes.
+// value, and the decimal exponent of the first one: what C's "%.*e" writes. `mantissa` has
+// exactly `count` digits; a count of 0 stands for zero.
 struct Decimal {
-  std::array<char, 20> digits{};
+  uint64_t mantissa = 0;
   int count = 0;
   int exponent = 0;
 };
+
+constexpr uint64_t kPowersOfTen[] = {1ULL,
+                                     10ULL,
+                                     100ULL,
+                                     1000ULL,
+                                     10000ULL,
+                                     100000ULL,
+                                     1000000ULL,
+                                     10000000ULL,
+                                     100000000ULL,
+                                     1000000000ULL,
+                                     10000000000ULL,
+                                     100000000000ULL,
+                                     1000000000000ULL,
+                                     10000000000000ULL,
+                                     100000000000000ULL,
+                                     1000000000000000ULL,
+                                     10000000000000000ULL,
+                                     100000000000000000ULL,
+                                     1000000000000000000ULL};
+
+int DigitCount(uint64_t value) {
+  int count = 1;
+  while (count < 19 && value >= kPowersOfTen[count])
+    ++count;
+  return count;
+}
+
+// Writes `value` as exactly `count` digits, leading zeros included.
+void WriteDigits(uint64_t value, int count, char* out) {
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  int i = count;
+  for (; i >= 2; i -= 2) {
+    const auto pair = static_cast<size_t>(value % 100) * 2;
+    value /= 100;
+    out[i - 1] = kPairs[pair + 1];
+    out[i - 2] = kPairs[pair];
+  }
+  if (i == 1) out[0] = static_cast<char>('0' + value % 10);
+}
+
+// The digits of a decimal form as text; exactly `count` characters.
+int DigitChars(const Decimal& decimal, char* out) {
+  WriteDigits(decimal.mantissa, decimal.count, out);
+  return decimal.count;
+}
 
 // Quick path: the value times a power of ten in 64-bit-mantissa arithmetic. The power is exact
 // and the product carries one rounding of at most 2^-64 relative, so the rounded integer is
@@ -168,16 +218,11 @@ bool QuickDecimal(double magnitude, int count, Decimal& decimal) {
     const long double fraction = scaled - static_cast<long double>(digits);
     if (fraction > 0.499L && fraction < 0.501L) return false;
     if (fraction > 0.5L) ++digits;
-    if (static_cast<long double>(digits) >= high) {  // 999.. rounded up to 1000..
+    if (digits >= kPowersOfTen[count]) {  // 999.. rounded up to 1000..
       digits /= 10;
       ++decimal_exponent;
     }
-    for (int i = count - 1; i >= 0; --i) {
-      decimal.digits[i] = static_cast<char>('0' + digits % 10);
-      digits /= 10;
-    }
-    decimal.count = count;
-    decimal.exponent = decimal_exponent;
+    decimal = {digits, count, decimal_exponent};
     return true;
   }
   return false;
@@ -191,7 +236,10 @@ Decimal ToDecimal(double magnitude, int count) {
                                     std::chars_format::scientific, count - 1);
   const char* p = buffer.data();
   for (; p < result.ptr && *p != 'e'; ++p)
-    if (IsDigit(*p)) decimal.digits[decimal.count++] = *p;
+    if (IsDigit(*p)) {
+      decimal.mantissa = decimal.mantissa * 10 + static_cast<uint64_t>(*p - '0');
+      ++decimal.count;
+    }
   ++p;  // 'e'
   const bool negative = *p == '-';
   ++p;
@@ -207,17 +255,15 @@ void RequireFinite(double value) {
 }
 
 // "%.<precision>g" with a capital E, for a finite value.
-std::string GeneralText(double value, int precision) {
-  RequireFinite(value);
-  if (value == 0) return "0";
-  const Decimal decimal = ToDecimal(std::fabs(value), precision);
-  int significant = decimal.count;
-  while (significant > 1 && decimal.digits[significant - 1] == '0')
+std::string GeneralText(const Decimal& decimal, bool negative, int precision) {
+  std::array<char, 20> digit_chars;
+  const char* const digits = digit_chars.data();
+  int significant = DigitChars(decimal, digit_chars.data());
+  while (significant > 1 && digits[significant - 1] == '0')
     --significant;
   std::array<char, 40> buffer;
   char* out = buffer.data();
-  if (value < 0) *out++ = '-';
-  const char* const digits = decimal.digits.data();
+  if (negative) *out++ = '-';
   const int x = decimal.exponent;
   if (x >= -4 && x < precision) {
     if (x >= 0) {
@@ -247,6 +293,24 @@ std::string GeneralText(double value, int precision) {
     *out++ = static_cast<char>('0' + magnitude % 10);
   }
   return std::string(buffer.data(), out);
+}
+
+std::string GeneralText(double value, int precision) {
+  RequireFinite(value);
+  if (value == 0) return "0";
+  return GeneralText(ToDecimal(std::fabs(value), precision), value < 0, precision);
+}
+
+// The value of a decimal form: exact when its digits and power of ten are exact doubles.
+bool DecimalValue(const Decimal& decimal, double& value) {
+  static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const int exponent = decimal.exponent - (decimal.count - 1);
+  if (exponent < -22 || exponent > 22 || decimal.mantissa > (uint64_t{1} << 53)) return false;
+  const auto m = static_cast<double>(decimal.mantissa);
+  value = exponent >= 0 ? m * kPowers[exponent] : m / kPowers[-exponent];
+  return true;
 }
 
 bool ReadStrict(std::string_view text, double& value) {
@@ -293,53 +357,142 @@ std::string TextOf(double value) {
   return GeneralText(value, 15);
 }
 
+CarriedNumber Carry(double value) {
+  RequireFinite(value);
+  if (value == 0) return {"0", 0};
+  const Decimal decimal = ToDecimal(std::fabs(value), 15);
+  CarriedNumber carried{GeneralText(decimal, value < 0, 15), 0};
+  if (DecimalValue(decimal, carried.value)) {
+    if (value < 0) carried.value = -carried.value;
+  } else {
+    carried.value = TextValue(carried.text);
+  }
+  return carried;
+}
+
+NumberReading ReadNumber(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n'; };
+  if (std::any_of(text.begin(), text.end(), blank)) return {TextValue(text), IsNumericText(text)};
+  // Without blanks both readings scan the same characters.
+  const Scanned number = Scan(text);
+  if (number.length == 0) return {0, false};
+  bool overflow = false;
+  const double value = Read(text, number, overflow);
+  return {value, number.length == text.size() && !overflow};
+}
+
 std::string TextOf(float value) {
   return GeneralText(static_cast<double>(value), 7);
 }
 
-std::string FormatFixed(double value, int decimals) {
-  RequireFinite(value);
-  // Digits of the magnitude, most significant first, and how many stand before the point.
-  std::string digits;
-  int integer_digits = 1;
-  if (value != 0) {
-    const Decimal decimal = ToDecimal(std::fabs(value), 15);
-    const int keep = decimal.exponent + 1 + decimals;  // significant digits that survive
+namespace {
+
+// The fixed format of a value given by its 15-significant-digit form, for a rounded result
+// below 10^18: integer arithmetic on the digits.
+bool QuickFormatDecimal(const Decimal& decimal, bool negative, int decimals, std::string& text) {
+  const int keep = decimal.exponent + 1 + decimals;  // significant digits that survive
+  if (keep > 18) return false;
+  uint64_t rounded = 0;  // the rounded magnitude times 10^decimals
+  if (decimal.count > 0 && keep >= 0) {
     if (keep >= decimal.count) {
-      digits.assign(decimal.digits.data(), decimal.count);
-      digits.append(static_cast<size_t>(keep - decimal.count), '0');
-    } else if (keep >= 0) {
-      digits.assign(decimal.digits.data(), keep);
-      if (decimal.digits[keep] >= '5') {  // half or more: away from zero
-        int i = keep - 1;
-        for (; i >= 0 && digits[i] == '9'; --i)
+      rounded = decimal.mantissa * kPowersOfTen[keep - decimal.count];
+    } else {
+      const uint64_t dropped = kPowersOfTen[decimal.count - keep];
+      rounded = decimal.mantissa / dropped;
+      if (decimal.mantissa % dropped >= dropped / 2) ++rounded;  // half or more: away from zero
+    }
+  }
+  const int digits = std::max(DigitCount(rounded), decimals + 1);
+  std::array<char, 24> buffer;
+  char* out = buffer.data();
+  if (negative && rounded != 0) *out++ = '-';
+  WriteDigits(rounded / kPowersOfTen[decimals], digits - decimals, out);
+  out += digits - decimals;
+  if (decimals > 0) {
+    *out++ = '.';
+    WriteDigits(rounded % kPowersOfTen[decimals], decimals, out);
+    out += decimals;
+  }
+  text.assign(buffer.data(), out);
+  return true;
+}
+
+// The fixed format of a value given by its 15-significant-digit form.
+std::string FormatDecimal(const Decimal& decimal, bool negative, int decimals) {
+  std::string quick;
+  if (QuickFormatDecimal(decimal, negative, decimals, quick)) return quick;
+  // The rounded magnitude times 10^decimals, as digits; values reach 10^309 at the most.
+  std::array<char, 340> digits;
+  int length = 0;
+  const int keep = decimal.exponent + 1 + decimals;  // significant digits that survive
+  if (decimal.count > 0 && keep >= 0) {
+    std::array<char, 20> source;
+    DigitChars(decimal, source.data());
+    if (keep >= decimal.count) {
+      std::copy_n(source.data(), decimal.count, digits.data());
+      std::fill_n(digits.data() + decimal.count, keep - decimal.count, '0');
+      length = keep;
+    } else {
+      std::copy_n(source.data(), keep, digits.data() + 1);  // room for a carry in front
+      digits[0] = '0';
+      length = keep + 1;
+      if (source[keep] >= '5') {  // half or more: away from zero
+        int i = length - 1;
+        for (; digits[i] == '9'; --i)
           digits[i] = '0';
-        if (i >= 0)
-          ++digits[i];
-        else
-          digits.insert(digits.begin(), '1');
+        ++digits[i];
       }
     }
-    // `digits` now holds the rounded value times 10^decimals; split it at the point.
-    if (digits.size() < static_cast<size_t>(decimals) + 1)
-      digits.insert(0, decimals + 1 - digits.size(), '0');
-    integer_digits = static_cast<int>(digits.size()) - decimals;
-  } else {
-    digits.assign(static_cast<size_t>(decimals) + 1, '0');
   }
-  const bool rounds_to_zero = digits.find_first_not_of('0') == std::string::npos;
-  std::string text = value < 0 && !rounds_to_zero ? "-" : "";
-  text.append(digits, 0, integer_digits);
+  // At least one digit before the point.
+  const int minimum = decimals + 1;
+  if (length < minimum) {
+    std::copy_backward(digits.data(), digits.data() + length, digits.data() + minimum);
+    std::fill_n(digits.data(), minimum - length, '0');
+    length = minimum;
+  }
+  const char* first = digits.data();
+  const char* const end = digits.data() + length;
+  while (end - first > minimum && *first == '0')
+    ++first;
+  const bool rounds_to_zero = std::all_of(first, end, [](char c) { return c == '0'; });
+  std::string text;
+  text.reserve(static_cast<size_t>(end - first) + 2);
+  if (negative && !rounds_to_zero) text += '-';
+  const char* const point = end - decimals;
+  text.append(first, point);
   if (decimals > 0) {
     text += '.';
-    text.append(digits, integer_digits, decimals);
+    text.append(point, end);
   }
   return text;
 }
 
+}  // namespace
+
+std::string FormatFixed(double value, int decimals) {
+  RequireFinite(value);
+  const Decimal decimal = value == 0 ? Decimal{} : ToDecimal(std::fabs(value), 15);
+  return FormatDecimal(decimal, value < 0, decimals);
+}
+
 std::string FormatFixedText(std::string_view text, int decimals) {
-  double value = 0;
-  if (!ReadStrict(text, value)) return std::string(text);
+  const size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return std::string(text);
+  const std::string_view number = text.substr(first, text.find_last_not_of(' ') - first + 1);
+  const Scanned scanned = Scan(number);
+  if (scanned.length != number.size()) return std::string(text);
+  bool overflow = false;
+  const double value = Read(number, scanned, overflow);
+  if (overflow) return std::string(text);
+  // A number written with at most 15 significant digits (as the program writes them) reads
+  // back to a double whose 15-digit form is those digits, so they can be used as they stand.
+  if (scanned.exact && scanned.mantissa != 0 && scanned.mantissa < kPowersOfTen[15] &&
+      scanned.exponent > -280 && scanned.exponent < 280) {
+    const int count = DigitCount(scanned.mantissa);
+    const Decimal decimal{scanned.mantissa, count, count - 1 + static_cast<int>(scanned.exponent)};
+    return FormatDecimal(decimal, value < 0, decimals);
+  }
   return FormatFixed(value, decimals);
 }
 

@@ -28,6 +28,22 @@ bool IsNumericText(std::string_view text);
 std::string TextOf(double value);
 std::string TextOf(float value);
 
+// A number as the program carries it between steps: its full-precision text, and the value
+// that text reads back as (the number rounded to 15 significant digits).
+struct CarriedNumber {
+  std::string text;
+  double value;
+};
+CarriedNumber Carry(double value);
+
+// Both readings of a text at once: the lenient value, and whether the strict reading accepts
+// the text (in which case it gives the same value).
+struct NumberReading {
+  double value;
+  bool numeric;
+};
+NumberReading ReadNumber(std::string_view text);
+
 // The fixed formats "0.0000" to "0": rounded half away from zero to `decimals` places, where a
 // halfway case is judged on the value's 15-significant-digit decimal form (so 1.005 gives
 // "1.01"). A value that rounds to zero is written without a sign. Throws for infinity or NaN.

@@ -14,7 +14,7 @@ void CalcWindow::ApplyDifferenceRule(Field field, int decimals) {
     if (field == Field::PeriodSave) state_.CostSaveLabel = "Cost Increase";
     if (field == Field::PeriodWater) state_.WaterSaveLabel = "Water Use Increase";
   }
-  SetText(field, FormatFixedText(Text(field), decimals));
+  FormatField(field, decimals);
 }
 
 void CalcWindow::ClearResults() {
@@ -53,10 +53,10 @@ void CalcWindow::FormatItemResults(const ItemFields& item, int16_t blanking_code
 
   state_.ErrorLocation = static_cast<int16_t>(blanking_code + 1);
   for (const Field field : {item.SCost, item.WCost, item.Day})
-    if (Value(field) > 0) SetText(field, FormatFixedText(Text(field), 3));
+    if (Value(field) > 0) FormatField(field, 3);
   for (const Field field : {item.Qtr, item.Period})
-    if (Value(field) > 0) SetText(field, FormatFixedText(Text(field), 2));
-  if (Value(item.Period) > 0) SetText(item.W, FormatFixedText(Text(item.W), 0));
+    if (Value(field) > 0) FormatField(field, 2);
+  if (Value(item.Period) > 0) FormatField(item.W, 0);
 }
 
 }  // namespace tolvarn

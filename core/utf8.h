@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
 #include <string_view>
 
 namespace tolvarn::utf8 {
@@ -26,6 +25,10 @@ inline size_t CharBytes(std::string_view text, size_t pos) {
 }
 
 inline size_t Length(std::string_view text) {
+  unsigned char high_bits = 0;
+  for (const char c : text)
+    high_bits |= static_cast<unsigned char>(c);
+  if (high_bits < 0x80) return text.size();  // plain ASCII
   size_t count = 0;
   for (size_t pos = 0; pos < text.size(); pos += CharBytes(text, pos))
     ++count;
@@ -33,21 +36,21 @@ inline size_t Length(std::string_view text) {
 }
 
 // The first `count` characters.
-inline std::string Take(std::string_view text, size_t count) {
+inline std::string_view Take(std::string_view text, size_t count) {
   size_t pos = 0;
   for (; pos < text.size() && count > 0; --count)
     pos += CharBytes(text, pos);
-  return std::string(text.substr(0, pos));
+  return text.substr(0, pos);
 }
 
 // The last `count` characters.
-inline std::string TakeLast(std::string_view text, size_t count) {
+inline std::string_view LastChars(std::string_view text, size_t count) {
   const size_t total = Length(text);
-  if (total <= count) return std::string(text);
+  if (total <= count) return text;
   size_t pos = 0;
   for (size_t skip = total - count; skip > 0; --skip)
     pos += CharBytes(text, pos);
-  return std::string(text.substr(pos));
+  return text.substr(pos);
 }
 
 }  // namespace tolvarn::utf8

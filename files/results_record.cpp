@@ -9,20 +9,64 @@ namespace tolvarn {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-const std::string kDashes(77, '-');
+constexpr size_t kLabelWidth = 18;
+
+void AppendRightColumn(std::string& out, std::string_view value, int pad, int width) {
+  const size_t length = utf8::Length(value);
+  const auto columns = static_cast<size_t>(width);
+  if (length >= columns) {
+    out += utf8::LastChars(value, columns);
+    return;
+  }
+  out.append(std::min(static_cast<size_t>(pad), columns - length), ' ');
+  out += value;
+}
+
+void AppendLeftLabel(std::string& out, std::string_view label, int pad) {
+  const std::string_view kept = utf8::Take(label, kLabelWidth);
+  out += kept;
+  const size_t length = utf8::Length(kept);
+  out.append(std::min(static_cast<size_t>(pad), kLabelWidth - length), ' ');
+}
+
+// Writes the record line by line.
+class RecordWriter {
+ public:
+  explicit RecordWriter(std::string& out) : out_(out) {}
+  RecordWriter& operator<<(std::string_view text) {
+    out_ += text;
+    return *this;
+  }
+  RecordWriter& Right(std::string_view value, int pad, int width) {
+    AppendRightColumn(out_, value, pad, width);
+    return *this;
+  }
+  RecordWriter& Label(std::string_view label, int pad) {
+    AppendLeftLabel(out_, label, pad);
+    return *this;
+  }
+  void EndLine() { out_ += kLineEnd; }
+  void Dashes() {
+    out_.append(77, '-');
+    EndLine();
+  }
+
+ private:
+  std::string& out_;
+};
 
 }  // namespace
 
 std::string RightColumn(std::string_view value, int pad, int width) {
-  std::string text(static_cast<size_t>(pad), ' ');
-  text += value;
-  return utf8::TakeLast(text, static_cast<size_t>(width));
+  std::string text;
+  AppendRightColumn(text, value, pad, width);
+  return text;
 }
 
 std::string LeftLabel(std::string_view label, int pad) {
-  std::string text(label);
-  text.append(static_cast<size_t>(pad), ' ');
-  return utf8::Take(text, 18);
+  std::string text;
+  AppendLeftLabel(text, label, pad);
+  return text;
 }
 
 std::string FilesWindow::DateTimeText() {
@@ -35,94 +79,115 @@ void FilesWindow::BuildRecord() {
   Guarded("Log Data Error", [&] {
     WindowState& state = State();
     state.ErrorLocation = 191;
-    const auto investment = [&](Field cost) {
-      std::string text = Text(cost);
-      return text.empty() ? std::string("n-a") : text;
+    const auto investment = [&](Field cost) -> std::string_view {
+      const std::string& text = Text(cost);
+      return text.empty() ? std::string_view("n-a") : std::string_view(text);
     };
-    const std::string item1_investment = investment(Field::Item1Cost);
-    const std::string item2_investment = investment(Field::Item2Cost);
+    const std::string item1_investment(investment(Field::Item1Cost));
+    const std::string item2_investment(investment(Field::Item2Cost));
     state.RecordText = DateTimeText();
     state.RecordText += kLineEnd;
 
     const bool item1 = state.Item1Empty == 0;
     const bool item2 = state.Item2Empty == 0;
     const std::string& unit = state.UnitAbbrev;
-    // The payback period is shown at the end of every water and cost line.
-    const std::string over_period = " over " + RightColumn(Text(Field::PPeriod), 4, 4) + " years";
+    const std::string period = Text(Field::PPeriod);
 
     std::string body;
-    const auto line = [&body](const std::string& text) {
-      body += text;
-      body += kLineEnd;
-    };
+    body.reserve(1024);
+    RecordWriter record(body);
     const auto tariff = [&](Field field, std::string_view label, int pad, int width,
                             std::string_view suffix) {
-      const std::string text = Text(field);
-      if (!text.empty())
-        line(std::string(label) + RightColumn(text, pad, width) + std::string(suffix));
+      const std::string& text = Text(field);
+      if (text.empty()) return;
+      record << label;
+      record.Right(text, pad, width) << suffix;
+      record.EndLine();
     };
 
-    line(Text(Field::Notes));
-    line(kDashes);
-    line("Water Volume Cost         : " + RightColumn(Text(Field::WVCost), 8, 8) + " " +
-         state.ChargeUnitText);
+    record << Text(Field::Notes);
+    record.EndLine();
+    record.Dashes();
+    record << "Water Volume Cost         : ";
+    record.Right(Text(Field::WVCost), 8, 8) << " " << state.ChargeUnitText;
+    record.EndLine();
     tariff(Field::SVCost, "Sewerage Volume Cost      : ", 8, 8, " " + state.ChargeUnitText);
     tariff(Field::SVAllow, "Sewerage Volume Allowance : ", 5, 5, " %");
     tariff(Field::VRate, "VAT                       : ", 5, 5, " %");
     tariff(Field::AnInfT, "Annual Inflation          : ", 6, 5, " %");
     // The period's column is (6, 5): a pad wider than the column, so "5.0" gets two blanks
     // before it, not three.
-    line("Payback Period            : " + RightColumn(Text(Field::PPeriod), 6, 5) + " years ");
-    line("");
-    line(kDashes);
+    record << "Payback Period            : ";
+    record.Right(period, 6, 5) << " years ";
+    record.EndLine();
+    record.EndLine();
+    record.Dashes();
 
     state.ErrorLocation = 192;
     const auto item_line = [&](std::string_view label, Field use, Field uses,
-                               const std::string& investment_cost) {
-      line(std::string(label) + RightColumn(Text(use), 6, 6) + " " + unit + " used " +
-           RightColumn(Text(uses), 2, 2) +
-           " times a day, Investment Cost: " + RightColumn(investment_cost, 8, 8));
+                               std::string_view investment_cost) {
+      record << label;
+      record.Right(Text(use), 6, 6) << " " << unit << " used ";
+      record.Right(Text(uses), 2, 2) << " times a day, Investment Cost: ";
+      record.Right(investment_cost, 8, 8);
+      record.EndLine();
     };
     if (item1) item_line("Item 1: ", Field::Item1Use, Field::Item1UseD, item1_investment);
     state.ErrorLocation = 193;
     if (item2) item_line("Item 2: ", Field::Item2Use, Field::Item2UseD, item2_investment);
-    line(kDashes);
+    record.Dashes();
 
-    const auto water_line = [&](const std::string& label, double per_day, float per_quarter,
-                                Field period_water, int period_pad) {
-      line(label + RightColumn(FormatFixed(per_day, 1), 6, 6) + " " + unit + "/day " +
-           RightColumn(TextOf(per_quarter), 6, 6) + " " + unit + "/Qtr " +
-           RightColumn(Text(period_water), period_pad, 8) + " " + unit + over_period);
+    // The payback period ends every water and cost line.
+    const auto over_period = [&] {
+      record << " over ";
+      record.Right(period, 4, 4) << " years";
+      record.EndLine();
     };
-    if (item1)
-      water_line("Item 1 Water Use  :", state.Item1DayWater, state.Item1QtrWater, Field::Item1W, 8);
+    const auto water_line = [&](double per_day, float per_quarter, Field period_water,
+                                int period_pad) {
+      record.Right(FormatFixed(per_day, 1), 6, 6) << " " << unit << "/day ";
+      record.Right(TextOf(per_quarter), 6, 6) << " " << unit << "/Qtr ";
+      record.Right(Text(period_water), period_pad, 8) << " " << unit;
+      over_period();
+    };
+    if (item1) {
+      record << "Item 1 Water Use  :";
+      water_line(state.Item1DayWater, state.Item1QtrWater, Field::Item1W, 8);
+    }
     state.ErrorLocation = 194;
-    if (item2)
-      water_line("Item 2 Water Use  :", state.Item2DayWater, state.Item2QtrWater, Field::Item2W, 7);
+    if (item2) {
+      record << "Item 2 Water Use  :";
+      water_line(state.Item2DayWater, state.Item2QtrWater, Field::Item2W, 7);
+    }
     state.ErrorLocation = 195;
-    if (item1 && item2)
-      water_line(LeftLabel(state.WaterSaveLabel, 18) + ":", state.DayWaterDiff, state.QtrWaterDiff,
-                 Field::PeriodWater, 9);
-    line(kDashes);
+    if (item1 && item2) {
+      record.Label(state.WaterSaveLabel, 18) << ":";
+      water_line(state.DayWaterDiff, state.QtrWaterDiff, Field::PeriodWater, 9);
+    }
+    record.Dashes();
 
-    const auto cost_line = [&](const std::string& label, Field day, Field quarter, Field period,
-                               int day_pad, int quarter_pad, int period_pad) {
-      line(label + RightColumn(Text(day), day_pad, 9) + "/day, " +
-           RightColumn(Text(quarter), quarter_pad, 9) + "/Qtr, " +
-           RightColumn(Text(period), period_pad, 11) + over_period);
+    const auto cost_line = [&](Field day, Field quarter, Field period_cost, int day_pad,
+                               int quarter_pad, int period_pad) {
+      record.Right(Text(day), day_pad, 9) << "/day, ";
+      record.Right(Text(quarter), quarter_pad, 9) << "/Qtr, ";
+      record.Right(Text(period_cost), period_pad, 11);
+      over_period();
     };
     state.ErrorLocation = 196;
-    if (item1)
-      cost_line("Item 1 Cost       : ", Field::Item1Day, Field::Item1Qtr, Field::Item1Period, 5, 5,
-                11);
+    if (item1) {
+      record << "Item 1 Cost       : ";
+      cost_line(Field::Item1Day, Field::Item1Qtr, Field::Item1Period, 5, 5, 11);
+    }
     state.ErrorLocation = 197;
-    if (item2)
-      cost_line("Item 2 Cost       : ", Field::Item2Day, Field::Item2Qtr, Field::Item2Period, 5, 6,
-                12);
+    if (item2) {
+      record << "Item 2 Cost       : ";
+      cost_line(Field::Item2Day, Field::Item2Qtr, Field::Item2Period, 5, 6, 12);
+    }
     state.ErrorLocation = 198;
-    if (item1 && item2)
-      cost_line(LeftLabel(state.CostSaveLabel, 21) + ": ", Field::DaySave, Field::QtrSave,
-                Field::PeriodSave, 4, 6, 14);
+    if (item1 && item2) {
+      record.Label(state.CostSaveLabel, 21) << ": ";
+      cost_line(Field::DaySave, Field::QtrSave, Field::PeriodSave, 4, 6, 14);
+    }
 
     state.RecordBody = std::move(body);
     state.RecordText += state.RecordBody;

@@ -79,7 +79,7 @@ std::string ChooseCurrencySymbol(const std::string& formatted_one,
                                  const std::string& locale_symbol) {
   // "£1.00", "$1.00", "€ 1,00": a single character that ends where the amount or a blank
   // begins. "CHF 1.00" or "R$ 1,00" begin with a symbol of several characters instead.
-  const std::string first = utf8::Take(formatted_one, 1);
+  const std::string first(utf8::Take(formatted_one, 1));
   const std::string_view after = std::string_view(formatted_one).substr(first.size());
   const bool ends_after_one = after.empty() || (after[0] >= '0' && after[0] <= '9') ||
                               after[0] == ' ' || after.starts_with("\u00A0") ||

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <random>
 #include <string>
@@ -221,6 +222,53 @@ TEST(TextOf, AgreesWithPrintfNextToHalfwayPoints) {
   }
 }
 
+// The fixed format worked out the long way, for comparison: printf's 15 significant digits
+// written out in full, then rounded half up on the decimal digits.
+std::string LongWayFixed(double value, int decimals) {
+  char scientific[64];
+  std::snprintf(scientific, sizeof scientific, "%.14e", std::fabs(value));
+  std::string digits = std::string(1, scientific[0]) + std::string(scientific + 2, 14);
+  const int exponent = std::atoi(scientific + 17);
+  // Place the point: pad with zeros on either side so both parts exist.
+  std::string whole, fraction;
+  if (exponent >= 0) {
+    digits.append(std::max(0, exponent + 1 - 15), '0');
+    whole = digits.substr(0, exponent + 1);
+    fraction = digits.substr(exponent + 1);
+  } else {
+    whole = "0";
+    fraction = std::string(-exponent - 1, '0') + digits;
+  }
+  fraction.append(decimals + 1, '0');
+  const bool up = fraction[decimals] >= '5';
+  std::string kept = whole + fraction.substr(0, decimals);
+  if (up) {
+    int i = static_cast<int>(kept.size()) - 1;
+    for (; i >= 0 && kept[i] == '9'; --i)
+      kept[i] = '0';
+    if (i < 0)
+      kept.insert(kept.begin(), '1');
+    else
+      ++kept[i];
+  }
+  std::string text = kept.substr(0, kept.size() - decimals);
+  if (decimals > 0) text += "." + kept.substr(kept.size() - decimals);
+  if (value < 0 && text.find_first_not_of("0.") != std::string::npos) text = "-" + text;
+  return text;
+}
+
+TEST(FormatFixed, AgreesWithTheLongWayOnRandomValues) {
+  std::mt19937_64 random(1005);
+  std::uniform_int_distribution<int> exponent(-8, 22);
+  std::uniform_real_distribution<double> mantissa(-10, 10);
+  for (int i = 0; i < 20000; ++i) {
+    const double value = mantissa(random) * std::pow(10.0, exponent(random));
+    for (int decimals = 0; decimals <= 4; ++decimals)
+      ASSERT_EQ(FormatFixed(value, decimals), LongWayFixed(value, decimals))
+          << value << " to " << decimals;
+  }
+}
+
 // Whatever the program writes, it reads back as a number, and writing that number again gives
 // the same text.
 TEST(NumberText, EveryWrittenTextReadsBackToItself) {
@@ -231,6 +279,9 @@ TEST(NumberText, EveryWrittenTextReadsBackToItself) {
     const double value = mantissa(random) * std::pow(10.0, exponent(random));
     const std::string full = TextOf(value);
     ASSERT_TRUE(IsNumericText(full)) << full;
+    const CarriedNumber carried = Carry(value);
+    EXPECT_EQ(carried.text, full);
+    EXPECT_EQ(carried.value, TextValue(full)) << full;
     EXPECT_EQ(TextOf(TextValue(full)), full);
     EXPECT_EQ(TextValue(full), StrictTextValue(full));
     const std::string single = TextOf(static_cast<float>(value));
@@ -240,6 +291,8 @@ TEST(NumberText, EveryWrittenTextReadsBackToItself) {
       const std::string fixed = FormatFixed(value, decimals);
       ASSERT_TRUE(IsNumericText(fixed)) << fixed;
       EXPECT_EQ(FormatFixed(TextValue(fixed), decimals), fixed);
+      // Formatting the carried text gives what formatting its value gives.
+      EXPECT_EQ(FormatFixedText(full, decimals), FormatFixed(TextValue(full), decimals)) << full;
       EXPECT_EQ(fixed.find('E'), std::string::npos) << fixed;
     }
   }
