@@ -61,7 +61,11 @@ class CalcWindow {
   const std::string& Text(Field field) const { return fields_.Text(field); }
   void SetText(Field field, std::string_view text) { fields_.SetText(field, text); }
   // A field's text read leniently (TextValue) or strictly (StrictTextValue, which throws).
-  double Value(Field field) const { return Parse(field).value; }
+  double Value(Field field) const { return Parse(field).reading.value; }
+  // Whether the text is not empty and not a number as a whole.
+  bool Malformed(Field field) const {
+    return !Parse(field).reading.numeric && !Text(field).empty();
+  }
   double Strict(Field field) const;
   // Writes a number into a field with full precision.
   void SetNumber(Field field, double value);
@@ -90,14 +94,12 @@ class CalcWindow {
   void AddCheckMessage(std::string_view message);
   void FormatItemResults(const ItemFields& item, int16_t blanking_code);
 
-  // A field's text as last read, with its value. A calculation reads most fields several times
-  // between changes; comparing the text is much cheaper than reading the number again.
+  // What a field's text read as, kept while its text stays the same: a calculation reads most
+  // fields several times between changes.
   struct ParsedText {
-    std::string text;
-    double value = 0;      // lenient
-    bool numeric = false;  // whether the strict reading accepts it (then it gives `value`)
-    bool checked = false;  // whether `numeric` has been worked out
+    uint64_t revision = 0;
     bool valid = false;
+    NumberReading reading;
   };
   const ParsedText& Parse(Field field) const;
 
@@ -105,6 +107,7 @@ class CalcWindow {
   Platform platform_;
   WindowState state_;
   mutable std::array<ParsedText, kFieldCount> parsed_;
+  std::string carried_;  // reused for each number written, to spare an allocation each
 };
 
 }  // namespace tolvarn

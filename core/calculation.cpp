@@ -59,10 +59,14 @@ void CalcWindow::Calc_Click() {
     ManageCurrency(false, true);
 
     state_.ErrorLocation = 106;
-    state_.LastRecordKey = state_.RecordBody + state_.CurrencySymbol;
+    state_.LastRecordKey.assign(state_.RecordBody).append(state_.CurrencySymbol);
     BuildRecord();
 
-    if (state_.RecordBody + state_.CurrencySymbol == state_.LastRecordKey) {
+    const std::string& key = state_.LastRecordKey;
+    const bool unchanged = key.size() == state_.RecordBody.size() + state_.CurrencySymbol.size() &&
+                           key.starts_with(state_.RecordBody) &&
+                           key.ends_with(state_.CurrencySymbol);
+    if (unchanged) {
       ShowStatus("The Data Has Not Changed Since The Last Calculation");
     } else if (state_.Item1Empty != 0 && state_.Item2Empty != 0) {
       ShowStatus("No Data To Calculate");
@@ -80,37 +84,29 @@ void CalcWindow::Calc_Click() {
 }
 
 const CalcWindow::ParsedText& CalcWindow::Parse(Field field) const {
-  const std::string& text = fields_.Text(field);
   ParsedText& parsed = parsed_[static_cast<size_t>(field)];
-  if (!parsed.valid || parsed.text != text) {
-    const NumberReading reading = ReadNumber(text);
-    parsed.text = text;
-    parsed.value = reading.value;
-    parsed.numeric = reading.numeric;
-    parsed.valid = true;
-  }
+  const uint64_t revision = fields_.TextRevision(field);
+  if (!parsed.valid || parsed.revision != revision)
+    parsed = {revision, true, ReadNumber(fields_.Text(field))};
   return parsed;
 }
 
 double CalcWindow::Strict(Field field) const {
   const ParsedText& parsed = Parse(field);
-  if (!parsed.numeric) throw RunTimeFailure("Type mismatch");
-  return parsed.value;
+  if (!parsed.reading.numeric) throw RunTimeFailure("Type mismatch");
+  return parsed.reading.value;
 }
 
+// How the written text reads back is known without reading it.
 void CalcWindow::SetNumber(Field field, double value) {
-  CarriedNumber carried = Carry(value);
-  fields_.SetText(field, carried.text);
-  ParsedText& parsed = parsed_[static_cast<size_t>(field)];
-  parsed.text = std::move(carried.text);
-  parsed.value = carried.value;
-  parsed.numeric = true;
-  parsed.valid = true;
+  const NumberReading reading = CarryInto(value, carried_);
+  fields_.SetText(field, carried_);
+  parsed_[static_cast<size_t>(field)] = {fields_.TextRevision(field), true, reading};
 }
 
 void CalcWindow::FormatField(Field field, int decimals) {
-  const ParsedText& parsed = Parse(field);
-  if (parsed.numeric) SetText(field, FormatFixedText(parsed.text, decimals));
+  const NumberReading& reading = Parse(field).reading;
+  if (reading.numeric) SetText(field, FormatFixed(reading, decimals));
 }
 
 void CalcWindow::ShowStatus(std::string_view text) {

@@ -4,15 +4,6 @@
 #include "checked_math.h"
 
 namespace tolvarn {
-namespace {
-
-// Not empty, and not a number as a whole.
-bool Malformed(const std::string& text) {
-  return !text.empty() && !IsNumericText(text);
-}
-
-}  // namespace
-
 void CalcWindow::AddCheckMessage(std::string_view message) {
   state_.CheckMessages += message;
   state_.CheckMessages += '\n';
@@ -22,8 +13,7 @@ void CalcWindow::CheckWaterData() {
   Guarded("Check Error", [&] {
     state_.ErrorLocation = 111;
     const auto check = [&](Field field, auto fails, std::string_view message) {
-      const std::string text = Text(field);
-      if (Malformed(text) || fails(TextValue(text))) AddCheckMessage(message);
+      if (Malformed(field) || fails(Value(field))) AddCheckMessage(message);
     };
     check(
         Field::PPeriod, [](double v) { return v < 1.0 || v > 10.0; },
@@ -69,57 +59,67 @@ void CalcWindow::CheckItemData() {
     if (Add(Add(Value(Field::Item2Use), Value(Field::Item2UseD)), Value(Field::Item2Cost)) == 0)
       state_.Item2Empty = 1;
 
-    const std::string item1_use = Text(Field::Item1Use);
-    const std::string item1_uses = Text(Field::Item1UseD);
-    const std::string item2_use = Text(Field::Item2Use);
-    const std::string item2_uses = Text(Field::Item2UseD);
-    const std::string& unit = state_.UnitWord;
+    // Which use inputs are empty (no characters at all).
+    const bool item1_use = Text(Field::Item1Use).empty();
+    const bool item1_uses = Text(Field::Item1UseD).empty();
+    const bool item2_use = Text(Field::Item2Use).empty();
+    const bool item2_uses = Text(Field::Item2UseD).empty();
+    // "Item n " + the unit word + the rest, built only when it is needed.
+    const auto with_unit = [&](std::string_view item, std::string_view rest) {
+      return std::string(item) + state_.UnitWord + std::string(rest);
+    };
 
     // A value that must lie in [low, high]; when `empty_passes`, an empty text passes too.
-    const auto range = [&](const std::string& text, double low, double high, bool empty_passes,
-                           std::string_view message) {
-      const double v = TextValue(text);
+    const auto fails = [&](Field field, double low, double high, bool empty_passes) {
+      const double v = Value(field);
       const bool out_of_range = v < low || v > high;
-      if (Malformed(text) || (out_of_range && !(empty_passes && text.empty())))
-        AddCheckMessage(message);
+      return Malformed(field) || (out_of_range && !(empty_passes && Text(field).empty()));
     };
 
     state_.ErrorLocation = 122;
     if (state_.Item1Empty == 0) {
       if (state_.Item2Empty == 1) {
-        range(item1_use, 1.0, 500.0, false,
-              "Item 1 " + unit + " per Use must be between 1.0 and 500.0");
-        range(item1_uses, 1.0, 99.0, false, "Item 1 Uses per Day must be between 1 and 99");
+        if (fails(Field::Item1Use, 1.0, 500.0, false))
+          AddCheckMessage(with_unit("Item 1 ", " per Use must be between 1.0 and 500.0"));
+        if (fails(Field::Item1UseD, 1.0, 99.0, false))
+          AddCheckMessage("Item 1 Uses per Day must be between 1 and 99");
       }
-      range(Text(Field::Item1Cost), 0, 5000.0, true, "Item1 Cost must be between 0 and 5000.00");
+      if (fails(Field::Item1Cost, 0, 5000.0, true))
+        AddCheckMessage("Item1 Cost must be between 0 and 5000.00");
     }
     state_.ErrorLocation = 123;
     if (state_.Item2Empty == 0) {
       if (state_.Item1Empty == 1) {
-        range(item2_use, 1.0, 500.0, false,
-              "Item 2 " + unit + " per Use must be between 1.0 and 500.0");
-        range(item2_uses, 1.0, 99.0, false, "Item 2 Uses per Day must be between 1 and 99");
+        if (fails(Field::Item2Use, 1.0, 500.0, false))
+          AddCheckMessage(with_unit("Item 2 ", " per Use must be between 1.0 and 500.0"));
+        if (fails(Field::Item2UseD, 1.0, 99.0, false))
+          AddCheckMessage("Item 2 Uses per Day must be between 1 and 99");
       }
-      range(Text(Field::Item2Cost), 0, 5000.0, true, "Item 2 Cost must be between 0 and 5000.00");
+      if (fails(Field::Item2Cost, 0, 5000.0, true))
+        AddCheckMessage("Item 2 Cost must be between 0 and 5000.00");
     }
 
     if (state_.Item1Empty == 0 && state_.Item2Empty == 0) {
-      range(item1_use, 1.0, 500.0, true,
-            "Item 1 " + unit + " per Use must be empty or between 1.0 and 500.0");
-      range(item1_uses, 1.0, 99.0, true, "Item 1 Uses per Day must be empty or between 1 and 99");
-      range(item2_use, 1.0, 500.0, true,
-            "Item 2 " + unit + " per Use must be empty or between 1.0 and 500.0");
-      range(item2_uses, 1.0, 99.0, true, "Item 2 Uses per Day must be empty pr between 1 and 99");
-      if (item1_use.empty() != item1_uses.empty())
-        AddCheckMessage("Item 1 " + unit +
-                        " per Use and Item 1 Uses per Day must both be empty or set");
-      if (item2_use.empty() != item2_uses.empty())
-        AddCheckMessage("Item 2 " + unit +
-                        " per Use and Item 2 Uses per Day must both be empty or set");
-      const bool item1_unused = item1_use.empty() && item1_uses.empty();
-      const bool item2_unused = item2_use.empty() && item2_uses.empty();
-      const bool item1_incomplete = item1_use.empty() || item1_uses.empty();
-      const bool item2_incomplete = item2_use.empty() || item2_uses.empty();
+      if (fails(Field::Item1Use, 1.0, 500.0, true))
+        AddCheckMessage(with_unit("Item 1 ", " per Use must be empty or between 1.0 and 500.0"));
+      if (fails(Field::Item1UseD, 1.0, 99.0, true))
+        AddCheckMessage("Item 1 Uses per Day must be empty or between 1 and 99");
+      if (fails(Field::Item2Use, 1.0, 500.0, true))
+        AddCheckMessage(with_unit("Item 2 ", " per Use must be empty or between 1.0 and 500.0"));
+      if (fails(Field::Item2UseD, 1.0, 99.0, true))
+        AddCheckMessage("Item 2 Uses per Day must be empty pr between 1 and 99");
+      // The two use inputs of an item go together.
+      if (item1_use != item1_uses)
+        AddCheckMessage(
+            with_unit("Item 1 ", " per Use and Item 1 Uses per Day must both be empty or set"));
+      if (item2_use != item2_uses)
+        AddCheckMessage(
+            with_unit("Item 2 ", " per Use and Item 2 Uses per Day must both be empty or set"));
+      // At most one item may be given by its cost alone.
+      const bool item1_unused = item1_use && item1_uses;
+      const bool item2_unused = item2_use && item2_uses;
+      const bool item1_incomplete = item1_use || item1_uses;
+      const bool item2_incomplete = item2_use || item2_uses;
       if ((item1_unused && item2_incomplete) || (item2_unused && item1_incomplete))
         AddCheckMessage("Only one item can have Use and Use per Day not set");
     }

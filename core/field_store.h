@@ -3,6 +3,7 @@
 // MemoryFieldStore keeps them in memory for tests and the command-line program.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,9 @@ class FieldStore {
   // The reference stays valid until the next call for the same field or a change of it.
   virtual const std::string& Text(Field field) const = 0;
   virtual void SetText(Field field, std::string_view text) = 0;
+  // A number that changes whenever the field's text may have changed, by the program or the
+  // user, so that the logic can keep what it read from an unchanged text.
+  virtual uint64_t TextRevision(Field field) const = 0;
 
   virtual void SetColour(Field field, Rgb colour) = 0;
 

@@ -11,7 +11,11 @@ namespace tolvarn {
 class MemoryFieldStore final : public FieldStore {
  public:
   const std::string& Text(Field field) const override { return at(field).text; }
-  void SetText(Field field, std::string_view text) override { at(field).text.assign(text); }
+  void SetText(Field field, std::string_view text) override {
+    at(field).text.assign(text);
+    at(field).revision = ++revisions_;
+  }
+  uint64_t TextRevision(Field field) const override { return at(field).revision; }
   void SetColour(Field field, Rgb colour) override { at(field).colour = colour; }
   int CheckValue(Field field) const override { return at(field).check; }
   void SetCheckValue(Field field, int value) override { at(field).check = value; }
@@ -34,6 +38,7 @@ class MemoryFieldStore final : public FieldStore {
     std::string caption;
     std::string tooltip;
     Rgb colour = kBlack;
+    uint64_t revision = 0;
     int check = 0;
     bool enabled = false;
   };
@@ -41,6 +46,7 @@ class MemoryFieldStore final : public FieldStore {
   const Entry& at(Field field) const { return entries_[static_cast<size_t>(field)]; }
 
   std::array<Entry, kFieldCount> entries_{};
+  uint64_t revisions_ = 0;
 };
 
 }  // namespace tolvarn

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <limits>
 #include <system_error>
+#include <utility>
 
 #include "runtime_failure.h"
 
@@ -156,6 +157,28 @@ constexpr uint64_t kPowersOfTen[] = {1ULL,
                                      100000000000000000ULL,
                                      1000000000000000000ULL};
 
+// value / 10^exponent and value % 10^exponent, with the divisor a constant in each case so that
+// no hardware division is needed (one costs tens of cycles).
+struct QuotientRemainder {
+  uint64_t quotient;
+  uint64_t remainder;
+};
+
+template <int... Exponents>
+QuotientRemainder DividePowerOfTen(uint64_t value, int exponent,
+                                   std::integer_sequence<int, Exponents...>) {
+  QuotientRemainder result{value, 0};
+  ((exponent == Exponents
+        ? (result = {value / kPowersOfTen[Exponents], value % kPowersOfTen[Exponents]}, true)
+        : false) ||
+   ...);
+  return result;
+}
+
+QuotientRemainder DividePowerOfTen(uint64_t value, int exponent) {
+  return DividePowerOfTen(value, exponent, std::make_integer_sequence<int, 19>{});
+}
+
 int DigitCount(uint64_t value) {
   int count = 1;
   while (count < 19 && value >= kPowersOfTen[count])
@@ -164,7 +187,7 @@ int DigitCount(uint64_t value) {
 }
 
 // Writes `value` as exactly `count` digits, leading zeros included.
-void WriteDigits(uint64_t value, int count, char* out) {
+void WriteSmallDigits(uint32_t value, int count, char* out) {
   static constexpr char kPairs[] =
       "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
       "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
@@ -177,6 +200,23 @@ void WriteDigits(uint64_t value, int count, char* out) {
     out[i - 2] = kPairs[pair];
   }
   if (i == 1) out[0] = static_cast<char>('0' + value % 10);
+}
+
+// Writes `value` as exactly `count` digits, leading zeros included. The low eight digits and
+// the rest are written separately in 32-bit arithmetic, which is quicker than 64-bit.
+void WriteDigits(uint64_t value, int count, char* out) {
+  constexpr uint64_t kEight = 100'000'000;
+  if (count <= 8) {
+    WriteSmallDigits(static_cast<uint32_t>(value), count, out);
+    return;
+  }
+  const uint64_t high = value / kEight;
+  if (count > 17) {
+    WriteDigits(high, count - 8, out);
+  } else {
+    WriteSmallDigits(static_cast<uint32_t>(high), count - 8, out);
+  }
+  WriteSmallDigits(static_cast<uint32_t>(value % kEight), 8, out + count - 8);
 }
 
 // The digits of a decimal form as text; exactly `count` characters.
@@ -255,30 +295,43 @@ void RequireFinite(double value) {
 }
 
 // "%.<precision>g" with a capital E, for a finite value.
-std::string GeneralText(const Decimal& decimal, bool negative, int precision) {
+void GeneralTextInto(const Decimal& decimal, bool negative, int precision, std::string& text) {
+  // Drop the trailing zeros first, in halving steps (a digit count is a sum of 8, 4, 2 and 1),
+  // so that only significant digits are written.
+  uint64_t mantissa = decimal.mantissa;
+  int significant = decimal.count;
+  const auto drop = [&]<int Step>() {
+    if (significant > Step && mantissa % kPowersOfTen[Step] == 0) {
+      mantissa /= kPowersOfTen[Step];
+      significant -= Step;
+    }
+  };
+  drop.operator()<8>();
+  drop.operator()<4>();
+  drop.operator()<2>();
+  drop.operator()<1>();
   std::array<char, 20> digit_chars;
-  const char* const digits = digit_chars.data();
-  int significant = DigitChars(decimal, digit_chars.data());
-  while (significant > 1 && digits[significant - 1] == '0')
-    --significant;
+  char* const digits = digit_chars.data();
+  WriteDigits(mantissa, significant, digits);
+
   std::array<char, 40> buffer;
   char* out = buffer.data();
   if (negative) *out++ = '-';
   const int x = decimal.exponent;
-  if (x >= -4 && x < precision) {
-    if (x >= 0) {
-      for (int i = 0; i <= x; ++i)
-        *out++ = i < significant ? digits[i] : '0';
-      if (significant > x + 1) {
-        *out++ = '.';
-        out = std::copy(digits + x + 1, digits + significant, out);
-      }
-    } else {
-      *out++ = '0';
+  if (x >= 0 && x < precision) {
+    if (significant > x + 1) {
+      out = std::copy_n(digits, x + 1, out);
       *out++ = '.';
-      out = std::fill_n(out, -x - 1, '0');
-      out = std::copy(digits, digits + significant, out);
+      out = std::copy(digits + x + 1, digits + significant, out);
+    } else {
+      out = std::copy_n(digits, significant, out);
+      out = std::fill_n(out, x + 1 - significant, '0');
     }
+  } else if (x < 0 && x >= -4) {
+    *out++ = '0';
+    *out++ = '.';
+    out = std::fill_n(out, -x - 1, '0');
+    out = std::copy_n(digits, significant, out);
   } else {
     *out++ = digits[0];
     if (significant > 1) {
@@ -292,13 +345,15 @@ std::string GeneralText(const Decimal& decimal, bool negative, int precision) {
     *out++ = static_cast<char>('0' + magnitude / 10 % 10);
     *out++ = static_cast<char>('0' + magnitude % 10);
   }
-  return std::string(buffer.data(), out);
+  text.assign(buffer.data(), out);
 }
 
 std::string GeneralText(double value, int precision) {
   RequireFinite(value);
   if (value == 0) return "0";
-  return GeneralText(ToDecimal(std::fabs(value), precision), value < 0, precision);
+  std::string text;
+  GeneralTextInto(ToDecimal(std::fabs(value), precision), value < 0, precision, text);
+  return text;
 }
 
 // The value of a decimal form: exact when its digits and power of ten are exact doubles.
@@ -357,17 +412,31 @@ std::string TextOf(double value) {
   return GeneralText(value, 15);
 }
 
-CarriedNumber Carry(double value) {
+NumberReading CarryInto(double value, std::string& text) {
   RequireFinite(value);
-  if (value == 0) return {"0", 0};
-  const Decimal decimal = ToDecimal(std::fabs(value), 15);
-  CarriedNumber carried{GeneralText(decimal, value < 0, 15), 0};
-  if (DecimalValue(decimal, carried.value)) {
-    if (value < 0) carried.value = -carried.value;
-  } else {
-    carried.value = TextValue(carried.text);
+  if (value == 0) {
+    text.assign(1, '0');
+    return {0, true, 0, 0};
   }
-  return carried;
+  const Decimal decimal = ToDecimal(std::fabs(value), 15);
+  GeneralTextInto(decimal, value < 0, 15, text);
+  NumberReading reading{0, true, decimal.mantissa, decimal.exponent - (decimal.count - 1)};
+  if (DecimalValue(decimal, reading.value)) {
+    if (value < 0) reading.value = -reading.value;
+  } else {
+    reading.value = TextValue(text);
+  }
+  return reading;
+}
+
+// The digits of a scanned number when it has at most 15 significant digits and lies well inside
+// the double range.
+void KeepDigits(const Scanned& scanned, NumberReading& reading) {
+  if (scanned.exact && scanned.mantissa != 0 && scanned.mantissa < kPowersOfTen[15] &&
+      scanned.exponent > -280 && scanned.exponent < 280) {
+    reading.digits = scanned.mantissa;
+    reading.exponent = static_cast<int>(scanned.exponent);
+  }
 }
 
 NumberReading ReadNumber(std::string_view text) {
@@ -375,10 +444,11 @@ NumberReading ReadNumber(std::string_view text) {
   if (std::any_of(text.begin(), text.end(), blank)) return {TextValue(text), IsNumericText(text)};
   // Without blanks both readings scan the same characters.
   const Scanned number = Scan(text);
-  if (number.length == 0) return {0, false};
+  if (number.length == 0) return {};
   bool overflow = false;
-  const double value = Read(text, number, overflow);
-  return {value, number.length == text.size() && !overflow};
+  NumberReading reading{Read(text, number, overflow), number.length == text.size() && !overflow};
+  if (reading.numeric) KeepDigits(number, reading);
+  return reading;
 }
 
 std::string TextOf(float value) {
@@ -397,20 +467,22 @@ bool QuickFormatDecimal(const Decimal& decimal, bool negative, int decimals, std
     if (keep >= decimal.count) {
       rounded = decimal.mantissa * kPowersOfTen[keep - decimal.count];
     } else {
-      const uint64_t dropped = kPowersOfTen[decimal.count - keep];
-      rounded = decimal.mantissa / dropped;
-      if (decimal.mantissa % dropped >= dropped / 2) ++rounded;  // half or more: away from zero
+      const int dropped = decimal.count - keep;
+      const QuotientRemainder split = DividePowerOfTen(decimal.mantissa, dropped);
+      rounded = split.quotient;
+      if (split.remainder >= kPowersOfTen[dropped] / 2) ++rounded;  // half or more: away from 0
     }
   }
   const int digits = std::max(DigitCount(rounded), decimals + 1);
   std::array<char, 24> buffer;
   char* out = buffer.data();
   if (negative && rounded != 0) *out++ = '-';
-  WriteDigits(rounded / kPowersOfTen[decimals], digits - decimals, out);
+  const QuotientRemainder parts = DividePowerOfTen(rounded, decimals);
+  WriteDigits(parts.quotient, digits - decimals, out);
   out += digits - decimals;
   if (decimals > 0) {
     *out++ = '.';
-    WriteDigits(rounded % kPowersOfTen[decimals], decimals, out);
+    WriteDigits(parts.remainder, decimals, out);
     out += decimals;
   }
   text.assign(buffer.data(), out);
@@ -476,6 +548,15 @@ std::string FormatFixed(double value, int decimals) {
   return FormatDecimal(decimal, value < 0, decimals);
 }
 
+std::string FormatFixed(const NumberReading& number, int decimals) {
+  // A number written with at most 15 significant digits (as the program writes them) reads
+  // back to a double whose 15-digit form is those digits, so they can be used as they stand.
+  if (number.digits == 0) return FormatFixed(number.value, decimals);
+  const int count = DigitCount(number.digits);
+  return FormatDecimal({number.digits, count, count - 1 + number.exponent}, number.value < 0,
+                       decimals);
+}
+
 std::string FormatFixedText(std::string_view text, int decimals) {
   const size_t first = text.find_first_not_of(' ');
   if (first == std::string_view::npos) return std::string(text);
@@ -483,17 +564,10 @@ std::string FormatFixedText(std::string_view text, int decimals) {
   const Scanned scanned = Scan(number);
   if (scanned.length != number.size()) return std::string(text);
   bool overflow = false;
-  const double value = Read(number, scanned, overflow);
+  NumberReading reading{Read(number, scanned, overflow), true};
   if (overflow) return std::string(text);
-  // A number written with at most 15 significant digits (as the program writes them) reads
-  // back to a double whose 15-digit form is those digits, so they can be used as they stand.
-  if (scanned.exact && scanned.mantissa != 0 && scanned.mantissa < kPowersOfTen[15] &&
-      scanned.exponent > -280 && scanned.exponent < 280) {
-    const int count = DigitCount(scanned.mantissa);
-    const Decimal decimal{scanned.mantissa, count, count - 1 + static_cast<int>(scanned.exponent)};
-    return FormatDecimal(decimal, value < 0, decimals);
-  }
-  return FormatFixed(value, decimals);
+  KeepDigits(scanned, reading);
+  return FormatFixed(reading, decimals);
 }
 
 std::string TwoDigits(int value) {

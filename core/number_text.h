@@ -28,21 +28,22 @@ bool IsNumericText(std::string_view text);
 std::string TextOf(double value);
 std::string TextOf(float value);
 
-// A number as the program carries it between steps: its full-precision text, and the value
-// that text reads back as (the number rounded to 15 significant digits).
-struct CarriedNumber {
-  std::string text;
-  double value;
-};
-CarriedNumber Carry(double value);
-
 // Both readings of a text at once: the lenient value, and whether the strict reading accepts
-// the text (in which case it gives the same value).
+// the text (in which case it gives the same value). For a number of at most 15 significant
+// digits it also keeps those digits, which are the value's 15-digit form, so that formatting it
+// needs no conversion.
 struct NumberReading {
-  double value;
-  bool numeric;
+  double value = 0;
+  bool numeric = false;
+  uint64_t digits = 0;  // 0: not kept; otherwise the value is digits x 10^exponent
+  int exponent = 0;
 };
 NumberReading ReadNumber(std::string_view text);
+
+// A number as the program carries it between steps: writes its full-precision text (as TextOf
+// does) into `text`, reusing its storage, and returns how that text reads back (the number
+// rounded to 15 significant digits).
+NumberReading CarryInto(double value, std::string& text);
 
 // The fixed formats "0.0000" to "0": rounded half away from zero to `decimals` places, where a
 // halfway case is judged on the value's 15-significant-digit decimal form (so 1.005 gives
@@ -52,6 +53,8 @@ std::string FormatFixed(double value, int decimals);
 // The fixed format applied to a field's text: a text that is a number is read and formatted;
 // any other text, the empty text included, comes back unchanged.
 std::string FormatFixedText(std::string_view text, int decimals);
+// The fixed format of a number read from a text that the strict reading accepts.
+std::string FormatFixed(const NumberReading& number, int decimals);
 
 // Two digits with a leading zero, for dates and times (0 to 99).
 std::string TwoDigits(int value);

@@ -85,16 +85,15 @@ void FilesWindow::BuildRecord() {
     };
     const std::string item1_investment(investment(Field::Item1Cost));
     const std::string item2_investment(investment(Field::Item2Cost));
-    state.RecordText = DateTimeText();
-    state.RecordText += kLineEnd;
 
     const bool item1 = state.Item1Empty == 0;
     const bool item2 = state.Item2Empty == 0;
     const std::string& unit = state.UnitAbbrev;
     const std::string period = Text(Field::PPeriod);
 
-    std::string body;
-    body.reserve(1024);
+    // Written in place: the previous record has been kept for comparison already.
+    std::string& body = state.RecordBody;
+    body.clear();
     RecordWriter record(body);
     const auto tariff = [&](Field field, std::string_view label, int pad, int width,
                             std::string_view suffix) {
@@ -189,10 +188,8 @@ void FilesWindow::BuildRecord() {
       cost_line(Field::DaySave, Field::QtrSave, Field::PeriodSave, 4, 6, 14);
     }
 
-    state.RecordBody = std::move(body);
-    state.RecordText += state.RecordBody;
-    state.RecordText += kLineEnd;
-    state.RecordText += kLineEnd;
+    state.RecordText.assign(DateTimeText()).append(kLineEnd).append(body);
+    state.RecordText.append(kLineEnd).append(kLineEnd);
   });
 }
 

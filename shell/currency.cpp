@@ -15,9 +15,11 @@ void TolvarnMain::ManageCurrency(bool StripSymbols, bool AddSymbols) {
     // user's settings is carried over at the next call.
     if (StripSymbols && !state.CurrencySymbol.empty()) {
       for (const Field field : kMoneyFields) {
-        const std::string text = fields.Text(field);
-        if (text.starts_with(state.CurrencySymbol))
-          fields.SetText(field, std::string_view(text).substr(state.CurrencySymbol.size()));
+        const std::string& text = fields.Text(field);
+        if (text.starts_with(state.CurrencySymbol)) {
+          scratch_.assign(text, state.CurrencySymbol.size());
+          fields.SetText(field, scratch_);
+        }
       }
     }
     state.ErrorLocation = 203;
@@ -28,12 +30,14 @@ void TolvarnMain::ManageCurrency(bool StripSymbols, bool AddSymbols) {
         if (field == Field::Item1SCost) state.ErrorLocation = 204;
         if (field == Field::Item1Day) state.ErrorLocation = 205;
         if (field == Field::DaySave) state.ErrorLocation = 206;
-        const std::string text = fields.Text(field);
+        const std::string& text = fields.Text(field);
         if (text.empty()) continue;
         // The tariff charges always get one; the others only if they do not start with one.
         const bool always = field == Field::WVCost || field == Field::SVCost;
-        if (always || !text.starts_with(state.CurrencySymbol))
-          fields.SetText(field, state.CurrencySymbol + text);
+        if (always || !text.starts_with(state.CurrencySymbol)) {
+          scratch_.assign(state.CurrencySymbol).append(text);
+          fields.SetText(field, scratch_);
+        }
       }
     }
 

@@ -29,6 +29,9 @@ class TolvarnMain : public FilesWindow {
 
   // Sets a check box as the program does; a change runs the box's handler as a click would.
   void SetCheckBox(Field box, int value);
+
+ private:
+  std::string scratch_;  // reused while symbols are removed and added, to spare allocations
 };
 
 }  // namespace tolvarn

@@ -279,9 +279,11 @@ TEST(NumberText, EveryWrittenTextReadsBackToItself) {
     const double value = mantissa(random) * std::pow(10.0, exponent(random));
     const std::string full = TextOf(value);
     ASSERT_TRUE(IsNumericText(full)) << full;
-    const CarriedNumber carried = Carry(value);
-    EXPECT_EQ(carried.text, full);
-    EXPECT_EQ(carried.value, TextValue(full)) << full;
+    std::string carried = "previous text";
+    const NumberReading reading = CarryInto(value, carried);
+    EXPECT_EQ(carried, full);
+    EXPECT_EQ(reading.value, TextValue(full)) << full;
+    EXPECT_TRUE(reading.numeric);
     EXPECT_EQ(TextOf(TextValue(full)), full);
     EXPECT_EQ(TextValue(full), StrictTextValue(full));
     const std::string single = TextOf(static_cast<float>(value));
@@ -291,8 +293,12 @@ TEST(NumberText, EveryWrittenTextReadsBackToItself) {
       const std::string fixed = FormatFixed(value, decimals);
       ASSERT_TRUE(IsNumericText(fixed)) << fixed;
       EXPECT_EQ(FormatFixed(TextValue(fixed), decimals), fixed);
-      // Formatting the carried text gives what formatting its value gives.
-      EXPECT_EQ(FormatFixedText(full, decimals), FormatFixed(TextValue(full), decimals)) << full;
+      // Formatting the carried text, or the number as carried, gives what formatting its
+      // value gives.
+      const std::string expected = FormatFixed(TextValue(full), decimals);
+      EXPECT_EQ(FormatFixedText(full, decimals), expected) << full;
+      EXPECT_EQ(FormatFixed(reading, decimals), expected) << full;
+      EXPECT_EQ(FormatFixed(ReadNumber(full), decimals), expected) << full;
       EXPECT_EQ(fixed.find('E'), std::string::npos) << fixed;
     }
   }
