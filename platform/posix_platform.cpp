@@ -16,23 +16,11 @@
 namespace tolvarn {
 namespace {
 
-// A locale object for one category of the user's environment; "C" when the user's is missing.
-class ScopedLocale {
- public:
-  explicit ScopedLocale(int mask) {
-    handle_ = newlocale(mask, "", nullptr);
-    if (handle_ == nullptr) handle_ = newlocale(mask, "C", nullptr);
-  }
-  ~ScopedLocale() {
-    if (handle_ != nullptr) freelocale(handle_);
-  }
-  ScopedLocale(const ScopedLocale&) = delete;
-  ScopedLocale& operator=(const ScopedLocale&) = delete;
-  locale_t get() const { return handle_; }
-
- private:
-  locale_t handle_ = nullptr;
-};
+// The user's locale for the given categories; "C" when the user's cannot be had.
+locale_t UserLocale(int mask) {
+  locale_t locale = newlocale(mask, "", nullptr);
+  return locale != nullptr ? locale : newlocale(mask, "C", nullptr);
+}
 
 // Converts text in the locale's character set to UTF-8; empty when it cannot.
 std::string ToUtf8(const std::string& text, locale_t loc) {
@@ -91,21 +79,24 @@ std::string ChooseCurrencySymbol(const std::string& formatted_one,
   return "\u00A4";  // the generic currency sign, as for the C locale
 }
 
+SystemLocale::~SystemLocale() {
+  if (monetary_ != nullptr) freelocale(monetary_);
+  if (time_ != nullptr) freelocale(time_);
+}
+
 std::string SystemLocale::CurrencySymbol() {
-  const ScopedLocale loc(LC_MONETARY_MASK | LC_CTYPE_MASK);
+  if (monetary_ == nullptr) monetary_ = UserLocale(LC_MONETARY_MASK | LC_CTYPE_MASK);
   std::string formatted;
-  if (loc.get() != nullptr) {
-    std::array<char, 64> buffer{};
-    if (strfmon_l(buffer.data(), buffer.size(), loc.get(), "%n", 1.0) > 0)
-      formatted = ToUtf8(buffer.data(), loc.get());
-    const std::string symbol = ToUtf8(nl_langinfo_l(CURRENCY_SYMBOL, loc.get()), loc.get());
-    return ChooseCurrencySymbol(formatted, symbol);
-  }
-  return ChooseCurrencySymbol(formatted, {});
+  if (monetary_ == nullptr) return ChooseCurrencySymbol(formatted, {});
+  std::array<char, 64> buffer{};
+  if (strfmon_l(buffer.data(), buffer.size(), monetary_, "%n", 1.0) > 0)
+    formatted = ToUtf8(buffer.data(), monetary_);
+  const std::string symbol = ToUtf8(nl_langinfo_l(CURRENCY_SYMBOL, monetary_), monetary_);
+  return ChooseCurrencySymbol(formatted, symbol);
 }
 
 std::string SystemLocale::ShortDate(const LocalDateTime& when) {
-  const ScopedLocale loc(LC_TIME_MASK | LC_CTYPE_MASK);
+  if (time_ == nullptr) time_ = UserLocale(LC_TIME_MASK | LC_CTYPE_MASK);
   std::tm tm{};
   tm.tm_year = when.year - 1900;
   tm.tm_mon = when.month - 1;
@@ -115,11 +106,10 @@ std::string SystemLocale::ShortDate(const LocalDateTime& when) {
   tm.tm_sec = when.second;
   std::array<char, 128> buffer{};
   size_t written = 0;
-  if (loc.get() != nullptr) {
-    written =
-        strftime_l(buffer.data(), buffer.size(), nl_langinfo_l(D_FMT, loc.get()), &tm, loc.get());
+  if (time_ != nullptr) {
+    written = strftime_l(buffer.data(), buffer.size(), nl_langinfo_l(D_FMT, time_), &tm, time_);
     if (written > 0) {
-      std::string text = ToUtf8(std::string(buffer.data(), written), loc.get());
+      std::string text = ToUtf8(std::string(buffer.data(), written), time_);
       if (!text.empty()) return text;
     }
   }

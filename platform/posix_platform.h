@@ -1,6 +1,8 @@
 // Real implementations of the platform interfaces on a POSIX system, without any toolkit.
 #pragma once
 
+#include <locale.h>
+
 #include <optional>
 #include <string>
 
@@ -13,12 +15,22 @@ class SystemClock final : public Clock {
   LocalDateTime Now() override;
 };
 
-// Reads LC_MONETARY and LC_TIME from the environment each time it is asked (as the user may
-// change them between runs), without touching the process's own C locale.
+// The user's LC_MONETARY and LC_TIME, without touching the process's own C locale. They come
+// from the environment the program started with, which cannot change while it runs, so each
+// is looked up once, when first needed.
 class SystemLocale final : public Locale {
  public:
+  SystemLocale() = default;
+  ~SystemLocale() override;
+  SystemLocale(const SystemLocale&) = delete;
+  SystemLocale& operator=(const SystemLocale&) = delete;
+
   std::string CurrencySymbol() override;
   std::string ShortDate(const LocalDateTime& when) override;
+
+ private:
+  locale_t monetary_ = nullptr;
+  locale_t time_ = nullptr;
 };
 
 // Picks the currency symbol from the number 1 formatted in the user's currency and the
