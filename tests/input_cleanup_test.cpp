@@ -202,29 +202,5 @@ TEST_F(ItemDataCleanup, EmptiesTheDifferencesOnlyWhenAnItemHoldsNoData) {
   }
 }
 
-// After a Calculate the inputs show the tidy form, with the currency symbol on the money ones.
-TEST_F(ItemDataCleanup, CalculateLeavesTheInputsTidy) {
-  Set({{Field::WVCost, "1.5"},
-       {Field::SVCost, "0"},
-       {Field::SVAllow, "0"},
-       {Field::PPeriod, "5"},
-       {Field::AnInfT, "-2"},
-       {Field::Item1Use, "12"},
-       {Field::Item1UseD, "3"},
-       {Field::Item1Cost, "0"},
-       {Field::Item2Cost, "0"}});
-  window.Calc_Click();
-  EXPECT_TRUE(fake.boxes.Shown().empty());
-  EXPECT_EQ(Text(Field::WVCost), "\u00A31.5000");
-  EXPECT_EQ(Text(Field::SVCost), "");
-  EXPECT_EQ(Text(Field::SVAllow), "");
-  EXPECT_EQ(Text(Field::PPeriod), "5.0");
-  EXPECT_EQ(Text(Field::AnInfT), "-2.0");
-  EXPECT_EQ(Text(Field::Item1Use), "12.0");
-  EXPECT_EQ(Text(Field::Item1UseD), "3");
-  EXPECT_EQ(Text(Field::Item1Cost), "");
-  EXPECT_EQ(Text(Field::Item2Cost), "");
-}
-
 }  // namespace
 }  // namespace tolvarn

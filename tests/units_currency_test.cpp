@@ -86,21 +86,6 @@ TEST_F(VolumeUnits, SwitchingRelabelsBothWaysAndConvertsNothing) {
     EXPECT_EQ(Text(field), before[static_cast<size_t>(field)]) << FieldName(field);
 }
 
-TEST_F(VolumeUnits, AnyTickedStateMeansGallons) {
-  Start();
-  fields.SetCheckValue(Field::VolUnits1, 2);
-  window.VolUnits1_Click();
-  ExpectUnits(true, "state 2");
-}
-
-TEST_F(VolumeUnits, ItemMessagesFollowTheSwitch) {
-  Start();
-  window.SetCheckBox(Field::VolUnits1, 1);
-  Set({{Field::Item1Use, "600"}, {Field::Item1UseD, "3"}});
-  window.CheckItemData();
-  EXPECT_EQ(State().CheckMessages, "Item 1 gallons per Use must be between 1.0 and 500.0\n");
-}
-
 class CurrencySymbols : public WindowTest {
  protected:
   void SetUp() override { Start(); }
