@@ -32,7 +32,7 @@ const std::vector<std::pair<Field, std::string>> kInputs = {
 // Each iteration puts the inputs back (the previous Calculate tidied them) and forgets the last
 // record, so every Calculate runs in full and ends by enabling Save.
 void RunCalculate(benchmark::State& bench, TolvarnMain& window, MemoryFieldStore& fields) {
-  window.StartWithoutConfiguration(false, false);
+  window.Start(false, false);
   for (auto _ : bench) {
     for (const auto& [field, text] : kInputs)
       fields.SetText(field, text);
@@ -54,11 +54,10 @@ BENCHMARK(BM_CalculateFakePlatform);
 // With the real clock and locale, which the record's date line and the currency symbol use.
 void BM_CalculateSystemPlatform(benchmark::State& bench) {
   MemoryFieldStore fields;
-  FakeMessageBoxes boxes;
+  FakePlatform fake;
   SystemClock clock;
   SystemLocale locale;
-  ThrowingProcess process;
-  TolvarnMain window(fields, {boxes, clock, locale, process});
+  TolvarnMain window(fields, {fake.boxes, clock, locale, fake.process, fake.files, fake.launcher});
   RunCalculate(bench, window, fields);
 }
 BENCHMARK(BM_CalculateSystemPlatform);

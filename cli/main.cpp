@@ -1,9 +1,8 @@
 // tolvarn-calc: the Calculate command without a window, for scripts and batch use.
 // Sets the window up as start-up does, puts each --set text into its field, runs Calculate
 // once and prints the record (or, with --json, everything the window would show).
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -11,6 +10,7 @@
 
 #include "../core/memory_field_store.h"
 #include "../core/utf8.h"
+#include "../platform/posix_file_system.h"
 #include "../platform/posix_platform.h"
 #include "../shell/tolvarn_main.h"
 
@@ -20,6 +20,7 @@ using tolvarn::Field;
 
 constexpr int kExitCalculated = 0;
 constexpr int kExitDataErrors = 2;
+constexpr int kExitNotWritten = 4;
 constexpr int kExitUsage = 64;
 constexpr size_t kNotesLimit = 75;  // characters the window's notes box accepts
 
@@ -33,6 +34,7 @@ class CliLocale final : public tolvarn::Locale {
   std::string ShortDate(const tolvarn::LocalDateTime& when) override {
     return system_.ShortDate(when);
   }
+  std::string MonthAbbreviation(int month) override { return system_.MonthAbbreviation(month); }
 
  private:
   tolvarn::SystemLocale system_;
@@ -101,6 +103,11 @@ nlohmann::ordered_json Report(const tolvarn::TolvarnMain& window,
       {"RecordText", s.RecordText},
       {"RecordBody", s.RecordBody},
       {"LastRecordKey", s.LastRecordKey},
+      {"LogLevel", s.LogLevel},
+      {"RunOnTop", s.RunOnTop},
+      {"VUnits", s.VUnits},
+      {"AnInf", s.AnInf},
+      {"ConfigText", s.ConfigText},
       {"ChargeUnitText", s.ChargeUnitText},
       {"UnitAbbrev", s.UnitAbbrev},
       {"UnitWord", s.UnitWord},
@@ -143,7 +150,9 @@ int main(int argc, char** argv) {
   bool inhibit = false;
   bool json = false;
   bool log = false;
-  app.add_option("--workdir", workdir, "Working directory holding Data/, Help/ and Log/");
+  bool save_data = false;
+  app.add_option("--workdir", workdir,
+                 "Working directory holding Data/Tolvarn.ini and Log/ (default: the current one)");
   app.add_flag("--no-config", no_config, "Start from empty fields instead of Data/Tolvarn.ini");
   app.add_option("--set", sets, "Put TEXT into the input field NAME (repeatable, in order)")
       ->type_name("NAME=TEXT")
@@ -153,7 +162,9 @@ int main(int argc, char** argv) {
       ->type_name("SYMBOL");
   app.add_flag("--inhibit-error-check", inhibit, "Calculate without the data checks");
   app.add_flag("--json", json, "Print everything the window would show as JSON");
-  app.add_flag("--log", log, "Append the record to the results log");
+  app.add_flag("--log", log, "Append the record to Log/Tolvarn.log, as Auto Save does");
+  app.add_flag("--save-data", save_data,
+               "Run Save Data (write the tariff to Data/Tolvarn.ini) instead of Calculate");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -179,25 +190,42 @@ int main(int argc, char** argv) {
     if (tolvarn::utf8::Length(currency) != 1 || number_like)
       return UsageError("--currency takes one character that cannot begin a number");
   }
-  if (log) return UsageError("--log is not available in this version");
-  (void)no_config;  // the configuration file is not read yet: every start is a --no-config one
-  if (!workdir.empty() && chdir(workdir.c_str()) != 0)
-    return UsageError("cannot change to the working directory " + workdir);
+  std::error_code error;
+  const std::filesystem::path root = std::filesystem::absolute(
+      workdir.empty() ? std::filesystem::current_path(error) : std::filesystem::path(workdir),
+      error);
+  if (error || !std::filesystem::is_directory(root, error))
+    return UsageError("no such working directory: " + workdir);
 
   tolvarn::MemoryFieldStore fields;
   tolvarn::ConsoleMessageBoxes boxes;
   tolvarn::SystemClock clock;
   CliLocale locale(currency);
   tolvarn::ThrowingProcess process;
-  tolvarn::TolvarnMain window(fields, {boxes, clock, locale, process});
+  tolvarn::PosixFileSystem files(root.string());
+  tolvarn::XdgLauncher launcher(root.string());
+  tolvarn::TolvarnMain window(fields, {boxes, clock, locale, process, files, launcher});
+  int boxes_before_command = 0;
   try {
-    window.StartWithoutConfiguration(inhibit, gallons);
+    window.Start(inhibit, !no_config);
+    if (gallons) window.SetCheckBox(Field::VolUnits1, 1);
+    // Only --log writes to the log, whatever the configuration says about Auto Save.
+    window.SetCheckBox(Field::AutoSave, log ? 1 : 0);
+    if (log) window.CreateResultsLog();
     for (const Assignment& assignment : assignments)
       fields.SetText(assignment.field, assignment.text);
-    window.Calc_Click();
+    boxes_before_command = boxes.Count();
+    if (save_data)
+      window.Save_Defaults_Click();
+    else
+      window.Calc_Click();
   } catch (const tolvarn::ProgramEnded& ended) {
     if (json) {
       nlohmann::ordered_json fatal = nlohmann::ordered_json::object();
+      if (const auto& box = boxes.LastBox()) {
+        fatal["title"] = box->title;
+        fatal["text"] = box->text;
+      }
       if (const auto& report = window.LastFatalError()) {
         fatal["operation"] = report->operation;
         fatal["location"] = report->location;
@@ -209,7 +237,9 @@ int main(int argc, char** argv) {
 
   if (json)
     std::cout << Dump(Report(window, fields)) << '\n';
-  else
+  else if (!save_data)
     std::cout << window.State().RecordBody;
-  return window.State().CheckMessages.empty() ? kExitCalculated : kExitDataErrors;
+  if (!window.State().CheckMessages.empty()) return kExitDataErrors;
+  // Past the checks, a box can only say that the log or the file could not be written.
+  return boxes.Count() > boxes_before_command ? kExitNotWritten : kExitCalculated;
 }

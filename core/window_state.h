@@ -29,6 +29,13 @@ struct WindowState {
   std::string RecordBody;      // the record without its date line
   std::string LastRecordKey;   // previous RecordBody and CurrencySymbol
 
+  // Configuration values, as last read from or worked out for the configuration file.
+  int16_t LogLevel = 0;    // 1: Auto Save unticked, 2: ticked
+  int16_t RunOnTop = 0;    // 1: normal, 2: on top
+  int16_t VUnits = 0;      // 1: litres, 2: gallons
+  std::string AnInf;       // the inflation in the file's units (percent plus 31)
+  std::string ConfigText;  // what the last reading read, for the error dump
+
   // Unit texts, set by the volume units switch.
   std::string ChargeUnitText;  // "per Cubic Metre" or "per 1000 Gallons"
   std::string UnitAbbrev;      // "Ltr" or "Gal"

@@ -1,5 +1,6 @@
-// The toolkit-free main window, second layer: what the window writes for the user to keep,
-// the results record, the results log and the fatal-error path.
+// The toolkit-free main window, second layer: what the window keeps on disk. The configuration
+// file (tariff, units and options), the results record and log, the installation checks and
+// the fatal-error path with its dump.
 #pragma once
 
 #include <optional>
@@ -9,18 +10,37 @@
 
 namespace tolvarn {
 
+inline constexpr std::string_view kConfigPath = "Data/Tolvarn.ini";
+inline constexpr std::string_view kLogPath = "Log/Tolvarn.log";
+
 class FilesWindow : public CalcWindow {
  public:
   using CalcWindow::CalcWindow;
 
-  // Renders the current calculation into RecordText and RecordBody.
+  // Configuration file.
+  void ReadConfig();
+  void Save_Defaults_Click();
+  void Reset_Defaults_Click();
+
+  // Results record and log.
   void BuildRecord() override;
-  // Appends RecordText to the results log.
+  void CreateResultsLog();
   void AppendToLog() override;
+  void Archive_Click();
+  void ViewL_Click();
+
+  // Installation checks: a missing directory ends the program; a missing file is reported and
+  // answers false.
+  void Check_Dir(std::string_view dir);
+  bool Check_File(std::string_view FileTitle, std::string_view FileDir, std::string_view FileName);
+
+  // Appends the error dump to the log (when it can), reports the failed step and ends.
   [[noreturn]] void FatalError(std::string_view OperationName, int16_t Location) override;
 
   // The current date in the user's short date format, a blank and the 24-hour time.
   std::string DateTimeText();
+  // "Version 4.3".
+  static std::string VersionText();
 
   // The fatal error that ended the program, for a caller that outlives the ending.
   struct FatalReport {
@@ -29,7 +49,21 @@ class FilesWindow : public CalcWindow {
   };
   const std::optional<FatalReport>& LastFatalError() const { return last_fatal_; }
 
+  // Procedures of the last layer that the configuration reading calls.
+  virtual void SetCheckBox(Field box, int value) = 0;
+  virtual void VolUnits1_Click() = 0;
+
+ protected:
+  // Shows a message box that ends the program, then ends it.
+  [[noreturn]] void EndWithMessage(std::string_view title, std::string_view text, BoxIcon icon);
+  void ShowMessage(std::string_view title, std::string_view text, BoxIcon icon);
+  // The results log's header entry.
+  std::string LogHeader();
+
  private:
+  std::string ConfigFileText();
+  std::string DumpText(std::string_view OperationName, int16_t Location);
+
   std::optional<FatalReport> last_fatal_;
 };
 

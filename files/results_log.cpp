@@ -1,9 +1,150 @@
-// The results log.
+// The results log Log/Tolvarn.log: created with a header when missing, added to one entry at a
+// time, archived to a dated copy or cleared, and shown in the desktop's viewer. Several running
+// copies may share it without locking: each entry is one append, so entries never mix.
+#include "../core/number_text.h"
 #include "files_window.h"
+#include "version.h"
 
 namespace tolvarn {
+namespace {
 
-// Placeholder until the results log file is written: the record stays in RecordText.
-void FilesWindow::AppendToLog() {}
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kLogFileError = "Tolvarn Log File Error";
+
+// A results record has a water volume cost line, the only line that begins with "Water".
+bool IsRecordLine(std::string_view line) {
+  const size_t first = line.find_first_not_of(' ');
+  return first != std::string_view::npos && line.substr(first).starts_with("Water");
+}
+
+}  // namespace
+
+std::string FilesWindow::VersionText() {
+  return "Version " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor);
+}
+
+std::string FilesWindow::LogHeader() {
+  std::string header = "Tolvarn Results Log";
+  header += kLineEnd;
+  header += VersionText();
+  header += kLineEnd;
+  header += "File Created";
+  header += kLineEnd;
+  header += DateTimeText();
+  header += kLineEnd;
+  header += kLineEnd;
+  return header;
+}
+
+void FilesWindow::CreateResultsLog() {
+  Check_Dir("Log");
+  if (platform().files.Exists(kLogPath)) return;
+  // Created with its whole header at once; a copy that creates it first wins, and nothing of
+  // its entries is lost.
+  const FileStatus created =
+      platform().files.CreateNew(kLogPath, LogHeader() + std::string(kLineEnd));
+  // Failing to create it because another copy just did is no failure.
+  const bool raced = created.failed == FileStep::Open && platform().files.Exists(kLogPath);
+  if (!created.ok() && !raced)
+    ShowMessage(kLogFileError,
+                "Unable to create the log file. Tolvarn.log\r\nThis may be a permissions problem.",
+                BoxIcon::Exclamation);
+}
+
+void FilesWindow::AppendToLog() {
+  Check_Dir("Log");
+  if (!Check_File("results log", "Log/", "Tolvarn.log")) return;
+  const FileStatus appended =
+      platform().files.Append(kLogPath, State().RecordText + std::string(kLineEnd));
+  if (!appended.ok())
+    ShowMessage(
+        kLogFileError,
+        "Unable to write to the log file. Tolvarn.log\r\nThis may be a permissions problem.",
+        BoxIcon::Exclamation);
+}
+
+void FilesWindow::Archive_Click() {
+  Fields().SetCaption(Field::Status, "");
+  Fields().SetEnabled(Field::Timer1, false);
+  Check_Dir("Log");
+  if (!Check_File("results log", "Log/", "Tolvarn.log")) return;
+
+  const auto archive_failed = [&] {
+    ShowMessage(kLogFileError,
+                "Unable to archive the results log file Tolvarn.log.\r\n"
+                "This may be a permissions problem.",
+                BoxIcon::Exclamation);
+  };
+
+  // Streamed line by line: the log may be large, and only one line needs to be found.
+  bool has_record = false;
+  {
+    const auto reader = platform().files.OpenForReading(kLogPath);
+    if (!reader) return archive_failed();
+    std::string line;
+    while (!has_record && reader->ReadLine(line))
+      has_record = IsRecordLine(line);
+    if (reader->Failed()) return archive_failed();
+  }
+
+  const BoxAnswer answer =
+      platform().boxes.Show({"Archive Tolvarn Results Log File",
+                             "Do you want to archive the log file?\r\n"
+                             "To Archive the results log file and create a new one click Yes\r\n"
+                             "To Clear the results log file without archiving it click No\r\n"
+                             "Click Cancel to return",
+                             BoxIcon::Exclamation, BoxButtons::YesNoCancel});
+  if (answer == BoxAnswer::Yes) {
+    if (!has_record) {
+      ShowMessage("Tolvarn Results Log File Error",
+                  "There is no data to archive!\r\nResults log file not archived.",
+                  BoxIcon::Exclamation);
+      return;
+    }
+    const LocalDateTime now = platform().clock.Now();
+    const std::string stem = "Log/Tolvarn_" + TwoDigits(now.year % 100) + TwoDigits(now.month) +
+                             TwoDigits(now.day) + "_";
+    std::string name;
+    for (int n = 1;; ++n) {
+      name = stem + std::to_string(n) + ".log";
+      if (!platform().files.Exists(name)) break;
+    }
+    // Through a temporary file and a rename: a failed copy leaves no half archive.
+    if (!platform().files.Copy(kLogPath, name).ok()) return archive_failed();
+    ShowStatus("Results Log File Archived");
+  } else if (answer == BoxAnswer::No) {
+    if (has_record) {
+      const BoxAnswer sure = platform().boxes.Show(
+          {"Tolvarn Create New Log File", "Are you sure you want to create a new results log file?",
+           BoxIcon::None, BoxButtons::YesNo});
+      if (sure != BoxAnswer::Yes) return;
+    }
+    ShowStatus("Results Log File Cleared");
+  } else {
+    return;
+  }
+  // The new log replaces the old one only once it is complete.
+  if (!platform().files.Replace(kLogPath, LogHeader() + std::string(kLineEnd)).ok())
+    archive_failed();
+}
+
+void FilesWindow::ViewL_Click() {
+  Check_Dir("Log");
+  if (!Check_File("results log", "Log/", "Tolvarn.log")) return;
+  switch (platform().launcher.OpenWithDefaultHandler(kLogPath)) {
+    case LaunchResult::Opened:
+      break;
+    case LaunchResult::NotStarted:
+      ShowMessage(kLogFileError,
+                  "Unable to run Notepad\r\nCheck that it exists and\r\nis working properly.",
+                  BoxIcon::Exclamation);
+      break;
+    case LaunchResult::Failed:
+      ShowMessage(kLogFileError,
+                  "Unable to opem the log file Tolvarn.log.\r\nThis may be a permissions problem.",
+                  BoxIcon::Exclamation);
+      break;
+  }
+}
 
 }  // namespace tolvarn

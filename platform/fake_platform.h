@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_file_system.h"
 #include "platform.h"
 #include "posix_platform.h"
 
@@ -42,8 +43,22 @@ class FakeLocale final : public Locale {
   std::string CurrencySymbol() override { return symbol; }
   // Understands %d, %m, %y and %Y, enough for the common short date formats.
   std::string ShortDate(const LocalDateTime& when) override;
+  std::string MonthAbbreviation(int month) override { return months.at((month - 1) % 12); }
+  std::vector<std::string> months = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                     "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   std::string symbol = "\u00A3";
   std::string date_format = "%d/%m/%y";
+};
+
+// Records what it was asked to open and answers with `result`.
+class FakeLauncher final : public Launcher {
+ public:
+  LaunchResult OpenWithDefaultHandler(std::string_view target) override {
+    opened.emplace_back(target);
+    return result;
+  }
+  std::vector<std::string> opened;
+  LaunchResult result = LaunchResult::Opened;
 };
 
 struct FakePlatform {
@@ -51,7 +66,9 @@ struct FakePlatform {
   FakeClock clock;
   FakeLocale locale;
   ThrowingProcess process;
-  Platform platform() { return {boxes, clock, locale, process}; }
+  FakeFileSystem files;
+  FakeLauncher launcher;
+  Platform platform() { return {boxes, clock, locale, process, files, launcher}; }
 };
 
 }  // namespace tolvarn

@@ -14,6 +14,8 @@ class Locale {
   virtual std::string CurrencySymbol() = 0;
   // The date in the user's short date format (no time), UTF-8.
   virtual std::string ShortDate(const LocalDateTime& when) = 0;
+  // The month's abbreviated name in the user's language (1 = January), UTF-8.
+  virtual std::string MonthAbbreviation(int month) = 0;
 };
 
 }  // namespace tolvarn

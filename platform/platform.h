@@ -2,6 +2,8 @@
 #pragma once
 
 #include "clock.h"
+#include "file_system.h"
+#include "launcher.h"
 #include "locale.h"
 #include "message_box.h"
 #include "process.h"
@@ -13,6 +15,8 @@ struct Platform {
   Clock& clock;
   Locale& locale;
   Process& process;
+  FileSystem& files;
+  Launcher& launcher;
 };
 
 }  // namespace tolvarn

@@ -96,7 +96,7 @@ std::string SystemLocale::CurrencySymbol() {
 }
 
 std::string SystemLocale::ShortDate(const LocalDateTime& when) {
-  if (time_ == nullptr) time_ = UserLocale(LC_TIME_MASK | LC_CTYPE_MASK);
+  Time();
   std::tm tm{};
   tm.tm_year = when.year - 1900;
   tm.tm_mon = when.month - 1;
@@ -117,9 +117,26 @@ std::string SystemLocale::ShortDate(const LocalDateTime& when) {
   return TwoDigits(when.month) + "/" + TwoDigits(when.day) + "/" + TwoDigits(when.year % 100);
 }
 
+locale_t SystemLocale::Time() {
+  if (time_ == nullptr) time_ = UserLocale(LC_TIME_MASK | LC_CTYPE_MASK);
+  return time_;
+}
+
+std::string SystemLocale::MonthAbbreviation(int month) {
+  static constexpr const char* kEnglish[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  const int index = (month - 1) % 12;
+  if (Time() != nullptr) {
+    std::string name = ToUtf8(nl_langinfo_l(ABMON_1 + index, time_), time_);
+    if (!name.empty()) return name;
+  }
+  return kEnglish[index];
+}
+
 BoxAnswer ConsoleMessageBoxes::Show(const MessageBoxRequest& request) {
   std::cerr << request.title << ": " << request.text << '\n';
-  if (request.icon == BoxIcon::Stop) last_stop_box_ = request;
+  last_box_ = request;
+  ++count_;
   switch (request.buttons) {
     case BoxButtons::Ok:
       return BoxAnswer::Ok;

@@ -27,8 +27,10 @@ class SystemLocale final : public Locale {
 
   std::string CurrencySymbol() override;
   std::string ShortDate(const LocalDateTime& when) override;
+  std::string MonthAbbreviation(int month) override;
 
  private:
+  locale_t Time();
   locale_t monetary_ = nullptr;
   locale_t time_ = nullptr;
 };
@@ -43,10 +45,12 @@ std::string ChooseCurrencySymbol(const std::string& formatted_one,
 class ConsoleMessageBoxes final : public MessageBoxes {
  public:
   BoxAnswer Show(const MessageBoxRequest& request) override;
-  const std::optional<MessageBoxRequest>& LastStopBox() const { return last_stop_box_; }
+  const std::optional<MessageBoxRequest>& LastBox() const { return last_box_; }
+  int Count() const { return count_; }
 
  private:
-  std::optional<MessageBoxRequest> last_stop_box_;
+  std::optional<MessageBoxRequest> last_box_;
+  int count_ = 0;
 };
 
 // Ends the program by throwing ProgramEnded, for a caller that unwinds to main.

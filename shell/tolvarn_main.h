@@ -11,7 +11,7 @@ class TolvarnMain : public FilesWindow {
   using FilesWindow::FilesWindow;
 
   // Relabels the window for litres or gallons; converts nothing.
-  void VolUnits1_Click();
+  void VolUnits1_Click() override;
   // Removes the currency symbol from the money fields, works out the symbol afresh from the
   // user's locale, puts it back, and labels the rate as VAT or tax.
   void ManageCurrency(bool StripSymbols, bool AddSymbols) override;
@@ -22,13 +22,14 @@ class TolvarnMain : public FilesWindow {
   void ClearEntries();
   void Timer1_Timer();
 
-  // Starts the window without a configuration file: every field empty, Auto Save and On Top
-  // unticked, litres or gallons, the currency symbol from the locale. `inhibit` acts as the
+  // Sets the window up as start-up does: the currency symbol from the locale, the tariff, units
+  // and options from the configuration file (or, without it, an empty tariff in litres with
+  // both options unticked), and empty item entries and results. `inhibit` acts as the
   // "-InhibitErrorCheck" argument.
-  void StartWithoutConfiguration(bool inhibit, bool gallons);
+  void Start(bool inhibit, bool read_configuration);
 
   // Sets a check box as the program does; a change runs the box's handler as a click would.
-  void SetCheckBox(Field box, int value);
+  void SetCheckBox(Field box, int value) override;
 
  private:
   std::string scratch_;  // reused while symbols are removed and added, to spare allocations

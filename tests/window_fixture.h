@@ -33,7 +33,8 @@ class WindowTest : public ::testing::Test {
 
   // Starts as the program does without a configuration file.
   void Start(bool inhibit = false, bool gallons = false) {
-    window.StartWithoutConfiguration(inhibit, gallons);
+    window.Start(inhibit, false);
+    if (gallons) window.SetCheckBox(Field::VolUnits1, 1);
     fake.boxes.Clear();
   }
 

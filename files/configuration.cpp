@@ -1,0 +1,271 @@
+// The configuration file Data/Tolvarn.ini: the tariff, the units and two options, kept between
+// runs in units of its own (money in hundredths, the tax rate plus 1, the inflation plus 31).
+// A file that breaks any rule is damaged, and the program ends rather than use part of it.
+#include <array>
+#include <cmath>
+
+#include "../core/checked_math.h"
+#include "files_window.h"
+#include "version.h"
+
+namespace tolvarn {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+enum class Key { LogLevel, RunOnTop, SVAllow, SVCost, WVCost, PayPeriod, VRate, AnInf, VUnits };
+
+struct KeyRule {
+  Key key;
+  std::string_view prefix;
+  bool may_be_empty;  // a key with nothing after "=" still counts
+};
+
+constexpr std::array<KeyRule, 9> kKeys = {{{Key::LogLevel, "LogLevel=", false},
+                                           {Key::RunOnTop, "RunOnTop=", false},
+                                           {Key::SVAllow, "SVAllow=", false},
+                                           {Key::SVCost, "SVCost=", false},
+                                           {Key::WVCost, "WVCost=", false},
+                                           {Key::PayPeriod, "PayPeriod=", false},
+                                           {Key::VRate, "VRate=", false},
+                                           {Key::AnInf, "AnInf=", true},
+                                           {Key::VUnits, "VUnits=", true}}};
+
+// Leading and trailing blanks removed.
+std::string_view TrimBlanks(std::string_view text) {
+  const size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// A whole-number value: the number taken to the nearest integer, a half going to the even
+// neighbour, which must fit a signed 16-bit integer.
+int16_t WholeNumber(std::string_view text) {
+  const double value = checked::Finite(TextValue(text));
+  double whole = std::floor(value);
+  const double fraction = value - whole;
+  if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2) != 0)) whole += 1;
+  if (whole < INT16_MIN || whole > INT16_MAX) throw RunTimeFailure("Overflow");
+  return static_cast<int16_t>(whole);
+}
+
+bool InRange(double value, double low, double high) {
+  return value >= low && value <= high;
+}
+
+}  // namespace
+
+void FilesWindow::ReadConfig() {
+  WindowState& state = State();
+  Guarded("Config Read Error", [&] {
+    state.ErrorLocation = 181;
+    state.ConfigText = "Tolvarn Configuration";
+    state.ConfigText += kLineEnd;
+    state.ConfigText.append(21, '-');
+    Check_Dir("Data");
+    if (!platform().files.Exists(kConfigPath))
+      EndWithMessage("Tolvarn Configuration File Error",
+                     "The configuration file is missing or corrupted.\r\n"
+                     "Reinstall the program to restore the file.\r\n"
+                     "The program will now terminate.",
+                     BoxIcon::Stop);
+
+    const auto reader = platform().files.OpenForReading(kConfigPath);
+    if (!reader) throw RunTimeFailure("Cannot open the configuration file");
+    state.ErrorLocation = 182;
+    std::array<int, kKeys.size()> counts{};
+    int run_sections = 0;
+    std::string line;
+    while (reader->ReadLine(line)) {
+      // Comments and empty lines are recognised before the line is trimmed.
+      if (line.empty() || line.front() == '#') continue;
+      const std::string_view trimmed = TrimBlanks(line);
+      for (size_t i = 0; i < kKeys.size(); ++i) {
+        const KeyRule& rule = kKeys[i];
+        if (!trimmed.starts_with(rule.prefix)) continue;
+        const std::string_view value = trimmed.substr(rule.prefix.size());
+        if (value.empty() && !rule.may_be_empty) continue;
+        switch (rule.key) {
+          case Key::LogLevel:
+            state.LogLevel = WholeNumber(value);
+            break;
+          case Key::RunOnTop:
+            state.RunOnTop = WholeNumber(value);
+            break;
+          case Key::VUnits:
+            state.VUnits = WholeNumber(value);
+            break;
+          case Key::SVAllow:
+            SetText(Field::SVAllow, value);
+            break;
+          case Key::SVCost:
+            SetText(Field::SVCost, value);
+            break;
+          case Key::WVCost:
+            SetNumber(Field::WVCost, TextValue(value));
+            break;
+          case Key::PayPeriod:
+            SetNumber(Field::PPeriod, TextValue(value));
+            break;
+          case Key::VRate:
+            SetNumber(Field::VRate, TextValue(value));
+            break;
+          case Key::AnInf:
+            state.AnInf = TextOf(TextValue(value));
+            break;
+        }
+        ++counts[i];
+      }
+      if (trimmed == "[Run]") ++run_sections;
+      state.ConfigText += kLineEnd;
+      state.ConfigText += trimmed;
+    }
+    if (reader->Failed()) throw RunTimeFailure("Cannot read the configuration file");
+    state.ConfigText += kLineEnd;
+    state.ConfigText += kLineEnd;
+
+    state.ErrorLocation = 183;
+    for (const Field field : {Field::SVAllow, Field::SVCost})
+      if (!IsNumericText(Text(field))) SetText(field, "-1");
+
+    bool accepted = run_sections == 1;
+    for (const int count : counts)
+      accepted = accepted && count == 1;
+    if (accepted) {
+      const double allowance = Strict(Field::SVAllow);
+      const double sewerage = Strict(Field::SVCost);
+      accepted = InRange(state.LogLevel, 1, 3) && InRange(state.RunOnTop, 1, 2) &&
+                 InRange(state.VUnits, 1, 2) && InRange(allowance, 0, 99) &&
+                 InRange(sewerage, 0, 500) && InRange(Strict(Field::WVCost), 10, 500) &&
+                 InRange(Strict(Field::PPeriod), 1, 10) && InRange(Strict(Field::VRate), 1, 51) &&
+                 InRange(StrictTextValue(state.AnInf), 1, 230) &&
+                 (allowance == 0) == (sewerage == 0) && !(allowance > 0 && allowance < 1) &&
+                 !(sewerage > 0 && sewerage < 0.1);
+    }
+    state.ErrorLocation = 184;
+    if (!accepted)
+      EndWithMessage("Tolvarn Configuration File Error",
+                     "The configuration file is corrupted.\r\n"
+                     "Reinstall the program to restore the file.\r\n"
+                     "The program will now terminate.",
+                     BoxIcon::Stop);
+
+    state.ErrorLocation = 185;
+    if (state.LogLevel == 3) state.LogLevel = 2;
+    SetNumber(Field::VRate, checked::Sub(Strict(Field::VRate), 1));
+    SetNumber(Field::SVCost, checked::Div(Strict(Field::SVCost), 100));
+    SetNumber(Field::WVCost, checked::Div(Strict(Field::WVCost), 100));
+    SetText(Field::AnInfT, FormatFixed(checked::Sub(StrictTextValue(state.AnInf), 31), 1));
+
+    ManageCurrency(true, false);
+    CleanWaterData();
+    CleanItemData();
+    ManageCurrency(false, true);
+
+    // A box set to a new state runs its handler, as a click would.
+    SetCheckBox(Field::OnTop, state.RunOnTop - 1);
+    SetCheckBox(Field::AutoSave, state.LogLevel - 1);
+    SetCheckBox(Field::VolUnits1, state.VUnits - 1);
+    // The litres labels are set even when the box did not change.
+    if (Fields().CheckValue(Field::VolUnits1) == 0) VolUnits1_Click();
+  });
+}
+
+std::string FilesWindow::ConfigFileText() {
+  const WindowState& state = State();
+  const LocalDateTime now = platform().clock.Now();
+  const auto line = [](std::string_view text) { return std::string(text) + std::string(kLineEnd); };
+  std::string text = line("# Tolvarn Version " + std::to_string(kVersionMajor) + "." +
+                          std::to_string(kVersionMinor));
+  text += line("# Configuration File");
+  text += line("# " + TwoDigits(now.day) + "-" + platform().locale.MonthAbbreviation(now.month) +
+               "-" + TwoDigits(now.year % 100) + " " + TwoDigits(now.hour) + ":" +
+               TwoDigits(now.minute) + ":" + TwoDigits(now.second));
+  text += line("");
+  text += line("[Run]");
+  text += line("AnInf=" + state.AnInf);
+  text += line("LogLevel=" + std::to_string(Fields().CheckValue(Field::AutoSave) + 1));
+  text += line("RunOnTop=" + std::to_string(Fields().CheckValue(Field::OnTop) + 1));
+  return text;
+}
+
+void FilesWindow::Save_Defaults_Click() {
+  WindowState& state = State();
+  Guarded("Save Config Error", [&] {
+    state.ErrorLocation = 221;
+    state.CheckMessages.clear();
+    ManageCurrency(true, false);
+    // The file is checked as a reading will check it, even when the checks of Calculate are
+    // inhibited: a file that breaks a rule would stop the next start.
+    const int16_t inhibit = state.InhibitErrorCheck;
+    state.InhibitErrorCheck = 0;
+    CheckWaterData();
+    if (state.CheckMessages.empty()) CheckSewerage();
+    state.InhibitErrorCheck = inhibit;
+
+    // The values in the file's units, as they will read back from it.
+    const auto carried = [](double value) { return TextValue(TextOf(value)); };
+    const double sewerage = carried(checked::Mul(100, Value(Field::SVCost)));
+    const double water = carried(checked::Mul(100, Value(Field::WVCost)));
+    const double allowance = carried(Value(Field::SVAllow));
+    const double period = carried(Value(Field::PPeriod));
+    const double rate = carried(checked::Add(Value(Field::VRate), 1));
+    state.AnInf = TextOf(checked::Add(Value(Field::AnInfT), 31));
+    state.VUnits = static_cast<int16_t>(Fields().CheckValue(Field::VolUnits1) + 1);
+
+    if (!state.CheckMessages.empty()) {
+      platform().boxes.Show(
+          {"Tolvarn Data Error", state.CheckMessages, BoxIcon::Exclamation, BoxButtons::Ok});
+      ManageCurrency(false, true);
+      return;
+    }
+
+    state.ErrorLocation = 222;
+    Check_Dir("Data");
+    std::string text = ConfigFileText();
+    const auto line = [&text](std::string_view key, double value) {
+      text += key;
+      text += TextOf(value);
+      text += kLineEnd;
+    };
+    line("PayPeriod=", period);
+    line("SVCost=", sewerage);
+    line("SVAllow=", allowance);
+    line("VRate=", rate);
+    text += "VUnits=" + std::to_string(state.VUnits) + std::string(kLineEnd);
+    line("WVCost=", water);
+
+    // Written beside the old file and renamed over it, so that the old file stays whole until
+    // the new one is complete. Failing to create the new file is unexpected; failing to write
+    // it is the disk or the permissions.
+    const FileStatus written = platform().files.Replace(kConfigPath, text);
+    if (written.failed == FileStep::Open) throw RunTimeFailure("Cannot create the file");
+    if (!written.ok())
+      EndWithMessage("Tolvarn Configuration File Error",
+                     "Unable to write to the configuration file. Tolvarn.ini\r\n"
+                     "This may be a permissions problem.\r\n"
+                     "The program will now terminate.",
+                     BoxIcon::Exclamation);
+
+    state.ErrorLocation = 224;
+    SetNumber(Field::SVCost, checked::Div(sewerage, 100));
+    SetNumber(Field::WVCost, checked::Div(water, 100));
+    SetNumber(Field::VRate, checked::Sub(rate, 1));
+    SetNumber(Field::SVAllow, allowance);
+    SetNumber(Field::PPeriod, period);
+
+    state.ErrorLocation = 225;
+    CleanWaterData();
+    CleanItemData();
+    ManageCurrency(false, true);
+    ShowStatus("Water Data Saved");
+  });
+}
+
+void FilesWindow::Reset_Defaults_Click() {
+  ReadConfig();
+  Fields().SetEnabled(Field::Save, false);
+  ShowStatus("Water Data Restored");
+}
+
+}  // namespace tolvarn

@@ -1,0 +1,113 @@
+#include "fake_file_system.h"
+
+#include <utility>
+
+namespace tolvarn {
+namespace {
+
+class StringLineReader final : public LineReader {
+ public:
+  StringLineReader(std::string text, bool fail_reading)
+      : text_(std::move(text)), fail_reading_(fail_reading) {}
+  bool ReadLine(std::string& line) override {
+    if (fail_reading_) {
+      failed_ = true;
+      return false;
+    }
+    if (pos_ >= text_.size()) return false;
+    size_t end = text_.find('\n', pos_);
+    if (end == std::string::npos) end = text_.size();
+    line = text_.substr(pos_, end - pos_);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    pos_ = end + 1;
+    return true;
+  }
+  bool Failed() const override { return failed_; }
+
+ private:
+  std::string text_;
+  size_t pos_ = 0;
+  bool fail_reading_;
+  bool failed_ = false;
+};
+
+std::string DirectoryOf(std::string_view path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? "" : std::string(path.substr(0, slash));
+}
+
+}  // namespace
+
+bool FakeFileSystem::Fails(FileStep step) {
+  if (fail_step_ != step) return false;
+  if (fail_skip_ > 0) {
+    --fail_skip_;
+    return false;
+  }
+  fail_step_ = FileStep::None;
+  return true;
+}
+
+bool FakeFileSystem::DirectoryExists(std::string_view path) {
+  return directories.contains(std::string(path));
+}
+
+bool FakeFileSystem::Exists(std::string_view path) {
+  return files.contains(std::string(path)) || directories.contains(std::string(path));
+}
+
+std::unique_ptr<LineReader> FakeFileSystem::OpenForReading(std::string_view path) {
+  operations.push_back("Read " + std::string(path));
+  const auto file = files.find(std::string(path));
+  if (file == files.end() || Fails(FileStep::Open)) return nullptr;
+  return std::make_unique<StringLineReader>(file->second, Fails(FileStep::Read));
+}
+
+FileStatus FakeFileSystem::Append(std::string_view path, std::string_view text) {
+  operations.push_back("Append " + std::string(path));
+  const auto file = files.find(std::string(path));
+  if (file == files.end() || Fails(FileStep::Open)) return {FileStep::Open};
+  if (Fails(FileStep::Write)) return {FileStep::Write};
+  file->second += text;
+  return {};
+}
+
+FileStatus FakeFileSystem::CreateNew(std::string_view path, std::string_view text) {
+  operations.push_back("CreateNew " + std::string(path));
+  if (Exists(path) || !DirectoryExists(DirectoryOf(path)) || Fails(FileStep::Open))
+    return {FileStep::Open};
+  if (Fails(FileStep::Write)) {
+    files[std::string(path)] = "";  // created, but nothing written
+    return {FileStep::Write};
+  }
+  files[std::string(path)] = std::string(text);
+  return {};
+}
+
+FileStatus FakeFileSystem::Write(std::string_view path, std::string text, const char* operation) {
+  operations.push_back(std::string(operation) + " " + std::string(path));
+  if (!DirectoryExists(DirectoryOf(path)) || Fails(FileStep::Open)) return {FileStep::Open};
+  for (const FileStep step : {FileStep::Write, FileStep::Flush, FileStep::Rename})
+    if (Fails(step)) return {step};  // the temporary file is gone, the old file untouched
+  files[std::string(path)] = std::move(text);
+  return {};
+}
+
+FileStatus FakeFileSystem::Replace(std::string_view path, std::string_view text) {
+  return Write(path, std::string(text), "Replace");
+}
+
+FileStatus FakeFileSystem::Copy(std::string_view from, std::string_view to) {
+  const auto source = files.find(std::string(from));
+  if (source == files.end()) {
+    operations.push_back("Copy " + std::string(to));
+    return {FileStep::Open};
+  }
+  if (Fails(FileStep::Read)) {
+    operations.push_back("Copy " + std::string(to));
+    return {FileStep::Read};
+  }
+  return Write(to, source->second, "Copy");
+}
+
+}  // namespace tolvarn

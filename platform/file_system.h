@@ -1,0 +1,59 @@
+// The files the program keeps, as the logic sees them. Paths are relative to the working
+// directory and use "/". Every write that replaces or adds to a file is done so that a failure
+// or a crash part-way never leaves a damaged file behind.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace tolvarn {
+
+// The step of a file operation that failed, if any.
+enum class FileStep { None, Open, Read, Write, Flush, Rename, Remove };
+
+struct FileStatus {
+  FileStep failed = FileStep::None;
+  bool ok() const { return failed == FileStep::None; }
+};
+
+// Reads a text file line by line. A line ends at a line feed; a carriage return before it is
+// dropped, so CR LF and LF files read alike.
+class LineReader {
+ public:
+  virtual ~LineReader() = default;
+  // The next line without its line end; false at the end of the file or after a read error.
+  virtual bool ReadLine(std::string& line) = 0;
+  // Whether reading stopped because of an error rather than the end of the file.
+  virtual bool Failed() const = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  virtual bool DirectoryExists(std::string_view path) = 0;
+  // Whether anything stands under the name (a file, a directory, a link, even a broken one).
+  virtual bool Exists(std::string_view path) = 0;
+
+  // Opens a file for reading; nullptr when it cannot be opened.
+  virtual std::unique_ptr<LineReader> OpenForReading(std::string_view path) = 0;
+
+  // Adds text to the end of an existing file with a single write on a descriptor opened for
+  // appending, so that entries of several running copies never mix. Never creates the file.
+  virtual FileStatus Append(std::string_view path, std::string_view text) = 0;
+
+  // Creates a file that does not exist yet, holding text. Fails if the name is taken.
+  virtual FileStatus CreateNew(std::string_view path, std::string_view text) = 0;
+
+  // Gives a file (new or existing) the text: written to a temporary file in the same directory,
+  // flushed to disk and renamed over the name, so the old file stays whole until the new one is
+  // complete. On failure the temporary file is removed.
+  virtual FileStatus Replace(std::string_view path, std::string_view text) = 0;
+
+  // Copies a file to a name through a temporary file and a rename, so that a failed copy
+  // leaves nothing under the name.
+  virtual FileStatus Copy(std::string_view from, std::string_view to) = 0;
+};
+
+}  // namespace tolvarn

@@ -1,0 +1,249 @@
+#include "posix_file_system.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <random>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace tolvarn {
+namespace {
+
+// Closes a descriptor when it goes out of scope.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+  bool ok() const { return fd_ >= 0; }
+  // Closes now, reporting whether the data reached the file.
+  bool Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+// Writes all of `text`, resuming after interruptions and partial writes.
+bool WriteAll(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t written = ::write(fd, text.data(), text.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    text.remove_prefix(static_cast<size_t>(written));
+  }
+  return true;
+}
+
+class FileLineReader final : public LineReader {
+ public:
+  explicit FileLineReader(int fd) : fd_(fd) {}
+
+  bool ReadLine(std::string& line) override {
+    line.clear();
+    while (true) {
+      if (pos_ == end_) {
+        if (eof_ || failed_) return !line.empty() && Finish(line);
+        const ssize_t got = ::read(fd_.get(), buffer_, sizeof buffer_);
+        if (got < 0) {
+          if (errno == EINTR) continue;
+          failed_ = true;
+          return false;
+        }
+        if (got == 0) {
+          eof_ = true;
+          continue;
+        }
+        pos_ = 0;
+        end_ = static_cast<size_t>(got);
+      }
+      const char* start = buffer_ + pos_;
+      const void* newline = std::memchr(start, '\n', end_ - pos_);
+      if (newline == nullptr) {
+        line.append(start, end_ - pos_);
+        pos_ = end_;
+        continue;
+      }
+      const size_t length = static_cast<size_t>(static_cast<const char*>(newline) - start);
+      line.append(start, length);
+      pos_ += length + 1;
+      return Finish(line);
+    }
+  }
+
+  bool Failed() const override { return failed_; }
+
+ private:
+  static bool Finish(std::string& line) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+  }
+
+  Descriptor fd_;
+  char buffer_[65536];
+  size_t pos_ = 0;
+  size_t end_ = 0;
+  bool eof_ = false;
+  bool failed_ = false;
+};
+
+// A name for a temporary file beside `path` that no other running copy will pick.
+std::string TemporaryName(const std::string& path) {
+  static std::mt19937_64 random{std::random_device{}() ^ static_cast<uint64_t>(::getpid())};
+  const size_t slash = path.rfind('/');
+  const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  return directory + "." + name + "." + std::to_string(::getpid()) + "." +
+         std::to_string(random() % 1000000000) + ".tmp";
+}
+
+// Makes a rename in a directory last through a power loss.
+void SyncDirectoryOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash);
+  const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+}
+
+}  // namespace
+
+std::string PosixFileSystem::Full(std::string_view path) const {
+  if (root_.empty() || (!path.empty() && path.front() == '/')) return std::string(path);
+  return root_ + "/" + std::string(path);
+}
+
+bool PosixFileSystem::DirectoryExists(std::string_view path) {
+  struct stat info {};
+  return ::stat(Full(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool PosixFileSystem::Exists(std::string_view path) {
+  struct stat info {};
+  return ::lstat(Full(path).c_str(), &info) == 0;
+}
+
+std::unique_ptr<LineReader> PosixFileSystem::OpenForReading(std::string_view path) {
+  const int fd = ::open(Full(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  return std::make_unique<FileLineReader>(fd);
+}
+
+FileStatus PosixFileSystem::Append(std::string_view path, std::string_view text) {
+  Descriptor fd(::open(Full(path).c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
+  if (!fd.ok()) return {FileStep::Open};
+  // One write call: with O_APPEND the kernel places it at the end as a whole.
+  const ssize_t written = ::write(fd.get(), text.data(), text.size());
+  if (written < 0 || static_cast<size_t>(written) != text.size()) return {FileStep::Write};
+  if (!fd.Close()) return {FileStep::Flush};
+  return {};
+}
+
+FileStatus PosixFileSystem::CreateNew(std::string_view path, std::string_view text) {
+  const std::string full = Full(path);
+  Descriptor fd(::open(full.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+  if (!fd.ok()) return {FileStep::Open};
+  if (!WriteAll(fd.get(), text)) return {FileStep::Write};
+  if (!fd.Close()) return {FileStep::Flush};
+  return {};
+}
+
+FileStatus PosixFileSystem::Replace(std::string_view path, std::string_view text) {
+  return WriteThenRename(path, text, nullptr);
+}
+
+FileStatus PosixFileSystem::Copy(std::string_view from, std::string_view to) {
+  const std::string source = Full(from);
+  return WriteThenRename(to, {}, source.c_str());
+}
+
+FileStatus PosixFileSystem::WriteThenRename(std::string_view path, std::string_view text,
+                                            const char* source) {
+  const std::string full = Full(path);
+  const std::string temporary = TemporaryName(full);
+  FileStatus status;
+  {
+    Descriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (!fd.ok()) return {FileStep::Open};
+    if (source == nullptr) {
+      if (!WriteAll(fd.get(), text)) status = {FileStep::Write};
+    } else {
+      Descriptor in(::open(source, O_RDONLY | O_CLOEXEC));
+      if (!in.ok()) status = {FileStep::Open};
+      char buffer[65536];
+      while (status.ok()) {
+        const ssize_t got = ::read(in.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) status = {FileStep::Read};
+        if (got <= 0) break;
+        if (!WriteAll(fd.get(), std::string_view(buffer, static_cast<size_t>(got))))
+          status = {FileStep::Write};
+      }
+    }
+    if (status.ok() && ::fsync(fd.get()) != 0) status = {FileStep::Flush};
+    if (!fd.Close() && status.ok()) status = {FileStep::Flush};
+  }
+  if (status.ok() && ::rename(temporary.c_str(), full.c_str()) != 0) status = {FileStep::Rename};
+  if (!status.ok()) {
+    ::unlink(temporary.c_str());
+    return status;
+  }
+  SyncDirectoryOf(full);
+  return status;
+}
+
+LaunchResult XdgLauncher::OpenWithDefaultHandler(std::string_view target) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (!root_.empty()) posix_spawn_file_actions_addchdir_np(&actions, root_.c_str());
+  std::string program = "xdg-open";
+  std::string argument(target);
+  std::vector<char*> argv = {program.data(), argument.data(), nullptr};
+  pid_t pid = 0;
+  const int spawned = ::posix_spawnp(&pid, "xdg-open", &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return LaunchResult::NotStarted;
+
+  // xdg-open normally hands the target over and ends at once; its status says whether the
+  // handler could open it.
+  using namespace std::chrono_literals;
+  const auto deadline = std::chrono::steady_clock::now() + 3s;
+  while (std::chrono::steady_clock::now() < deadline) {
+    int status = 0;
+    const pid_t done = ::waitpid(pid, &status, WNOHANG);
+    if (done == pid) {
+      if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return LaunchResult::Opened;
+      // 127 and 126: the shell script could not run at all.
+      if (WIFEXITED(status) && (WEXITSTATUS(status) == 127 || WEXITSTATUS(status) == 126))
+        return LaunchResult::NotStarted;
+      return LaunchResult::Failed;
+    }
+    if (done < 0) return LaunchResult::Opened;  // already reaped elsewhere
+    std::this_thread::sleep_for(20ms);
+  }
+  // Still running (a viewer in the foreground): let it be, and reap it when it ends.
+  std::thread([pid] { ::waitpid(pid, nullptr, 0); }).detach();
+  return LaunchResult::Opened;
+}
+
+}  // namespace tolvarn

@@ -1,0 +1,45 @@
+// The file system and the desktop's default handler on a POSIX system, rooted at the program's
+// working directory (the process's own current directory is never changed).
+#pragma once
+
+#include <string>
+
+#include "file_system.h"
+#include "launcher.h"
+
+namespace tolvarn {
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  explicit PosixFileSystem(std::string root) : root_(std::move(root)) {}
+
+  bool DirectoryExists(std::string_view path) override;
+  bool Exists(std::string_view path) override;
+  std::unique_ptr<LineReader> OpenForReading(std::string_view path) override;
+  FileStatus Append(std::string_view path, std::string_view text) override;
+  FileStatus CreateNew(std::string_view path, std::string_view text) override;
+  FileStatus Replace(std::string_view path, std::string_view text) override;
+  FileStatus Copy(std::string_view from, std::string_view to) override;
+
+ private:
+  std::string Full(std::string_view path) const;
+  // Writes `text`, or the contents of the file `source`, to a new temporary file beside `path`
+  // and renames it over `path`.
+  FileStatus WriteThenRename(std::string_view path, std::string_view text, const char* source);
+
+  std::string root_;
+};
+
+// Runs "xdg-open TARGET" in the working directory, with an argument vector (never a shell). A
+// handler that reports failure within a few seconds counts as Failed; one still running then is
+// left to run, and reaped when it ends.
+class XdgLauncher final : public Launcher {
+ public:
+  explicit XdgLauncher(std::string root) : root_(std::move(root)) {}
+  LaunchResult OpenWithDefaultHandler(std::string_view target) override;
+
+ private:
+  std::string root_;
+};
+
+}  // namespace tolvarn
