@@ -1,0 +1,1 @@
+// Placeholder: tests arrive in this file.
