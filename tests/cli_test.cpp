@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -34,12 +35,12 @@ std::string ReadFile(const std::filesystem::path& path) {
   return text.str();
 }
 
-// Runs tolvarn-calc with the arguments (and environment settings in front of it).
-CalcRun Calc(std::initializer_list<std::string> args, const std::string& environment = "LC_ALL=C") {
+// Runs tolvarn-calc with the arguments, under `prefix` (environment settings and the like).
+CalcRun RunCalc(const std::vector<std::string>& args, const std::string& prefix) {
   const auto dir = std::filesystem::temp_directory_path();
   const auto out = dir / ("tolvarn_cli_out_" + std::to_string(::getpid()));
   const auto err = dir / ("tolvarn_cli_err_" + std::to_string(::getpid()));
-  std::string command = "env " + environment + " " + Quote(TOLVARN_CALC) + " --no-config";
+  std::string command = prefix + " " + Quote(TOLVARN_CALC);
   for (const std::string& arg : args)
     command += " " + Quote(arg);
   command += " >" + out.string() + " 2>" + err.string() + " </dev/null";
@@ -51,6 +52,13 @@ CalcRun Calc(std::initializer_list<std::string> args, const std::string& environ
   std::filesystem::remove(out);
   std::filesystem::remove(err);
   return run;
+}
+
+// Runs tolvarn-calc without a configuration file.
+CalcRun Calc(std::initializer_list<std::string> args, const std::string& environment = "LC_ALL=C") {
+  std::vector<std::string> all = {"--no-config"};
+  all.insert(all.end(), args);
+  return RunCalc(all, "env " + environment);
 }
 
 bool HasLocale(const std::string& name) {
@@ -177,6 +185,139 @@ TEST(Cli, TakesTheCurrencyFromTheLocale) {
     EXPECT_EQ(json["state"]["CurrencySymbol"], c.symbol) << c.locale;
     EXPECT_EQ(json["captions"]["VRateH"], c.label) << c.locale;
   }
+}
+
+}  // namespace
+
+namespace {
+
+const std::string kExampleFile =
+    "# Tolvarn Version 4.3\r\n# Configuration File\r\n# 01-Jan-26 00:00:00\r\n\r\n[Run]\r\n"
+    "AnInf=33.5\r\nLogLevel=1\r\nRunOnTop=1\r\nPayPeriod=10\r\nSVCost=150\r\nSVAllow=95\r\n"
+    "VRate=1\r\nVUnits=1\r\nWVCost=120\r\n";
+
+// A working directory with Data/, Help/ and Log/ and the example configuration file.
+class CliFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/tolvarn_cli_XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    for (const char* sub : {"Data", "Help", "Log"})
+      std::filesystem::create_directory(dir_ / sub);
+    Write("Data/Tolvarn.ini", kExampleFile);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::permissions(dir_ / "Data", std::filesystem::perms::owner_all, ignored);
+    std::filesystem::remove_all(dir_, ignored);
+  }
+  void Write(const std::string& name, const std::string& text) {
+    std::ofstream(dir_ / name, std::ios::binary) << text;
+  }
+  std::string Read(const std::string& name) { return ReadFile(dir_ / name); }
+  CalcRun CalcHere(std::vector<std::string> args, const std::string& prefix = "env LC_ALL=C") {
+    args.insert(args.begin(), {"--workdir", dir_.string(), "--currency", "\u00A3"});
+    return RunCalc(args, prefix);
+  }
+
+  std::filesystem::path dir_;
+};
+
+TEST_F(CliFiles, ReadsTheTariffFromTheConfigurationFile) {
+  const CalcRun run = CalcHere({"--json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const nlohmann::json fields = run.Json()["fields"];
+  EXPECT_EQ(fields["WVCost"], "\u00A31.2000");
+  EXPECT_EQ(fields["SVCost"], "\u00A31.5000");
+  EXPECT_EQ(fields["SVAllow"], "95.0");
+  EXPECT_EQ(fields["VRate"], "");
+  EXPECT_EQ(fields["AnInfT"], "2.5");
+  EXPECT_EQ(fields["PPeriod"], "10.0");
+}
+
+TEST_F(CliFiles, SaveDataWritesTheFileThatReadsBack) {
+  const CalcRun saved =
+      CalcHere({"--save-data", "--set", "WVCost=2", "--set", "AnInfT=-3", "--gallons"});
+  ASSERT_EQ(saved.status, 0) << saved.err;
+  const std::string file = Read("Data/Tolvarn.ini");
+  EXPECT_NE(file.find("\r\nAnInf=28\r\n"), std::string::npos) << file;
+  EXPECT_NE(file.find("\r\nVUnits=2\r\nWVCost=200\r\n"), std::string::npos) << file;
+  const nlohmann::json json = CalcHere({"--json"}).Json();
+  EXPECT_EQ(json["fields"]["WVCost"], "\u00A32.0000");
+  EXPECT_EQ(json["fields"]["AnInfT"], "-3.0");
+  EXPECT_EQ(json["captions"]["WVChargeL"], "/1000 Gal");
+}
+
+TEST_F(CliFiles, EndsWithItsBoxWhenTheInstallationIsBroken) {
+  Write("Data/Tolvarn.ini", "[Run]\r\n");
+  CalcRun run = CalcHere({"--json"});
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.Json()["fatal"]["title"], "Tolvarn Configuration File Error");
+  EXPECT_EQ(run.Json()["fatal"].count("operation"), 0u);
+
+  std::filesystem::remove_all(dir_ / "Log");
+  Write("Data/Tolvarn.ini", kExampleFile);
+  run = CalcHere({"--json", "--log"});
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.Json()["fatal"]["title"], "Tolvarn Log Directory Error");
+}
+
+// Runs as nobody when the tests run as root, whom permissions do not stop.
+std::string Unprivileged() {
+  return ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups env LC_ALL=C"
+                          : "env LC_ALL=C";
+}
+
+TEST_F(CliFiles, SaveDataIntoAReadOnlyDirectoryKeepsTheOldFile) {
+  std::filesystem::permissions(dir_, std::filesystem::perms::all);
+  std::filesystem::permissions(
+      dir_ / "Data", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
+                         std::filesystem::perms::group_read | std::filesystem::perms::group_exec |
+                         std::filesystem::perms::others_read | std::filesystem::perms::others_exec);
+  const CalcRun run = CalcHere({"--save-data", "--set", "WVCost=3"}, Unprivileged());
+  EXPECT_EQ(run.status, 3) << run.err;
+  EXPECT_NE(run.err.find("Tolvarn Fatal Error"), std::string::npos) << run.err;
+  EXPECT_EQ(Read("Data/Tolvarn.ini"), kExampleFile);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_ / "Data"), {}), 1);
+}
+
+// Two copies logging at once: every record arrives whole, none is lost, none is mixed.
+TEST_F(CliFiles, TwoCopiesAppendingAtOnceLoseAndMixNothing) {
+  constexpr int kEach = 2000;
+  const auto loop = [&](const std::string& notes) {
+    return "for i in $(seq " + std::to_string(kEach) + "); do " + Quote(TOLVARN_CALC) +
+           " --workdir " + Quote(dir_.string()) +
+           " --currency '\u00A3' --log --set Notes=" + notes +
+           " --set Item1Use=9 --set Item1UseD=4 >/dev/null || echo failed; done";
+  };
+  const std::string command = "(" + loop("first") + ") > " + (dir_ / "a").string() + " & (" +
+                              loop("second") + ") > " + (dir_ / "b").string() + " & wait";
+  ASSERT_EQ(std::system(("bash -c " + Quote(command)).c_str()), 0);
+  EXPECT_EQ(Read("a") + Read("b"), "");
+
+  const std::string body =
+      CalcHere({"--no-config", "--set", "Notes=x", "--set", "WVCost=1.2", "--set", "SVCost=1.5",
+                "--set", "SVAllow=95", "--set", "AnInfT=2.5", "--set", "PPeriod=10", "--set",
+                "Item1Use=9", "--set", "Item1UseD=4"})
+          .out.substr(1);  // the body after the notes "x"
+  const std::string log = Read("Log/Tolvarn.log");
+  int records = 0;
+  for (const std::string notes : {"first", "second"}) {
+    const std::string record = notes + body + "\r\n\r\n\r\n";
+    int found = 0;
+    for (size_t at = log.find(record); at != std::string::npos; at = log.find(record, at + 1))
+      ++found;
+    EXPECT_EQ(found, kEach) << notes;
+    records += found;
+  }
+  // Nothing else but the header and the records' date lines.
+  size_t water_lines = 0;
+  for (size_t at = log.find("\nWater Volume Cost"); at != std::string::npos;
+       at = log.find("\nWater Volume Cost", at + 1))
+    ++water_lines;
+  EXPECT_EQ(water_lines, static_cast<size_t>(records));
+  EXPECT_TRUE(log.starts_with("Tolvarn Results Log\r\nVersion 4.3\r\nFile Created\r\n"));
 }
 
 }  // namespace
