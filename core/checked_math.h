@@ -32,11 +32,12 @@ inline double Pow(double base, double exponent) {
   return Finite(std::pow(Finite(base), Finite(exponent)));
 }
 
-// Stores a double into a 32-bit value, failing where it would overflow.
+// Stores a double into a 32-bit value, failing where it would overflow. Values from the largest
+// float up to halfway to the next power of two still round to the largest float.
 inline float ToSingle(double value) {
-  const auto single = static_cast<float>(Finite(value));
-  if (!std::isfinite(single)) throw RunTimeFailure("Overflow");
-  return single;
+  constexpr double kOverflow = 0x1.ffffffp+127;
+  if (std::fabs(Finite(value)) >= kOverflow) throw RunTimeFailure("Overflow");
+  return static_cast<float>(value);
 }
 
 // The largest whole number not above the value, which must fit a signed 16-bit integer.

@@ -476,7 +476,7 @@ bool QuickFormatDecimal(const Decimal& decimal, bool negative, int decimals, std
   const int digits = std::max(DigitCount(rounded), decimals + 1);
   std::array<char, 24> buffer;
   char* out = buffer.data();
-  if (negative && rounded != 0) *out++ = '-';
+  if (negative) *out++ = '-';
   const QuotientRemainder parts = DividePowerOfTen(rounded, decimals);
   WriteDigits(parts.quotient, digits - decimals, out);
   out += digits - decimals;
@@ -527,10 +527,9 @@ std::string FormatDecimal(const Decimal& decimal, bool negative, int decimals) {
   const char* const end = digits.data() + length;
   while (end - first > minimum && *first == '0')
     ++first;
-  const bool rounds_to_zero = std::all_of(first, end, [](char c) { return c == '0'; });
   std::string text;
   text.reserve(static_cast<size_t>(end - first) + 2);
-  if (negative && !rounds_to_zero) text += '-';
+  if (negative) text += '-';
   const char* const point = end - decimals;
   text.append(first, point);
   if (decimals > 0) {

@@ -47,7 +47,8 @@ NumberReading CarryInto(double value, std::string& text);
 
 // The fixed formats "0.0000" to "0": rounded half away from zero to `decimals` places, where a
 // halfway case is judged on the value's 15-significant-digit decimal form (so 1.005 gives
-// "1.01"). A value that rounds to zero is written without a sign. Throws for infinity or NaN.
+// "1.01"). A negative value keeps its sign even when it rounds to zero ("-0.0" for -0.04), as
+// C's printf writes it; negative zero itself is written without one. Throws for infinity or NaN.
 std::string FormatFixed(double value, int decimals);
 
 // The fixed format applied to a field's text: a text that is a number is read and formatted;
