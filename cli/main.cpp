@@ -204,7 +204,8 @@ int main(int argc, char** argv) {
   tolvarn::ThrowingProcess process;
   tolvarn::PosixFileSystem files(root.string());
   tolvarn::XdgLauncher launcher(root.string());
-  tolvarn::TolvarnMain window(fields, {boxes, clock, locale, process, files, launcher});
+  tolvarn::HeadlessWindow host;
+  tolvarn::TolvarnMain window(fields, {boxes, clock, locale, process, files, launcher, host});
   int boxes_before_command = 0;
   try {
     window.Start(inhibit, !no_config);

@@ -68,7 +68,8 @@ struct FakePlatform {
   ThrowingProcess process;
   FakeFileSystem files;
   FakeLauncher launcher;
-  Platform platform() { return {boxes, clock, locale, process, files, launcher}; }
+  HeadlessWindow window;
+  Platform platform() { return {boxes, clock, locale, process, files, launcher, window}; }
 };
 
 }  // namespace tolvarn

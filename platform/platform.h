@@ -7,6 +7,7 @@
 #include "locale.h"
 #include "message_box.h"
 #include "process.h"
+#include "window_host.h"
 
 namespace tolvarn {
 
@@ -17,6 +18,7 @@ struct Platform {
   Process& process;
   FileSystem& files;
   Launcher& launcher;
+  WindowHost& window;
 };
 
 }  // namespace tolvarn

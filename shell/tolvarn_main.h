@@ -6,9 +6,35 @@
 
 namespace tolvarn {
 
+// The address of the maker's web site, shown in the About window; every page opens as this
+// followed by the page's path.
+inline constexpr std::string_view kWebSiteBase = "https://quennix.example/";
+inline constexpr std::string_view kCopyright = "\u00A9 2026 Quennix. Free to use and share.";
+
 class TolvarnMain : public FilesWindow {
  public:
-  using FilesWindow::FilesWindow;
+  // `arguments` is the program's argument text ("-InhibitErrorCheck" or nothing).
+  TolvarnMain(FieldStore& fields, const Platform& platform, std::string arguments = {})
+      : FilesWindow(fields, platform), arguments_(std::move(arguments)) {}
+
+  // Start-up and shutdown.
+  void Form_Load();
+  void Form_Activate();
+  void Exit_Click();
+
+  // Help, web pages and About.
+  void Help1_Click();
+  void Update_Click();
+  void Logo_Click();
+  void About_Click();
+  void OpenWebPage(std::string_view page);
+  // The About window's own handlers: what it shows, whether it stays on top, its address.
+  struct AboutTexts {
+    std::string title, name, version, website, copyright;
+  };
+  AboutTexts About_Load() const;
+  bool About_Activate() const { return State().RunOnTop == 2; }
+  void WebSite_Click() { OpenWebPage("index.htm"); }
 
   // Relabels the window for litres or gallons; converts nothing.
   void VolUnits1_Click() override;
@@ -18,6 +44,7 @@ class TolvarnMain : public FilesWindow {
 
   void Save_Click();
   void AutoSave_Click();
+  void OnTop_Click();
   void Clear_Click();
   void ClearEntries();
   void Timer1_Timer();
@@ -32,6 +59,11 @@ class TolvarnMain : public FilesWindow {
   void SetCheckBox(Field box, int value) override;
 
  private:
+  // What start-up and Start share: currency, configuration, flags, options, empty entries; a
+  // window's start also prepares the results log and records the start in it.
+  void PrepareWindow(bool read_configuration, bool window_start);
+
+  std::string arguments_;
   std::string scratch_;  // reused while symbols are removed and added, to spare allocations
 };
 

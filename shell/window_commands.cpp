@@ -44,35 +44,13 @@ void TolvarnMain::Timer1_Timer() {
   Fields().SetEnabled(Field::Timer1, false);
 }
 
+void TolvarnMain::OnTop_Click() {
+  platform().window.SetTopMost(Fields().CheckValue(Field::OnTop) == 1);
+}
+
 void TolvarnMain::Start(bool inhibit, bool read_configuration) {
-  WindowState& state = State();
-  state.InhibitErrorCheck = inhibit ? 1 : 0;
-  if (read_configuration) {
-    // So that a key missing from the file fails its check.
-    state.LogLevel = -1;
-    state.RunOnTop = -1;
-    for (const Field field :
-         {Field::WVCost, Field::SVCost, Field::PPeriod, Field::SVAllow, Field::VRate})
-      SetText(field, "-1");
-  }
-  state.CurrencySymbol = platform().locale.CurrencySymbol();
-  ManageCurrency(true, true);
-  if (read_configuration) {
-    ReadConfig();
-  } else {
-    state.LogLevel = 1;
-    state.RunOnTop = 1;
-    state.VUnits = 1;
-    SetCheckBox(Field::VolUnits1, 0);
-    VolUnits1_Click();  // an unchanged box runs no handler
-  }
-  state.Item1Empty = 0;
-  state.Item2Empty = 0;
-  state.CostSaveLabel = "Cost Saving";
-  state.WaterSaveLabel = "Water Use Saving";
-  SetCheckBox(Field::OnTop, state.RunOnTop - 1);
-  SetCheckBox(Field::AutoSave, state.LogLevel - 1);
-  ClearEntries();
+  State().InhibitErrorCheck = inhibit ? 1 : 0;
+  PrepareWindow(read_configuration, false);
   Fields().SetEnabled(Field::Save, false);
 }
 
@@ -85,6 +63,9 @@ void TolvarnMain::SetCheckBox(Field box, int value) {
       break;
     case Field::AutoSave:
       AutoSave_Click();
+      break;
+    case Field::OnTop:
+      OnTop_Click();
       break;
     default:
       break;

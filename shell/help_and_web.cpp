@@ -1,0 +1,68 @@
+// Help, the maker's web pages and the About window: all opened by the desktop's default handler,
+// which the program does not wait for.
+#include "../core/number_text.h"
+#include "tolvarn_main.h"
+#include "version.h"
+
+namespace tolvarn {
+namespace {
+
+constexpr std::string_view kHelpPath = "Help/index.htm";
+
+}  // namespace
+
+void TolvarnMain::Help1_Click() {
+  Check_Dir("Help");
+  try {
+    if (!platform().files.Exists(kHelpPath)) {
+      ShowMessage("Tolvarn Help File Error",
+                  "The help file is either missing or\r\ncorrupted. Reinstall the program\r\n"
+                  "to correct the error.\r\n",
+                  BoxIcon::Exclamation);
+      return;
+    }
+    if (platform().launcher.OpenWithDefaultHandler(kHelpPath) != LaunchResult::Opened)
+      ShowMessage("Tolvarn Error", "Unable to launch Browser.", BoxIcon::None);
+  } catch (const std::exception&) {
+    ShowMessage("Tolvarn Help File Error",
+                "Unable to opem the help file.\r\nThis may be a permissions problem.",
+                BoxIcon::Exclamation);
+  }
+}
+
+void TolvarnMain::OpenWebPage(std::string_view page) {
+  try {
+    const std::string address = std::string(kWebSiteBase) + std::string(page);
+    if (platform().launcher.OpenWithDefaultHandler(address) != LaunchResult::Opened)
+      ShowMessage("Tolvarn Error", "Unable to launch Browser.", BoxIcon::None);
+  } catch (const std::exception& error) {
+    ShowMessage(
+        "Tolvarn Error",
+        std::string("A program error has occured\r\nError Number: 1\r\nError description: ") +
+            error.what(),
+        BoxIcon::None);
+  }
+}
+
+void TolvarnMain::Update_Click() {
+  OpenWebPage("software/misc/update.htm?ID=2&Ver=" + std::to_string(kVersionMajor) + "." +
+              std::to_string(kVersionMinor));
+}
+
+void TolvarnMain::Logo_Click() {
+  OpenWebPage("");
+}
+
+void TolvarnMain::About_Click() {
+  State().RunOnTop = static_cast<int16_t>(Fields().CheckValue(Field::OnTop) + 1);
+  platform().window.ShowAbout();
+  // Closing the About window makes the main window active again.
+  Form_Activate();
+}
+
+TolvarnMain::AboutTexts TolvarnMain::About_Load() const {
+  return {"About Tolvarn", "Tolvarn", VersionText(), std::string(kWebSiteBase),
+          std::string(kCopyright)};
+}
+
+}  // namespace tolvarn
