@@ -57,8 +57,8 @@ void BM_CalculateSystemPlatform(benchmark::State& bench) {
   FakePlatform fake;
   SystemClock clock;
   SystemLocale locale;
-  TolvarnMain window(fields, {fake.boxes, clock, locale, fake.process, fake.files, fake.launcher,
-                              fake.window});
+  TolvarnMain window(
+      fields, {fake.boxes, clock, locale, fake.process, fake.files, fake.launcher, fake.window});
   RunCalculate(bench, window, fields);
 }
 BENCHMARK(BM_CalculateSystemPlatform);
