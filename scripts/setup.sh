@@ -5,6 +5,7 @@ tolvarn_packages=(
   build-essential cmake ninja-build clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
+  qt6-base-dev fonts-liberation2
   locales
 )
 

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Shows the window under Xvfb on a staged working directory, types a worked example, clicks
+# Calculate and saves a picture of the window: docs/screenshot.png, or the file given.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out="${1:-docs/screenshot.png}"
+build=build/release
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOLVARN_TESTS=OFF \
+  -DTOLVARN_BENCHMARKS=OFF >/dev/null
+cmake --build "$build" -j"$(nproc)" --target tolvarn-screenshot >/dev/null
+workdir=$(mktemp -d)
+trap 'rm -rf "$workdir"' EXIT
+mkdir -p "$workdir/Log" "$(dirname "$out")"
+cp -r share/Data share/Help "$workdir/"
+LC_ALL=en_GB.UTF-8 xvfb-run -a -s "-screen 0 1280x800x24" \
+  "$build/tools/tolvarn-screenshot" "$workdir" "$out"
+echo "Saved $out"

@@ -1,0 +1,157 @@
+#include "main_window.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextCursor>
+
+#include "about_dialog.h"
+#include "artwork.h"
+#include "ui_tolvarn_main.h"
+
+namespace tolvarn {
+namespace {
+
+constexpr int kStatusMilliseconds = 2000;
+constexpr int kNotesLimit = 75;
+
+}  // namespace
+
+MainWindow::MainWindow(const WindowServices& services, std::string arguments,
+                       std::function<void(int)> on_end)
+    : ui_(std::make_unique<Ui::TolvarnMain>()), on_end_(std::move(on_end)) {
+  ui_->setupUi(this);
+  timer_.setObjectName("Timer1");
+  timer_.setInterval(kStatusMilliseconds);
+  timer_.setSingleShot(true);
+  store_ = std::make_unique<QtFieldStore>(*this, timer_);
+  const Platform platform{services.boxes, services.clock, services.locale,
+                          process_,       services.files, services.launcher,
+                          *this};
+  logic_ = std::make_unique<TolvarnMain>(*store_, platform, std::move(arguments));
+  ApplyLook();
+  ConnectEvents();
+  ui_->Save->setEnabled(false);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::ApplyLook() {
+  QFont base(QStringLiteral("Arial"));
+  base.setPointSizeF(9.75);
+  setFont(base);
+  QFont title = base;
+  title.setPointSizeF(14.25);
+  ui_->Label26->setFont(title);
+  QFont notes = base;
+  notes.setPointSizeF(9);
+  ui_->Notes->setFont(notes);
+  QFont status = base;
+  status.setBold(true);
+  ui_->Status->setFont(status);
+  ui_->Logo->setPixmap(DrawLogo(devicePixelRatioF()));
+  // Results are read-only on the button face's colour, so they read as answers, not inputs.
+  for (const Field field : AllFields()) {
+    if (KindOf(field) != FieldKind::Result) continue;
+    QWidget* result = store_->WidgetOf(field);
+    QPalette palette = result->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Button));
+    result->setPalette(palette);
+    result->setFocusPolicy(Qt::ClickFocus);
+  }
+}
+
+void MainWindow::ConnectEvents() {
+  const auto on_click = [this](QAbstractButton* button, void (TolvarnMain::*handler)()) {
+    connect(button, &QAbstractButton::clicked, this,
+            [this, handler] { Handle([this, handler] { (logic_.get()->*handler)(); }); });
+  };
+  on_click(ui_->Calc, &TolvarnMain::Calc_Click);
+  on_click(ui_->Save, &TolvarnMain::Save_Click);
+  on_click(ui_->Clear, &TolvarnMain::Clear_Click);
+  on_click(ui_->Exit, &TolvarnMain::Exit_Click);
+  on_click(ui_->Archive, &TolvarnMain::Archive_Click);
+  on_click(ui_->ViewL, &TolvarnMain::ViewL_Click);
+  on_click(ui_->Help1, &TolvarnMain::Help1_Click);
+  on_click(ui_->About, &TolvarnMain::About_Click);
+  on_click(ui_->Update, &TolvarnMain::Update_Click);
+  on_click(ui_->Reset_Defaults, &TolvarnMain::Reset_Defaults_Click);
+  on_click(ui_->Save_Defaults, &TolvarnMain::Save_Defaults_Click);
+  // A click has changed the box already; its handler runs on the new state.
+  on_click(ui_->VolUnits1, &TolvarnMain::VolUnits1_Click);
+  on_click(ui_->AutoSave, &TolvarnMain::AutoSave_Click);
+  on_click(ui_->OnTop, &TolvarnMain::OnTop_Click);
+  connect(&timer_, &QTimer::timeout, this, [this] { Handle([this] { logic_->Timer1_Timer(); }); });
+  ui_->Logo->installEventFilter(this);
+  // The notes box takes at most 75 characters, as the record's notes line expects.
+  connect(ui_->Notes, &QPlainTextEdit::textChanged, this, [this] {
+    const QString text = ui_->Notes->toPlainText();
+    if (text.size() <= kNotesLimit) return;
+    ui_->Notes->setPlainText(text.left(kNotesLimit));
+    ui_->Notes->moveCursor(QTextCursor::End);
+  });
+}
+
+void MainWindow::Handle(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const ProgramEnded& ended) {
+    on_end_(ended.status);
+  } catch (...) {
+    // The logic reports its own failures; anything else must still not escape into the toolkit.
+    on_end_(kFatalExitStatus);
+  }
+}
+
+void MainWindow::Load() {
+  Handle([this] { logic_->Form_Load(); });
+}
+
+void MainWindow::Activate() {
+  Handle([this] { logic_->Form_Activate(); });
+}
+
+void MainWindow::SetTitle(std::string_view title) {
+  setWindowTitle(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())));
+}
+
+void MainWindow::SetTopMost(bool on_top) {
+  if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on_top) return;
+  // Changing the flag re-creates the window: show it again where it was, without activating it.
+  const bool visible = isVisible();
+  const QRect geometry = this->geometry();
+  setAttribute(Qt::WA_ShowWithoutActivating, true);
+  setWindowFlag(Qt::WindowStaysOnTopHint, on_top);
+  if (visible) {
+    setGeometry(geometry);
+    show();
+  }
+  setAttribute(Qt::WA_ShowWithoutActivating, false);
+}
+
+void MainWindow::ShowAbout() {
+  AboutDialog about(*logic_, this);
+  about.exec();
+}
+
+void MainWindow::Close() {
+  close();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) Activate();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ui_->Logo && event->type() == QEvent::MouseButtonRelease) {
+    Handle([this] { logic_->Logo_Click(); });
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace tolvarn

@@ -1,0 +1,70 @@
+// The main window on screen: the Designer form, bound to the logic's field names, forwarding
+// every click and timer event to the toolkit-free window object, which owns all state.
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "../../platform/platform.h"
+#include "../../platform/posix_platform.h"
+#include "../tolvarn_main.h"
+#include "qt_field_store.h"
+
+namespace Ui {
+class TolvarnMain;
+}
+
+namespace tolvarn {
+
+// The outside world the window works with; tests hand in fakes.
+struct WindowServices {
+  MessageBoxes& boxes;
+  Clock& clock;
+  Locale& locale;
+  FileSystem& files;
+  Launcher& launcher;
+};
+
+class MainWindow final : public QWidget, public WindowHost {
+  Q_OBJECT
+
+ public:
+  // `arguments` is the program's argument text; `on_end` ends the program with a status.
+  MainWindow(const WindowServices& services, std::string arguments,
+             std::function<void(int)> on_end);
+  ~MainWindow() override;
+
+  // The load handler; the program may end in it (a broken installation, a damaged file).
+  void Load();
+  // The activation handler, as when the window becomes the active one.
+  void Activate();
+
+  TolvarnMain& Logic() { return *logic_; }
+  QtFieldStore& Store() { return *store_; }
+
+  void SetTitle(std::string_view title) override;
+  void SetTopMost(bool on_top) override;
+  void ShowAbout() override;
+  void Close() override;
+
+ protected:
+  void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // Runs a handler of the logic; an ending of the program is passed to `on_end`.
+  void Handle(const std::function<void()>& handler);
+  void ConnectEvents();
+  void ApplyLook();
+
+  std::unique_ptr<Ui::TolvarnMain> ui_;
+  QTimer timer_;
+  std::unique_ptr<QtFieldStore> store_;
+  ThrowingProcess process_;
+  std::unique_ptr<TolvarnMain> logic_;
+  std::function<void(int)> on_end_;
+};
+
+}  // namespace tolvarn

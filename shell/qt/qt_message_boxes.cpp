@@ -1,0 +1,30 @@
+#include "qt_message_boxes.h"
+
+#include <QMessageBox>
+
+namespace tolvarn {
+
+BoxAnswer QtMessageBoxes::Show(const MessageBoxRequest& request) {
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  if (request.icon == BoxIcon::Stop) icon = QMessageBox::Critical;
+  if (request.icon == BoxIcon::Exclamation) icon = QMessageBox::Warning;
+  QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+  if (request.buttons == BoxButtons::YesNo) buttons = QMessageBox::Yes | QMessageBox::No;
+  if (request.buttons == BoxButtons::YesNoCancel)
+    buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+  QString text = QString::fromStdString(request.text);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  QMessageBox box(icon, QString::fromStdString(request.title), text, buttons, parent_);
+  switch (box.exec()) {
+    case QMessageBox::Yes:
+      return BoxAnswer::Yes;
+    case QMessageBox::No:
+      return BoxAnswer::No;
+    case QMessageBox::Cancel:
+      return BoxAnswer::Cancel;
+    default:
+      return request.buttons == BoxButtons::Ok ? BoxAnswer::Ok : BoxAnswer::Cancel;
+  }
+}
+
+}  // namespace tolvarn
