@@ -7,7 +7,11 @@ namespace tolvarn {
 BoxAnswer FakeMessageBoxes::Show(const MessageBoxRequest& request) {
   shown_.push_back(request);
   if (request.buttons == BoxButtons::Ok) return BoxAnswer::Ok;
-  if (answers_.empty()) throw UnexpectedBox{request};
+  if (answers_.empty()) {
+    if (throw_unexpected) throw UnexpectedBox{request};
+    unexpected.push_back(request);
+    return BoxAnswer::Cancel;
+  }
   const BoxAnswer answer = answers_.front();
   answers_.pop_front();
   return answer;

@@ -16,7 +16,8 @@ class FakeMessageBoxes final : public MessageBoxes {
  public:
   BoxAnswer Show(const MessageBoxRequest& request) override;
   // Answers for boxes that ask a question, taken in order. A question with no answer left
-  // throws UnexpectedBox, so a test never waits for a user.
+  // throws UnexpectedBox, so a test never waits for a user (or, where nothing may be thrown,
+  // is recorded in `unexpected` and answered Cancel).
   void Script(std::initializer_list<BoxAnswer> answers) {
     answers_.insert(answers_.end(), answers);
   }
@@ -26,6 +27,8 @@ class FakeMessageBoxes final : public MessageBoxes {
   struct UnexpectedBox {
     MessageBoxRequest request;
   };
+  bool throw_unexpected = true;
+  std::vector<MessageBoxRequest> unexpected;
 
  private:
   std::deque<BoxAnswer> answers_;

@@ -24,6 +24,7 @@ MainWindow::MainWindow(const WindowServices& services, std::string arguments,
                        std::function<void(int)> on_end)
     : ui_(std::make_unique<Ui::TolvarnMain>()), on_end_(std::move(on_end)) {
   ui_->setupUi(this);
+  timer_.setParent(this);
   timer_.setObjectName("Timer1");
   timer_.setInterval(kStatusMilliseconds);
   timer_.setSingleShot(true);

@@ -1,0 +1,128 @@
+// The real window, offscreen, on a working directory of its own for each test. Message boxes
+// are answered from a script and recorded; a watchdog closes any modal window a test did not
+// expect and fails the test, so that nothing ever waits for a person. xdg-open is a fake on
+// PATH that writes down what it was asked to open.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "platform/fake_platform.h"
+#include "platform/posix_file_system.h"
+#include "shell/qt/main_window.h"
+
+namespace tolvarn::testing {
+
+inline std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+inline const std::string kConfiguration =
+    "[Run]\r\nAnInf=33.5\r\nLogLevel=1\r\nRunOnTop=1\r\nPayPeriod=10\r\nSVCost=150\r\n"
+    "SVAllow=95\r\nVRate=1\r\nVUnits=1\r\nWVCost=120\r\n";
+
+class GuiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/tolvarn_gui_XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    for (const char* sub : {"Data", "Help", "Log", "bin"})
+      std::filesystem::create_directory(dir_ / sub);
+    Write("Data/Tolvarn.ini", kConfiguration);
+    Write("Help/index.htm", "<html></html>");
+    // The desktop's default handler, replaced by one that writes down its argument.
+    Write("bin/xdg-open", "#!/bin/sh\necho \"$1\" >> \"" + (dir_ / "opened").string() + "\"\n");
+    std::filesystem::permissions(dir_ / "bin/xdg-open", std::filesystem::perms::owner_all);
+    saved_path_ = std::getenv("PATH");
+    ::setenv("PATH", ((dir_ / "bin").string() + ":" + saved_path_).c_str(), 1);
+    fake_.boxes.throw_unexpected = false;
+    watchdog_.setInterval(50);
+    QObject::connect(&watchdog_, &QTimer::timeout, [this] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (modal == nullptr || modal->windowTitle().toStdString() == expected_modal_) return;
+      unexpected_modal_ = modal->windowTitle().toStdString();
+      modal->close();
+    });
+    watchdog_.start();
+  }
+
+  void TearDown() override {
+    watchdog_.stop();
+    window_.reset();
+    ::setenv("PATH", saved_path_.c_str(), 1);
+    EXPECT_EQ(unexpected_modal_, "") << "a modal window appeared that the test did not expect";
+    EXPECT_TRUE(fake_.boxes.unexpected.empty())
+        << "an unexpected question: " << fake_.boxes.unexpected.front().title;
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+
+  // Starts the window as the program does; false when the program ended while loading.
+  bool Open(const std::string& arguments = "", Locale* locale = nullptr) {
+    files_ = std::make_unique<PosixFileSystem>(dir_.string());
+    launcher_ = std::make_unique<XdgLauncher>(dir_.string());
+    window_ = std::make_unique<MainWindow>(
+        WindowServices{fake_.boxes, fake_.clock, locale != nullptr ? *locale : fake_.locale,
+                       *files_, *launcher_},
+        arguments, [this](int status) { ended_ = status; });
+    window_->Load();
+    if (ended_ >= 0) return false;
+    window_->show();
+    window_->Activate();
+    return true;
+  }
+
+  void Write(const std::string& name, const std::string& text) {
+    std::ofstream(dir_ / name, std::ios::binary) << text;
+  }
+  std::string Read(const std::string& name) const { return ReadAll(dir_ / name); }
+
+  template <class T>
+  T* Widget(const char* name) const {
+    T* widget = window_->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  // Types into an input as a user would, replacing what it held.
+  void Type(const char* name, const std::string& text) {
+    QLineEdit* edit = Widget<QLineEdit>(name);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, QString::fromStdString(text));
+  }
+  void Click(const char* name) { QTest::mouseClick(Widget<QAbstractButton>(name), Qt::LeftButton); }
+  std::string TextOf(const char* name) const {
+    return Widget<QLineEdit>(name)->text().toStdString();
+  }
+  std::string Caption(const char* name) const { return Widget<QLabel>(name)->text().toStdString(); }
+
+  std::filesystem::path dir_;
+  FakePlatform fake_;
+  std::unique_ptr<PosixFileSystem> files_;
+  std::unique_ptr<XdgLauncher> launcher_;
+  std::unique_ptr<MainWindow> window_;
+  int ended_ = -1;
+  std::string expected_modal_;  // the title of a modal window the test means to open
+
+ private:
+  std::string saved_path_;
+  QTimer watchdog_;
+  std::string unexpected_modal_;
+};
+
+}  // namespace tolvarn::testing

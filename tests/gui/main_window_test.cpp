@@ -1,0 +1,262 @@
+// The window as a user drives it: real widgets, clicked and typed into, offscreen.
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+
+#include "gui_fixture.h"
+#include "platform/instance_lock.h"
+
+namespace tolvarn {
+namespace {
+
+using testing::GuiTest;
+
+// State: a working directory without a log. Action: start. Expected: the log begins with its
+// header and the start entry, and the window waits with empty entries and Save disabled.
+TEST_F(GuiTest, FreshStartPreparesTheLogAndAnEmptyWindow) {
+  ASSERT_TRUE(Open());
+  EXPECT_EQ(window_->windowTitle(), "Tolvarn");
+  EXPECT_EQ(Read("Log/Tolvarn.log"),
+            "Tolvarn Results Log\r\nVersion 4.3\r\nFile Created\r\n07/12/26 09:05:03\r\n\r\n\r\n"
+            "Tolvarn Started\r\nVersion 4.3\r\n07/12/26 09:05:03\r\n\r\n");
+  EXPECT_FALSE(Widget<QPushButton>("Save")->isEnabled());
+  for (const char* input : {"Item1Use", "Item1UseD", "Item1Cost", "Item2Use", "Item2Cost"})
+    EXPECT_EQ(TextOf(input), "") << input;
+  EXPECT_EQ(Widget<QPlainTextEdit>("Notes")->toPlainText(), "");
+  EXPECT_EQ(TextOf("WVCost"), "\u00A31.2000");
+  EXPECT_FALSE(Widget<QCheckBox>("VolUnits1")->isChecked());
+  EXPECT_EQ(Caption("Item1UseL"), "Ltr");
+  EXPECT_EQ(Caption("WVChargeL"), "/cu m");
+  EXPECT_EQ(Caption("VRateH"), "VAT:");
+}
+
+// What the window shows after typing and clicking Calculate is what tolvarn-calc computes.
+TEST_F(GuiTest, CalculateShowsWhatTolvarnCalcComputes) {
+  ASSERT_TRUE(Open());
+  const std::vector<std::pair<std::string, std::string>> inputs = {
+      {"WVCost", "1.8"},    {"SVCost", "1.2"},    {"SVAllow", "90"},  {"VRate", "5"},
+      {"AnInfT", "3.5"},    {"PPeriod", "4"},     {"Item1Use", "6"},  {"Item1UseD", "3"},
+      {"Item1Cost", "400"}, {"Item2Use", "9.87"}, {"Item2UseD", "4"}, {"Item2Cost", ""}};
+  std::string command = std::string(TOLVARN_CALC) + " --no-config --json --currency '\u00A3'";
+  for (const auto& [name, text] : inputs) {
+    Type(name.c_str(), text);
+    command += " --set '" + name + "=" + text + "'";
+  }
+  Click("Calc");
+  const std::string out_file = (dir_ / "calc.json").string();
+  ASSERT_EQ(std::system((command + " > " + out_file).c_str()), 0);
+  const nlohmann::json expected = nlohmann::json::parse(Read("calc.json"));
+  for (const auto& [name, text] : expected["fields"].items()) {
+    if (name == "Notes") continue;
+    EXPECT_EQ(TextOf(name.c_str()), text.get<std::string>()) << name;
+  }
+  for (const auto& [name, rgb] : expected["colours"].items()) {
+    const QColor colour = Widget<QLineEdit>(name.c_str())->palette().color(QPalette::Text);
+    EXPECT_EQ(nlohmann::json({colour.red(), colour.green(), colour.blue()}), rgb) << name;
+  }
+  EXPECT_TRUE(Widget<QPushButton>("Save")->isEnabled());
+}
+
+TEST_F(GuiTest, SaveAndAutoSaveEachAppendOneRecord) {
+  ASSERT_TRUE(Open());
+  const auto records = [this] {
+    const std::string log = Read("Log/Tolvarn.log");
+    size_t count = 0;
+    for (size_t at = log.find("Water Volume Cost"); at != std::string::npos;
+         at = log.find("Water Volume Cost", at + 1))
+      ++count;
+    return count;
+  };
+  Type("Item1Use", "9");
+  Type("Item1UseD", "4");
+  Click("Calc");
+  EXPECT_EQ(records(), 0u);
+  Click("Save");
+  EXPECT_EQ(records(), 1u);
+  EXPECT_FALSE(Widget<QPushButton>("Save")->isEnabled());
+
+  Click("AutoSave");
+  Type("Item1UseD", "5");
+  Click("Calc");
+  EXPECT_EQ(records(), 2u);
+  EXPECT_FALSE(Widget<QPushButton>("Save")->isEnabled());
+  Click("Calc");  // unchanged data is not logged again
+  EXPECT_EQ(records(), 2u);
+  EXPECT_EQ(Caption("Status"), "The Data Has Not Changed Since The Last Calculation");
+}
+
+TEST_F(GuiTest, ClearEmptiesEntriesAndResultsButKeepsTheTariff) {
+  ASSERT_TRUE(Open());
+  QTest::keyClicks(Widget<QPlainTextEdit>("Notes"), "kettle");
+  Type("Item1Use", "9");
+  Type("Item1UseD", "4");
+  Click("Calc");
+  ASSERT_NE(TextOf("Item1Day"), "");
+  Click("Clear");
+  for (const char* field : {"Item1Use", "Item1UseD", "Item1Day", "Item1Period", "Item1W"})
+    EXPECT_EQ(TextOf(field), "") << field;
+  EXPECT_EQ(Widget<QPlainTextEdit>("Notes")->toPlainText(), "");
+  EXPECT_EQ(TextOf("WVCost"), "\u00A31.2000");
+  EXPECT_EQ(Caption("Status"), "Data Cleared");
+  EXPECT_FALSE(Widget<QPushButton>("Save")->isEnabled());
+}
+
+TEST_F(GuiTest, TheUnitsSwitchBothWays) {
+  ASSERT_TRUE(Open());
+  Type("Item1Use", "600");
+  Click("VolUnits1");
+  for (const char* unit : {"Item1UseL", "Item2UseL", "Item1WatL", "Item2WatL", "ItemWatS"})
+    EXPECT_EQ(Caption(unit), "Gal") << unit;
+  EXPECT_EQ(Caption("SVChargeL"), "/1000 Gal");
+  EXPECT_EQ(Widget<QLineEdit>("Item1W")->toolTip(),
+            "Item 1 water use over Payback Period in gallons");
+  EXPECT_EQ(TextOf("Item1Use"), "600");  // nothing is converted
+  Click("VolUnits1");
+  EXPECT_EQ(Caption("Item1UseL"), "Ltr");
+  EXPECT_EQ(Caption("WVChargeL"), "/cu m");
+  EXPECT_EQ(Widget<QLineEdit>("WVCost")->toolTip(),
+            "Water Volume Charge per cubic metre ( 0.1000 to 5.0000)");
+}
+
+TEST_F(GuiTest, TheCurrencyComesFromTheUsersMonetaryLocale) {
+  struct Case {
+    const char* locale;
+    const char* charge;
+    const char* label;
+  };
+  for (const Case& c :
+       {Case{"en_GB.UTF-8", "\u00A31.2000", "VAT:"}, Case{"en_US.UTF-8", "$1.2000", "Tax:"},
+        Case{"de_DE.UTF-8", "\u20AC1.2000", "VAT:"}}) {
+    ::setenv("LC_MONETARY", c.locale, 1);
+    ::unsetenv("LC_ALL");
+    SystemLocale locale;
+    ASSERT_TRUE(Open("", &locale)) << c.locale;
+    EXPECT_EQ(TextOf("WVCost"), c.charge) << c.locale;
+    EXPECT_EQ(Caption("VRateH"), c.label) << c.locale;
+    window_.reset();
+  }
+  ::unsetenv("LC_MONETARY");
+}
+
+TEST_F(GuiTest, SaveDataAndResetData) {
+  ASSERT_TRUE(Open());
+  Type("WVCost", "2.25");
+  Click("Save_Defaults");
+  EXPECT_NE(Read("Data/Tolvarn.ini").find("\r\nWVCost=225\r\n"), std::string::npos);
+  EXPECT_EQ(Caption("Status"), "Water Data Saved");
+  Type("WVCost", "3");
+  Click("Reset_Defaults");
+  EXPECT_EQ(TextOf("WVCost"), "\u00A32.2500");
+  EXPECT_EQ(Caption("Status"), "Water Data Restored");
+}
+
+TEST_F(GuiTest, ArchiveWithScriptedAnswers) {
+  ASSERT_TRUE(Open());
+  Type("Item1Use", "9");
+  Type("Item1UseD", "4");
+  Click("Calc");
+  Click("Save");
+  const std::string before = Read("Log/Tolvarn.log");
+  fake_.boxes.Script({BoxAnswer::Yes});
+  Click("Archive");
+  EXPECT_EQ(Read("Log/Tolvarn_261207_1.log"), before);
+  EXPECT_EQ(Read("Log/Tolvarn.log").find("Water Volume Cost"), std::string::npos);
+  EXPECT_EQ(Caption("Status"), "Results Log File Archived");
+}
+
+TEST_F(GuiTest, HelpOpensTheLocalPagesOrSaysTheyAreMissing) {
+  ASSERT_TRUE(Open());
+  Click("Help1");
+  EXPECT_EQ(Read("opened"), "Help/index.htm\n");
+  std::filesystem::remove(dir_ / "Help/index.htm");
+  Click("Help1");
+  EXPECT_EQ(Read("opened"), "Help/index.htm\n");
+  ASSERT_FALSE(fake_.boxes.Shown().empty());
+  EXPECT_EQ(fake_.boxes.Shown().back().title, "Tolvarn Help File Error");
+}
+
+TEST_F(GuiTest, UpdateAndTheLogoOpenTheWebSite) {
+  ASSERT_TRUE(Open());
+  Click("Update");
+  QTest::mouseClick(Widget<QLabel>("Logo"), Qt::LeftButton);
+  EXPECT_EQ(Read("opened"),
+            "https://quennix.example/software/misc/update.htm?ID=2&Ver=4.3\n"
+            "https://quennix.example/\n");
+}
+
+TEST_F(GuiTest, AboutShowsNameAndVersionAndReturnsWithSaveDisabled) {
+  ASSERT_TRUE(Open());
+  Type("Item1Use", "9");
+  Type("Item1UseD", "4");
+  Click("Calc");
+  ASSERT_TRUE(Widget<QPushButton>("Save")->isEnabled());
+  std::string title, name, version;
+  QTimer::singleShot(100, [&] {
+    auto* about = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(about, nullptr);
+    title = about->windowTitle().toStdString();
+    name = about->findChild<QLabel*>("ProgName")->text().toStdString();
+    version = about->findChild<QLabel*>("ProgVersion")->text().toStdString();
+    QTest::mouseClick(about->findChild<QPushButton*>("ExitAbout"), Qt::LeftButton);
+  });
+  expected_modal_ = "About Tolvarn";
+  Click("About");
+  EXPECT_EQ(title, "About Tolvarn");
+  EXPECT_EQ(name, "Tolvarn");
+  EXPECT_EQ(version, "Version 4.3");
+  EXPECT_FALSE(Widget<QPushButton>("Save")->isEnabled());
+}
+
+TEST_F(GuiTest, AMissingDirectoryEndsTheProgramWithItsBox) {
+  for (const char* directory : {"Help", "Data"}) {
+    std::filesystem::remove_all(dir_ / directory);
+    ended_ = -1;
+    EXPECT_FALSE(Open()) << directory;
+    EXPECT_EQ(ended_, kFatalExitStatus);
+    ASSERT_FALSE(fake_.boxes.Shown().empty());
+    EXPECT_EQ(fake_.boxes.Shown().back().title,
+              std::string("Tolvarn ") + directory + " Directory Error");
+    window_.reset();
+  }
+}
+
+TEST_F(GuiTest, InhibitErrorCheckLetsOutOfRangeDataThrough) {
+  ASSERT_TRUE(Open("-InhibitErrorCheck"));
+  Type("Item1Use", "600");
+  Type("Item1UseD", "4");
+  Click("Calc");
+  EXPECT_TRUE(fake_.boxes.Shown().empty());
+  EXPECT_EQ(TextOf("Item1Use"), "600.0");
+}
+
+// A second copy learns that the first runs, and nothing outlives a first copy that was killed.
+TEST(InstanceLockTest, ASecondCopySeesTheFirstUntilItEnds) {
+  const std::string name = "tolvarn-test-" + std::to_string(::getpid());
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t first = ::fork();
+  if (first == 0) {
+    InstanceLock lock;
+    const bool another = lock.IsAnotherInstance(name);
+    ::write(ready[1], another ? "y" : "n", 1);
+    ::pause();
+    ::_exit(0);
+  }
+  char answer = 0;
+  ASSERT_EQ(::read(ready[0], &answer, 1), 1);
+  EXPECT_EQ(answer, 'n');
+  InstanceLock second;
+  EXPECT_TRUE(second.IsAnotherInstance(name));
+  ::kill(first, SIGKILL);
+  ::waitpid(first, nullptr, 0);
+  InstanceLock third;
+  EXPECT_FALSE(third.IsAnotherInstance(name));
+  ::close(ready[0]);
+  ::close(ready[1]);
+  ::unlink(InstanceLock::PathFor(name).c_str());
+}
+
+}  // namespace
+}  // namespace tolvarn
