@@ -210,8 +210,9 @@ int main(int argc, char** argv) {
   try {
     window.Start(inhibit, !no_config);
     if (gallons) window.SetCheckBox(Field::VolUnits1, 1);
-    // Only --log writes to the log, whatever the configuration says about Auto Save.
-    window.SetCheckBox(Field::AutoSave, log ? 1 : 0);
+    // A calculation is logged only with --log, whatever the configuration says about Auto Save
+    // (which Save Data keeps as the configuration has it).
+    if (!save_data) window.SetCheckBox(Field::AutoSave, log ? 1 : 0);
     if (log) window.CreateResultsLog();
     for (const Assignment& assignment : assignments)
       fields.SetText(assignment.field, assignment.text);

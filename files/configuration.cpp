@@ -63,7 +63,7 @@ void FilesWindow::ReadConfig() {
     state.ConfigText += kLineEnd;
     state.ConfigText.append(21, '-');
     Check_Dir("Data");
-    if (!platform().files.Exists(kConfigPath))
+    if (!platform().files.IsFile(kConfigPath))
       EndWithMessage("Tolvarn Configuration File Error",
                      "The configuration file is missing or corrupted.\r\n"
                      "Reinstall the program to restore the file.\r\n"
@@ -236,11 +236,8 @@ void FilesWindow::Save_Defaults_Click() {
     line("WVCost=", water);
 
     // Written beside the old file and renamed over it, so that the old file stays whole until
-    // the new one is complete. Failing to create the new file is unexpected; failing to write
-    // it is the disk or the permissions.
-    const FileStatus written = platform().files.Replace(kConfigPath, text);
-    if (written.failed == FileStep::Open) throw RunTimeFailure("Cannot create the file");
-    if (!written.ok())
+    // the new one is complete. Whichever step fails, it is the disk or the permissions.
+    if (!platform().files.Replace(kConfigPath, text).ok())
       EndWithMessage("Tolvarn Configuration File Error",
                      "Unable to write to the configuration file. Tolvarn.ini\r\n"
                      "This may be a permissions problem.\r\n"

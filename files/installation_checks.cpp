@@ -27,7 +27,7 @@ void FilesWindow::Check_Dir(std::string_view dir) {
 
 bool FilesWindow::Check_File(std::string_view FileTitle, std::string_view FileDir,
                              std::string_view FileName) {
-  if (platform().files.Exists(std::string(FileDir) + std::string(FileName))) return true;
+  if (platform().files.IsFile(std::string(FileDir) + std::string(FileName))) return true;
   // "results log" is "Results Log" in the title.
   std::string title(FileTitle);
   for (size_t i = 0; i < title.size(); ++i)

@@ -44,8 +44,7 @@ void FilesWindow::CreateResultsLog() {
   const FileStatus created =
       platform().files.CreateNew(kLogPath, LogHeader() + std::string(kLineEnd));
   // Failing to create it because another copy just did is no failure.
-  const bool raced = created.failed == FileStep::Open && platform().files.Exists(kLogPath);
-  if (!created.ok() && !raced)
+  if (!created.ok() && created.failed != FileStep::Exists)
     ShowMessage(kLogFileError,
                 "Unable to create the log file. Tolvarn.log\r\nThis may be a permissions problem.",
                 BoxIcon::Exclamation);
@@ -104,13 +103,15 @@ void FilesWindow::Archive_Click() {
     const LocalDateTime now = platform().clock.Now();
     const std::string stem = "Log/Tolvarn_" + TwoDigits(now.year % 100) + TwoDigits(now.month) +
                              TwoDigits(now.day) + "_";
-    std::string name;
-    for (int n = 1;; ++n) {
-      name = stem + std::to_string(n) + ".log";
-      if (!platform().files.Exists(name)) break;
+    // The archive is the log itself under a second name where the file system allows it, so an
+    // entry another copy appends before the new log replaces this one still lands in it; a
+    // name that another copy takes meanwhile moves the archive on to the next number.
+    FileStatus archived{FileStep::Exists};
+    for (int n = 1; archived.failed == FileStep::Exists; ++n) {
+      const std::string name = stem + std::to_string(n) + ".log";
+      if (!platform().files.Exists(name)) archived = platform().files.Snapshot(kLogPath, name);
     }
-    // Through a temporary file and a rename: a failed copy leaves no half archive.
-    if (!platform().files.Copy(kLogPath, name).ok()) return archive_failed();
+    if (!archived.ok()) return archive_failed();
     ShowStatus("Results Log File Archived");
   } else if (answer == BoxAnswer::No) {
     if (has_record) {

@@ -74,12 +74,11 @@ FileStatus FakeFileSystem::Append(std::string_view path, std::string_view text) 
 
 FileStatus FakeFileSystem::CreateNew(std::string_view path, std::string_view text) {
   operations.push_back("CreateNew " + std::string(path));
-  if (Exists(path) || !DirectoryExists(DirectoryOf(path)) || Fails(FileStep::Open))
-    return {FileStep::Open};
-  if (Fails(FileStep::Write)) {
-    files[std::string(path)] = "";  // created, but nothing written
-    return {FileStep::Write};
-  }
+  if (Exists(path)) return {FileStep::Exists};
+  if (!DirectoryExists(DirectoryOf(path)) || Fails(FileStep::Open)) return {FileStep::Open};
+  // Written in full before it appears under its name: a failure leaves nothing.
+  for (const FileStep step : {FileStep::Write, FileStep::Flush, FileStep::Rename})
+    if (Fails(step)) return {step};
   files[std::string(path)] = std::string(text);
   return {};
 }
@@ -97,17 +96,21 @@ FileStatus FakeFileSystem::Replace(std::string_view path, std::string_view text)
   return Write(path, std::string(text), "Replace");
 }
 
-FileStatus FakeFileSystem::Copy(std::string_view from, std::string_view to) {
+FileStatus FakeFileSystem::Snapshot(std::string_view from, std::string_view to) {
   const auto source = files.find(std::string(from));
   if (source == files.end()) {
-    operations.push_back("Copy " + std::string(to));
+    operations.push_back("Snapshot " + std::string(to));
     return {FileStep::Open};
   }
+  if (Exists(to)) {
+    operations.push_back("Snapshot " + std::string(to));
+    return {FileStep::Exists};
+  }
   if (Fails(FileStep::Read)) {
-    operations.push_back("Copy " + std::string(to));
+    operations.push_back("Snapshot " + std::string(to));
     return {FileStep::Read};
   }
-  return Write(to, source->second, "Copy");
+  return Write(to, source->second, "Snapshot");
 }
 
 }  // namespace tolvarn

@@ -15,11 +15,12 @@ class FakeFileSystem final : public FileSystem {
  public:
   bool DirectoryExists(std::string_view path) override;
   bool Exists(std::string_view path) override;
+  bool IsFile(std::string_view path) override { return files.contains(std::string(path)); }
   std::unique_ptr<LineReader> OpenForReading(std::string_view path) override;
   FileStatus Append(std::string_view path, std::string_view text) override;
   FileStatus CreateNew(std::string_view path, std::string_view text) override;
   FileStatus Replace(std::string_view path, std::string_view text) override;
-  FileStatus Copy(std::string_view from, std::string_view to) override;
+  FileStatus Snapshot(std::string_view from, std::string_view to) override;
 
   void AddDirectory(const std::string& path) { directories.insert(path); }
   // The next operation that reaches `step` fails there; `skip` lets that many such operations

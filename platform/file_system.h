@@ -10,7 +10,8 @@
 namespace tolvarn {
 
 // The step of a file operation that failed, if any.
-enum class FileStep { None, Open, Read, Write, Flush, Rename, Remove };
+// Exists: the name was taken (by another running copy, or anything else standing there).
+enum class FileStep { None, Open, Read, Write, Flush, Rename, Remove, Exists };
 
 struct FileStatus {
   FileStep failed = FileStep::None;
@@ -35,6 +36,8 @@ class FileSystem {
   virtual bool DirectoryExists(std::string_view path) = 0;
   // Whether anything stands under the name (a file, a directory, a link, even a broken one).
   virtual bool Exists(std::string_view path) = 0;
+  // Whether the name leads to a regular file (through links).
+  virtual bool IsFile(std::string_view path) = 0;
 
   // Opens a file for reading; nullptr when it cannot be opened.
   virtual std::unique_ptr<LineReader> OpenForReading(std::string_view path) = 0;
@@ -43,17 +46,21 @@ class FileSystem {
   // appending, so that entries of several running copies never mix. Never creates the file.
   virtual FileStatus Append(std::string_view path, std::string_view text) = 0;
 
-  // Creates a file that does not exist yet, holding text. Fails if the name is taken.
+  // Creates a file that does not exist yet, holding the whole text from the moment it appears
+  // under its name. Fails with Exists if the name is taken.
   virtual FileStatus CreateNew(std::string_view path, std::string_view text) = 0;
 
   // Gives a file (new or existing) the text: written to a temporary file in the same directory,
   // flushed to disk and renamed over the name, so the old file stays whole until the new one is
-  // complete. On failure the temporary file is removed.
+  // complete. An existing file that may not be written is not replaced; its permissions carry
+  // over; a link is followed. On failure the temporary file is removed.
   virtual FileStatus Replace(std::string_view path, std::string_view text) = 0;
 
-  // Copies a file to a name through a temporary file and a rename, so that a failed copy
-  // leaves nothing under the name.
-  virtual FileStatus Copy(std::string_view from, std::string_view to) = 0;
+  // Makes `to` hold what `from` holds, together with whatever is appended to `from` until it is
+  // replaced: a second name for the same file where the file system allows it, else a copy made
+  // through a temporary file. Never leaves a partial file under `to`; fails with Exists if the
+  // name is taken.
+  virtual FileStatus Snapshot(std::string_view from, std::string_view to) = 0;
 };
 
 }  // namespace tolvarn

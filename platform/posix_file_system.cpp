@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <thread>
@@ -143,6 +144,11 @@ bool PosixFileSystem::Exists(std::string_view path) {
   return ::lstat(Full(path).c_str(), &info) == 0;
 }
 
+bool PosixFileSystem::IsFile(std::string_view path) {
+  struct stat info {};
+  return ::stat(Full(path).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 std::unique_ptr<LineReader> PosixFileSystem::OpenForReading(std::string_view path) {
   const int fd = ::open(Full(path).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return nullptr;
@@ -160,30 +166,47 @@ FileStatus PosixFileSystem::Append(std::string_view path, std::string_view text)
 }
 
 FileStatus PosixFileSystem::CreateNew(std::string_view path, std::string_view text) {
-  const std::string full = Full(path);
-  Descriptor fd(::open(full.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-  if (!fd.ok()) return {FileStep::Open};
-  if (!WriteAll(fd.get(), text)) return {FileStep::Write};
-  if (!fd.Close()) return {FileStep::Flush};
-  return {};
+  return WriteTemporary(Full(path), text, nullptr, false, 0644);
 }
 
 FileStatus PosixFileSystem::Replace(std::string_view path, std::string_view text) {
-  return WriteThenRename(path, text, nullptr);
+  std::string target = Full(path);
+  mode_t mode = 0644;
+  struct stat info {};
+  if (::lstat(target.c_str(), &info) == 0) {
+    if (S_ISLNK(info.st_mode)) {
+      // The file the link leads to is the one to replace, not the link.
+      char* resolved = ::realpath(target.c_str(), nullptr);
+      if (resolved == nullptr) return {FileStep::Open};
+      target = resolved;
+      std::free(resolved);
+      if (::stat(target.c_str(), &info) != 0) return {FileStep::Open};
+    }
+    // A file that may not be written is not replaced behind its owner's back.
+    if (!S_ISREG(info.st_mode) || ::access(target.c_str(), W_OK) != 0) return {FileStep::Open};
+    mode = info.st_mode & 07777;
+  }
+  return WriteTemporary(target, text, nullptr, true, mode);
 }
 
-FileStatus PosixFileSystem::Copy(std::string_view from, std::string_view to) {
+FileStatus PosixFileSystem::Snapshot(std::string_view from, std::string_view to) {
   const std::string source = Full(from);
-  return WriteThenRename(to, {}, source.c_str());
+  const std::string target = Full(to);
+  if (::link(source.c_str(), target.c_str()) == 0) {
+    SyncDirectoryOf(target);
+    return {};
+  }
+  if (errno == EEXIST) return {FileStep::Exists};
+  // No second names on this file system: a copy, which cannot see later appends.
+  return WriteTemporary(target, {}, source.c_str(), false, 0644);
 }
 
-FileStatus PosixFileSystem::WriteThenRename(std::string_view path, std::string_view text,
-                                            const char* source) {
-  const std::string full = Full(path);
-  const std::string temporary = TemporaryName(full);
+FileStatus PosixFileSystem::WriteTemporary(const std::string& target, std::string_view text,
+                                           const char* source, bool replace, mode_t mode) {
+  const std::string temporary = TemporaryName(target);
   FileStatus status;
   {
-    Descriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    Descriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (!fd.ok()) return {FileStep::Open};
     if (source == nullptr) {
       if (!WriteAll(fd.get(), text)) status = {FileStep::Write};
@@ -200,15 +223,20 @@ FileStatus PosixFileSystem::WriteThenRename(std::string_view path, std::string_v
           status = {FileStep::Write};
       }
     }
+    if (status.ok() && ::fchmod(fd.get(), mode) != 0) status = {FileStep::Write};
     if (status.ok() && ::fsync(fd.get()) != 0) status = {FileStep::Flush};
     if (!fd.Close() && status.ok()) status = {FileStep::Flush};
   }
-  if (status.ok() && ::rename(temporary.c_str(), full.c_str()) != 0) status = {FileStep::Rename};
-  if (!status.ok()) {
-    ::unlink(temporary.c_str());
-    return status;
+  if (status.ok()) {
+    if (replace) {
+      if (::rename(temporary.c_str(), target.c_str()) != 0) status = {FileStep::Rename};
+    } else if (::link(temporary.c_str(), target.c_str()) != 0) {
+      status = {errno == EEXIST ? FileStep::Exists : FileStep::Rename};
+    }
   }
-  SyncDirectoryOf(full);
+  // After a rename the temporary name is gone already; after a link or a failure it goes now.
+  ::unlink(temporary.c_str());
+  if (status.ok()) SyncDirectoryOf(target);
   return status;
 }
 
@@ -227,15 +255,15 @@ LaunchResult XdgLauncher::OpenWithDefaultHandler(std::string_view target) {
   // xdg-open normally hands the target over and ends at once; its status says whether the
   // handler could open it.
   using namespace std::chrono_literals;
-  const auto deadline = std::chrono::steady_clock::now() + 3s;
+  const auto deadline = std::chrono::steady_clock::now() + 500ms;
   while (std::chrono::steady_clock::now() < deadline) {
     int status = 0;
     const pid_t done = ::waitpid(pid, &status, WNOHANG);
     if (done == pid) {
       if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return LaunchResult::Opened;
-      // 127 and 126: the shell script could not run at all.
-      if (WIFEXITED(status) && (WEXITSTATUS(status) == 127 || WEXITSTATUS(status) == 126))
-        return LaunchResult::NotStarted;
+      // 3: no viewer was found; 126 and 127: xdg-open itself could not run.
+      const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      if (code == 3 || code == 126 || code == 127) return LaunchResult::NotStarted;
       return LaunchResult::Failed;
     }
     if (done < 0) return LaunchResult::Opened;  // already reaped elsewhere

@@ -2,6 +2,8 @@
 // working directory (the process's own current directory is never changed).
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 
 #include "file_system.h"
@@ -15,24 +17,28 @@ class PosixFileSystem final : public FileSystem {
 
   bool DirectoryExists(std::string_view path) override;
   bool Exists(std::string_view path) override;
+  bool IsFile(std::string_view path) override;
   std::unique_ptr<LineReader> OpenForReading(std::string_view path) override;
   FileStatus Append(std::string_view path, std::string_view text) override;
   FileStatus CreateNew(std::string_view path, std::string_view text) override;
   FileStatus Replace(std::string_view path, std::string_view text) override;
-  FileStatus Copy(std::string_view from, std::string_view to) override;
+  FileStatus Snapshot(std::string_view from, std::string_view to) override;
 
  private:
   std::string Full(std::string_view path) const;
-  // Writes `text`, or the contents of the file `source`, to a new temporary file beside `path`
-  // and renames it over `path`.
-  FileStatus WriteThenRename(std::string_view path, std::string_view text, const char* source);
+  // Writes `text`, or the contents of the file `source`, to a new temporary file beside
+  // `target`, and puts it under that name: by a rename over it, or by a link that fails when
+  // the name is taken.
+  FileStatus WriteTemporary(const std::string& target, std::string_view text, const char* source,
+                            bool replace, mode_t mode);
 
   std::string root_;
 };
 
 // Runs "xdg-open TARGET" in the working directory, with an argument vector (never a shell). A
-// handler that reports failure within a few seconds counts as Failed; one still running then is
-// left to run, and reaped when it ends.
+// handler that reports failure at once (within half a second) counts as NotStarted when no
+// viewer could be found and Failed otherwise; one still running then is left to run, and
+// reaped when it ends.
 class XdgLauncher final : public Launcher {
  public:
   explicit XdgLauncher(std::string root) : root_(std::move(root)) {}

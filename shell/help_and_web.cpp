@@ -14,7 +14,7 @@ constexpr std::string_view kHelpPath = "Help/index.htm";
 void TolvarnMain::Help1_Click() {
   Check_Dir("Help");
   try {
-    if (!platform().files.Exists(kHelpPath)) {
+    if (!platform().files.IsFile(kHelpPath)) {
       ShowMessage("Tolvarn Help File Error",
                   "The help file is either missing or\r\ncorrupted. Reinstall the program\r\n"
                   "to correct the error.\r\n",

@@ -269,17 +269,40 @@ std::string Unprivileged() {
                           : "env LC_ALL=C";
 }
 
-TEST_F(CliFiles, SaveDataIntoAReadOnlyDirectoryKeepsTheOldFile) {
-  std::filesystem::permissions(dir_, std::filesystem::perms::all);
-  std::filesystem::permissions(
-      dir_ / "Data", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
-                         std::filesystem::perms::group_read | std::filesystem::perms::group_exec |
-                         std::filesystem::perms::others_read | std::filesystem::perms::others_exec);
-  const CalcRun run = CalcHere({"--save-data", "--set", "WVCost=3"}, Unprivileged());
-  EXPECT_EQ(run.status, 3) << run.err;
-  EXPECT_NE(run.err.find("Tolvarn Fatal Error"), std::string::npos) << run.err;
-  EXPECT_EQ(Read("Data/Tolvarn.ini"), kExampleFile);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_ / "Data"), {}), 1);
+// A read-only Data/ or a read-only Tolvarn.ini: the old file stays as it was, byte for byte
+// and with its permissions, and the user hears why.
+TEST_F(CliFiles, SaveDataThatMayNotWriteKeepsTheOldFile) {
+  namespace fs = std::filesystem;
+  constexpr fs::perms kReadOnly =
+      fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+  constexpr fs::perms kExecutable =
+      fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+  fs::permissions(dir_, fs::perms::all);
+  for (const std::string what : {"directory", "file"}) {
+    SCOPED_TRACE(what);
+    fs::permissions(dir_ / "Data", what == "directory" ? kReadOnly | kExecutable : fs::perms::all);
+    fs::permissions(dir_ / "Data/Tolvarn.ini",
+                    what == "file" ? kReadOnly : kReadOnly | fs::perms::owner_write);
+    const fs::perms before = fs::status(dir_ / "Data/Tolvarn.ini").permissions();
+    const CalcRun run = CalcHere({"--save-data", "--set", "WVCost=3"}, Unprivileged());
+    EXPECT_EQ(run.status, 3) << run.err;
+    EXPECT_NE(run.err.find("Unable to write to the configuration file. Tolvarn.ini"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(Read("Data/Tolvarn.ini"), kExampleFile);
+    EXPECT_EQ(fs::status(dir_ / "Data/Tolvarn.ini").permissions(), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "Data"), {}), 1);
+  }
+}
+
+TEST_F(CliFiles, ADirectoryInPlaceOfTheConfigurationFileIsAMissingFile) {
+  std::filesystem::remove(dir_ / "Data/Tolvarn.ini");
+  std::filesystem::create_directory(dir_ / "Data/Tolvarn.ini");
+  const CalcRun run = CalcHere({"--json"});
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.Json()["fatal"]["text"],
+            "The configuration file is missing or corrupted.\r\nReinstall the program to "
+            "restore the file.\r\nThe program will now terminate.");
 }
 
 // Two copies logging at once: every record arrives whole, none is lost, none is mixed.
