@@ -2,9 +2,9 @@
 // Sets the window up as start-up does, puts each --set text into its field, runs Calculate
 // once and prints the record (or, with --json, everything the window would show).
 #include <CLI/CLI.hpp>
-#include <filesystem>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +12,7 @@
 #include "../core/utf8.h"
 #include "../platform/posix_file_system.h"
 #include "../platform/posix_platform.h"
+#include "../platform/working_directory.h"
 #include "../shell/tolvarn_main.h"
 
 namespace {
@@ -152,7 +153,8 @@ int main(int argc, char** argv) {
   bool log = false;
   bool save_data = false;
   app.add_option("--workdir", workdir,
-                 "Working directory holding Data/Tolvarn.ini and Log/ (default: the current one)");
+                 "Working directory holding Data/ and Log/ (default: the current directory when "
+                 "it holds Data/, Help/ and Log/, else ~/.local/share/tolvarn)");
   app.add_flag("--no-config", no_config, "Start from empty fields instead of Data/Tolvarn.ini");
   app.add_option("--set", sets, "Put TEXT into the input field NAME (repeatable, in order)")
       ->type_name("NAME=TEXT")
@@ -190,20 +192,23 @@ int main(int argc, char** argv) {
     if (tolvarn::utf8::Length(currency) != 1 || number_like)
       return UsageError("--currency takes one character that cannot begin a number");
   }
-  std::error_code error;
-  const std::filesystem::path root = std::filesystem::absolute(
-      workdir.empty() ? std::filesystem::current_path(error) : std::filesystem::path(workdir),
-      error);
-  if (error || !std::filesystem::is_directory(root, error))
-    return UsageError("no such working directory: " + workdir);
+  // The window's rule for the working directory; without the configuration file or the log
+  // there is nothing to look for (and nothing is created).
+  std::string root;
+  if (!workdir.empty() || !no_config || log || save_data) {
+    const tolvarn::WorkingDirectory found = tolvarn::ResolveWorkingDirectory(
+        workdir.empty() ? std::nullopt : std::optional<std::string>(workdir));
+    if (found.path.empty()) return UsageError(found.error);
+    root = found.path;
+  }
 
   tolvarn::MemoryFieldStore fields;
   tolvarn::ConsoleMessageBoxes boxes;
   tolvarn::SystemClock clock;
   CliLocale locale(currency);
   tolvarn::ThrowingProcess process;
-  tolvarn::PosixFileSystem files(root.string());
-  tolvarn::XdgLauncher launcher(root.string());
+  tolvarn::PosixFileSystem files(root);
+  tolvarn::XdgLauncher launcher(root);
   tolvarn::HeadlessWindow host;
   tolvarn::TolvarnMain window(fields, {boxes, clock, locale, process, files, launcher, host});
   int boxes_before_command = 0;

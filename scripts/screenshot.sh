@@ -4,6 +4,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="${1:-docs/screenshot.png}"
+source scripts/setup.sh
+tolvarn_packages+=(xvfb xauth)
+tolvarn_install_missing
+tolvarn_generate_locales
 build=build/release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOLVARN_TESTS=OFF \
   -DTOLVARN_BENCHMARKS=OFF >/dev/null

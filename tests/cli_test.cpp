@@ -344,3 +344,46 @@ TEST_F(CliFiles, TwoCopiesAppendingAtOnceLoseAndMixNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// The worked example of the help pages and the README, as tolvarn-calc works it out.
+TEST(Cli, TheWorkedExampleOfTheHelpPages) {
+  const CalcRun run =
+      Calc({"--json",      "--currency", "\u00A3",      "--set", "WVCost=1.5",   "--set",
+            "SVCost=1.8",  "--set",      "SVAllow=95",  "--set", "AnInfT=2",     "--set",
+            "PPeriod=5",   "--set",      "Item1Use=65", "--set", "Item1UseD=1",  "--set",
+            "Item2Use=45", "--set",      "Item2UseD=1", "--set", "Item2Cost=450"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const nlohmann::json json = run.Json();
+  const nlohmann::json expected = {
+      {"Item2WCost", "\u00A30.075"},   {"Item2SCost", "\u00A30.085"},   {"Item2Day", "\u00A30.406"},
+      {"Item2Qtr", "\u00A337.05"},     {"Item2Period", "\u00A3729.87"}, {"Item2W", "82125"},
+      {"Item1Period", "\u00A3404.25"}, {"PeriodSave", "\u00A3325.61"},  {"PeriodWater", "36500"}};
+  for (const auto& [field, text] : expected.items())
+    EXPECT_EQ(json["fields"][field], text) << field;
+  EXPECT_EQ(json["colours"]["PeriodSave"], nlohmann::json({255, 128, 0}));
+  EXPECT_EQ(json["colours"]["PeriodWater"], nlohmann::json({0, 0, 0}));
+  EXPECT_EQ(json["state"]["CostSaveLabel"], "Cost Increase");
+  EXPECT_NEAR(json["state"]["InflationFactor"].get<double>(), 1.10408, 5e-6);
+  EXPECT_NEAR(json["state"]["InflationSum"].get<double>(), 5.30812, 5e-6);
+}
+
+// Without --workdir the window's rule holds: the current directory when it is a whole
+// installation, else the user's own directory, made from the template at its first use.
+TEST(Cli, FindsItsWorkingDirectoryAsTheWindowDoes) {
+  char pattern[] = "/tmp/tolvarn_home_XXXXXX";
+  ASSERT_NE(::mkdtemp(pattern), nullptr);
+  const std::filesystem::path home = pattern;
+  const CalcRun first =
+      RunCalc({"--json", "--log", "--set", "Item1Use=9", "--set", "Item1UseD=4"},
+              "cd " + home.string() + " && env LC_ALL=C HOME=" + home.string() + " XDG_DATA_HOME=");
+  EXPECT_EQ(first.status, 0) << first.err;
+  const std::filesystem::path made = home / ".local/share/tolvarn";
+  EXPECT_TRUE(std::filesystem::is_regular_file(made / "Data/Tolvarn.ini"));
+  EXPECT_TRUE(std::filesystem::is_regular_file(made / "Help/index.htm"));
+  EXPECT_NE(ReadFile(made / "Log/Tolvarn.log").find("Water Volume Cost"), std::string::npos);
+  std::filesystem::remove_all(home);
+}
+
+}  // namespace
