@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,7 +14,13 @@ InstanceLock::~InstanceLock() {
   if (fd_ >= 0) ::close(fd_);
 }
 
+// The same place for every copy of the user's, whatever their environment: the user's runtime
+// directory where the system has one, else the one the session names, else /tmp.
 std::string InstanceLock::PathFor(std::string_view name) {
+  const std::string run_user = "/run/user/" + std::to_string(::getuid());
+  struct stat info {};
+  if (::stat(run_user.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+    return run_user + "/" + std::string(name) + ".lock";
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (runtime != nullptr && runtime[0] == '/')
     return std::string(runtime) + "/" + std::string(name) + ".lock";

@@ -6,6 +6,7 @@
 #include <monetary.h>
 
 #include <array>
+#include <cstdlib>
 #include <ctime>
 #include <iostream>
 #include <string_view>
@@ -16,10 +17,20 @@
 namespace tolvarn {
 namespace {
 
-// The user's locale for the given categories; "C" when the user's cannot be had.
-locale_t UserLocale(int mask) {
-  locale_t locale = newlocale(mask, "", nullptr);
-  return locale != nullptr ? locale : newlocale(mask, "C", nullptr);
+// The user's locale for one category (LC_MONETARY or LC_TIME), with the character set of that
+// same locale, so that its symbols decode rightly whatever LC_CTYPE says: the name comes from
+// LC_ALL, else the category's own variable, else LANG, as the C library chooses it.
+locale_t UserLocale(int mask, const char* variable) {
+  std::string name = "C";
+  for (const char* source : {"LC_ALL", variable, "LANG"}) {
+    const char* value = std::getenv(source);
+    if (value != nullptr && value[0] != '\0') {
+      name = value;
+      break;
+    }
+  }
+  locale_t locale = newlocale(mask | LC_CTYPE_MASK, name.c_str(), nullptr);
+  return locale != nullptr ? locale : newlocale(mask | LC_CTYPE_MASK, "C", nullptr);
 }
 
 // Converts text in the locale's character set to UTF-8; empty when it cannot.
@@ -85,7 +96,7 @@ SystemLocale::~SystemLocale() {
 }
 
 std::string SystemLocale::CurrencySymbol() {
-  if (monetary_ == nullptr) monetary_ = UserLocale(LC_MONETARY_MASK | LC_CTYPE_MASK);
+  if (monetary_ == nullptr) monetary_ = UserLocale(LC_MONETARY_MASK, "LC_MONETARY");
   std::string formatted;
   if (monetary_ == nullptr) return ChooseCurrencySymbol(formatted, {});
   std::array<char, 64> buffer{};
@@ -118,7 +129,7 @@ std::string SystemLocale::ShortDate(const LocalDateTime& when) {
 }
 
 locale_t SystemLocale::Time() {
-  if (time_ == nullptr) time_ = UserLocale(LC_TIME_MASK | LC_CTYPE_MASK);
+  if (time_ == nullptr) time_ = UserLocale(LC_TIME_MASK, "LC_TIME");
   return time_;
 }
 

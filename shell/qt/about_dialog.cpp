@@ -48,7 +48,8 @@ void AboutDialog::paintEvent(QPaintEvent* event) {
 }
 
 bool AboutDialog::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == ui_->WebSite && event->type() == QEvent::MouseButtonRelease) {
+  if (watched == ui_->WebSite && event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     logic_.WebSite_Click();
     return true;
   }

@@ -4,9 +4,11 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
+#include <QWindow>
 
 #include "about_dialog.h"
 #include "artwork.h"
@@ -90,8 +92,11 @@ void MainWindow::ConnectEvents() {
   // The notes box takes at most 75 characters, as the record's notes line expects.
   connect(ui_->Notes, &QPlainTextEdit::textChanged, this, [this] {
     const QString text = ui_->Notes->toPlainText();
-    if (text.size() <= kNotesLimit) return;
-    ui_->Notes->setPlainText(text.left(kNotesLimit));
+    qsizetype end = 0;  // after the first 75 characters, a surrogate pair counting as one
+    for (int kept = 0; end < text.size() && kept < kNotesLimit; ++kept)
+      end += text.at(end).isHighSurrogate() && end + 1 < text.size() ? 2 : 1;
+    if (end >= text.size()) return;
+    ui_->Notes->setPlainText(text.left(end));
     ui_->Notes->moveCursor(QTextCursor::End);
   });
 }
@@ -120,17 +125,14 @@ void MainWindow::SetTitle(std::string_view title) {
 }
 
 void MainWindow::SetTopMost(bool on_top) {
-  if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on_top) return;
-  // Changing the flag re-creates the window: show it again where it was, without activating it.
-  const bool visible = isVisible();
-  const QRect geometry = this->geometry();
-  setAttribute(Qt::WA_ShowWithoutActivating, true);
-  setWindowFlag(Qt::WindowStaysOnTopHint, on_top);
-  if (visible) {
-    setGeometry(geometry);
-    show();
+  // On a window already shown, the native window's flag changes its keep-above state in place,
+  // without hiding, moving or activating it; before that, the widget's flag is enough.
+  if (QWindow* native = windowHandle()) {
+    if (native->flags().testFlag(Qt::WindowStaysOnTopHint) != on_top)
+      native->setFlag(Qt::WindowStaysOnTopHint, on_top);
+    return;
   }
-  setAttribute(Qt::WA_ShowWithoutActivating, false);
+  setWindowFlag(Qt::WindowStaysOnTopHint, on_top);
 }
 
 void MainWindow::ShowAbout() {
@@ -142,13 +144,11 @@ void MainWindow::Close() {
   close();
 }
 
-void MainWindow::changeEvent(QEvent* event) {
-  QWidget::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) Activate();
-}
-
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == ui_->Logo && event->type() == QEvent::MouseButtonRelease) {
+  // A click: the left button let go over the logo.
+  if (watched == ui_->Logo && event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+      ui_->Logo->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
     Handle([this] { logic_->Logo_Click(); });
     return true;
   }

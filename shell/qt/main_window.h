@@ -38,7 +38,8 @@ class MainWindow final : public QWidget, public WindowHost {
 
   // The load handler; the program may end in it (a broken installation, a damaged file).
   void Load();
-  // The activation handler, as when the window becomes the active one.
+  // The activation handler: after loading (About_Click runs it again when the About window
+  // closes; switching to another program and back is no activation of this program's window).
   void Activate();
 
   TolvarnMain& Logic() { return *logic_; }
@@ -50,7 +51,6 @@ class MainWindow final : public QWidget, public WindowHost {
   void Close() override;
 
  protected:
-  void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
+#include <QWindow>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 
@@ -87,6 +88,42 @@ TEST_F(GuiTest, SaveAndAutoSaveEachAppendOneRecord) {
   EXPECT_EQ(Caption("Status"), "The Data Has Not Changed Since The Last Calculation");
 }
 
+// Switching to another window and back is no activation of the program's own window: a
+// record waiting for Save may still be saved.
+TEST_F(GuiTest, SaveWaitsAcrossSwitchingToAnotherWindow) {
+  ASSERT_TRUE(Open());
+  Type("Item1Use", "9");
+  Type("Item1UseD", "4");
+  Click("Calc");
+  ASSERT_TRUE(Widget<QPushButton>("Save")->isEnabled());
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  QApplication::processEvents();
+  window_->activateWindow();
+  QApplication::processEvents();
+  EXPECT_TRUE(Widget<QPushButton>("Save")->isEnabled());
+}
+
+TEST_F(GuiTest, OnTopKeepsTheWindowAboveWithoutMovingOrHidingIt) {
+  ASSERT_TRUE(Open());
+  const QRect before = window_->geometry();
+  Click("OnTop");
+  ASSERT_NE(window_->windowHandle(), nullptr);
+  EXPECT_TRUE(window_->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_TRUE(window_->isVisible());
+  EXPECT_EQ(window_->geometry(), before);
+  Click("OnTop");
+  EXPECT_FALSE(window_->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+TEST_F(GuiTest, NotesTakeSeventyFiveCharacters) {
+  ASSERT_TRUE(Open());
+  // Pasted, as typing accented letters through the test's keyboard needs a keyboard locale.
+  Widget<QPlainTextEdit>("Notes")->insertPlainText(QString(80, QChar(0x00E9)));
+  EXPECT_EQ(Widget<QPlainTextEdit>("Notes")->toPlainText(), QString(75, QChar(0x00E9)));
+}
+
 TEST_F(GuiTest, ClearEmptiesEntriesAndResultsButKeepsTheTariff) {
   ASSERT_TRUE(Open());
   QTest::keyClicks(Widget<QPlainTextEdit>("Notes"), "kettle");
@@ -101,6 +138,11 @@ TEST_F(GuiTest, ClearEmptiesEntriesAndResultsButKeepsTheTariff) {
   EXPECT_EQ(TextOf("WVCost"), "\u00A31.2000");
   EXPECT_EQ(Caption("Status"), "Data Cleared");
   EXPECT_FALSE(Widget<QPushButton>("Save")->isEnabled());
+  // The same data again counts as new.
+  Type("Item1Use", "9");
+  Type("Item1UseD", "4");
+  Click("Calc");
+  EXPECT_TRUE(Widget<QPushButton>("Save")->isEnabled());
 }
 
 TEST_F(GuiTest, TheUnitsSwitchBothWays) {
@@ -216,8 +258,12 @@ TEST_F(GuiTest, AMissingDirectoryEndsTheProgramWithItsBox) {
     EXPECT_FALSE(Open()) << directory;
     EXPECT_EQ(ended_, kFatalExitStatus);
     ASSERT_FALSE(fake_.boxes.Shown().empty());
-    EXPECT_EQ(fake_.boxes.Shown().back().title,
-              std::string("Tolvarn ") + directory + " Directory Error");
+    const MessageBoxRequest& box = fake_.boxes.Shown().back();
+    EXPECT_EQ(box.title, std::string("Tolvarn ") + directory + " Directory Error");
+    EXPECT_EQ(box.text, std::string("The ") + directory + " directory does not exist.\r\n" +
+                            "To restore the " + directory + " directory\r\nreinstall the " +
+                            "program.\r\nThe program will now terminate.");
+    EXPECT_EQ(box.icon, BoxIcon::Stop);
     window_.reset();
   }
 }
