@@ -3,6 +3,7 @@
 // copies may share it without locking: each entry is one append, so entries never mix.
 #include "../core/number_text.h"
 #include "files_window.h"
+#include "record_scan.h"
 #include "version.h"
 
 namespace tolvarn {
@@ -10,12 +11,6 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kLogFileError = "Tolvarn Log File Error";
-
-// A results record has a water volume cost line, the only line that begins with "Water".
-bool IsRecordLine(std::string_view line) {
-  const size_t first = line.find_first_not_of(' ');
-  return first != std::string_view::npos && line.substr(first).starts_with("Water");
-}
 
 }  // namespace
 
@@ -75,15 +70,17 @@ void FilesWindow::Archive_Click() {
                 BoxIcon::Exclamation);
   };
 
-  // Streamed line by line: the log may be large, and only one line needs to be found.
+  // Scanned in blocks: the log may be large, and only one line needs to be found.
   bool has_record = false;
   {
-    const auto reader = platform().files.OpenForReading(kLogPath);
+    const auto reader = platform().files.OpenBlocks(kLogPath);
     if (!reader) return archive_failed();
-    std::string line;
-    while (!has_record && reader->ReadLine(line))
-      has_record = IsRecordLine(line);
+    RecordScan scan;
+    std::string_view block;
+    while (!scan.Found() && reader->Read(block))
+      scan.Feed(block);
     if (reader->Failed()) return archive_failed();
+    has_record = scan.Found();
   }
 
   const BoxAnswer answer =

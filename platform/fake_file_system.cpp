@@ -31,6 +31,27 @@ class StringLineReader final : public LineReader {
   bool failed_ = false;
 };
 
+class StringBlockReader final : public BlockReader {
+ public:
+  StringBlockReader(std::string text, size_t block_size, bool fail_reading)
+      : text_(std::move(text)), block_size_(block_size), fail_reading_(fail_reading) {}
+  bool Read(std::string_view& block) override {
+    if (fail_reading_) failed_ = true;
+    if (failed_ || pos_ >= text_.size()) return false;
+    block = std::string_view(text_).substr(pos_, block_size_);
+    pos_ += block.size();
+    return true;
+  }
+  bool Failed() const override { return failed_; }
+
+ private:
+  std::string text_;
+  size_t block_size_;
+  size_t pos_ = 0;
+  bool fail_reading_;
+  bool failed_ = false;
+};
+
 std::string DirectoryOf(std::string_view path) {
   const size_t slash = path.rfind('/');
   return slash == std::string_view::npos ? "" : std::string(path.substr(0, slash));
@@ -61,6 +82,13 @@ std::unique_ptr<LineReader> FakeFileSystem::OpenForReading(std::string_view path
   const auto file = files.find(std::string(path));
   if (file == files.end() || Fails(FileStep::Open)) return nullptr;
   return std::make_unique<StringLineReader>(file->second, Fails(FileStep::Read));
+}
+
+std::unique_ptr<BlockReader> FakeFileSystem::OpenBlocks(std::string_view path) {
+  operations.push_back("Read " + std::string(path));
+  const auto file = files.find(std::string(path));
+  if (file == files.end() || Fails(FileStep::Open)) return nullptr;
+  return std::make_unique<StringBlockReader>(file->second, block_size, Fails(FileStep::Read));
 }
 
 FileStatus FakeFileSystem::Append(std::string_view path, std::string_view text) {

@@ -17,6 +17,9 @@ class FakeFileSystem final : public FileSystem {
   bool Exists(std::string_view path) override;
   bool IsFile(std::string_view path) override { return files.contains(std::string(path)); }
   std::unique_ptr<LineReader> OpenForReading(std::string_view path) override;
+  std::unique_ptr<BlockReader> OpenBlocks(std::string_view path) override;
+  // Blocks are this long, so that tests can put block ends anywhere.
+  size_t block_size = 4096;
   FileStatus Append(std::string_view path, std::string_view text) override;
   FileStatus CreateNew(std::string_view path, std::string_view text) override;
   FileStatus Replace(std::string_view path, std::string_view text) override;

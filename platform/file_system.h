@@ -29,6 +29,15 @@ class LineReader {
   virtual bool Failed() const = 0;
 };
 
+// Reads a file in blocks, for a quick scan of a large file without holding it.
+class BlockReader {
+ public:
+  virtual ~BlockReader() = default;
+  // The next block (valid until the next call); false at the end of the file or after an error.
+  virtual bool Read(std::string_view& block) = 0;
+  virtual bool Failed() const = 0;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -41,6 +50,7 @@ class FileSystem {
 
   // Opens a file for reading; nullptr when it cannot be opened.
   virtual std::unique_ptr<LineReader> OpenForReading(std::string_view path) = 0;
+  virtual std::unique_ptr<BlockReader> OpenBlocks(std::string_view path) = 0;
 
   // Adds text to the end of an existing file with a single write on a descriptor opened for
   // appending, so that entries of several running copies never mix. Never creates the file.

@@ -106,6 +106,27 @@ class FileLineReader final : public LineReader {
   bool failed_ = false;
 };
 
+class FileBlockReader final : public BlockReader {
+ public:
+  explicit FileBlockReader(int fd) : fd_(fd), buffer_(1 << 20) {}
+  bool Read(std::string_view& block) override {
+    while (true) {
+      const ssize_t got = ::read(fd_.get(), buffer_.data(), buffer_.size());
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) failed_ = true;
+      if (got <= 0) return false;
+      block = std::string_view(buffer_.data(), static_cast<size_t>(got));
+      return true;
+    }
+  }
+  bool Failed() const override { return failed_; }
+
+ private:
+  Descriptor fd_;
+  std::vector<char> buffer_;
+  bool failed_ = false;
+};
+
 // A name for a temporary file beside `path` that no other running copy will pick.
 std::string TemporaryName(const std::string& path) {
   static std::mt19937_64 random{std::random_device{}() ^ static_cast<uint64_t>(::getpid())};
@@ -153,6 +174,13 @@ std::unique_ptr<LineReader> PosixFileSystem::OpenForReading(std::string_view pat
   const int fd = ::open(Full(path).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return nullptr;
   return std::make_unique<FileLineReader>(fd);
+}
+
+std::unique_ptr<BlockReader> PosixFileSystem::OpenBlocks(std::string_view path) {
+  const int fd = ::open(Full(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  return std::make_unique<FileBlockReader>(fd);
 }
 
 FileStatus PosixFileSystem::Append(std::string_view path, std::string_view text) {

@@ -19,6 +19,7 @@ class PosixFileSystem final : public FileSystem {
   bool Exists(std::string_view path) override;
   bool IsFile(std::string_view path) override;
   std::unique_ptr<LineReader> OpenForReading(std::string_view path) override;
+  std::unique_ptr<BlockReader> OpenBlocks(std::string_view path) override;
   FileStatus Append(std::string_view path, std::string_view text) override;
   FileStatus CreateNew(std::string_view path, std::string_view text) override;
   FileStatus Replace(std::string_view path, std::string_view text) override;

@@ -1,0 +1,76 @@
+#include "application.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "../../platform/instance_lock.h"
+#include "../../platform/posix_file_system.h"
+#include "../../platform/posix_platform.h"
+#include "../../platform/working_directory.h"
+#include "main_window.h"
+#include "qt_message_boxes.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: tolvarn [--workdir DIR] [-InhibitErrorCheck]\n"
+    "Shows the Tolvarn window: the running costs of two water-using appliances.\n"
+    "  --workdir DIR        keep the files in DIR (Data/, Help/, Log/)\n"
+    "  -InhibitErrorCheck   calculate without the data checks\n";
+
+}  // namespace
+
+namespace tolvarn {
+
+int RunTolvarn(int argc, char** argv, bool quit_when_idle) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Tolvarn"));
+
+  // Everything but --workdir DIR is the program's argument text.
+  std::optional<std::string> workdir;
+  std::string arguments;
+  const QStringList words = QApplication::arguments();
+  for (qsizetype i = 1; i < words.size(); ++i) {
+    if (words[i] == QStringLiteral("--help")) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (words[i] == QStringLiteral("--workdir") && i + 1 < words.size()) {
+      workdir = words[++i].toStdString();
+      continue;
+    }
+    if (!arguments.empty()) arguments += ' ';
+    arguments += words[i].toStdString();
+  }
+
+  QtMessageBoxes boxes;
+  const WorkingDirectory root = ResolveWorkingDirectory(workdir);
+  if (root.path.empty()) {
+    boxes.Show({"Tolvarn", root.error, BoxIcon::Stop, BoxButtons::Ok});
+    return kFatalExitStatus;
+  }
+
+  // A second copy is not refused; it only learns that the first one runs.
+  InstanceLock instance;
+  instance.IsAnotherInstance("Tolvarn");
+
+  SystemClock clock;
+  SystemLocale locale;
+  PosixFileSystem files(root.path);
+  XdgLauncher launcher(root.path);
+  MainWindow window({boxes, clock, locale, files, launcher}, arguments,
+                    [](int status) { std::exit(status); });
+  boxes.SetParent(&window);
+  window.Load();
+  window.show();
+  window.Activate();
+  if (quit_when_idle) QTimer::singleShot(0, &application, &QCoreApplication::quit);
+  return QApplication::exec();
+}
+
+}  // namespace tolvarn

@@ -1,0 +1,72 @@
+// The archive's quick scan for a record line agrees with reading the log line by line, wherever
+// the blocks it is fed in happen to end.
+#include "files/record_scan.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+#include <string>
+
+namespace tolvarn {
+namespace {
+
+// The rule, line by line: a line that, its leading blanks aside, begins with "Water".
+bool HasRecordLine(const std::string& text) {
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    const size_t first = line.find_first_not_of(' ');
+    if (first != std::string::npos && line.compare(first, 5, "Water") == 0) return true;
+  }
+  return false;
+}
+
+bool Scan(const std::string& text, size_t block) {
+  RecordScan scan;
+  for (size_t at = 0; at < text.size() && !scan.Found(); at += block)
+    scan.Feed(std::string_view(text).substr(at, block));
+  return scan.Found();
+}
+
+TEST(RecordScan, AgreesWithTheLineRuleForAnyBlockSize) {
+  const char* pieces[] = {"Water",
+                          "Wat",
+                          "er",
+                          " ",
+                          "  ",
+                          "\r\n",
+                          "\n",
+                          "x",
+                          "Tolvarn Started",
+                          "Water Volume Cost         : ",
+                          "Item 1 Water Use",
+                          "W",
+                          "a"};
+  std::mt19937 random(42);
+  std::uniform_int_distribution<size_t> piece(0, std::size(pieces) - 1);
+  std::uniform_int_distribution<int> count(0, 12);
+  int records = 0;
+  for (int i = 0; i < 20000; ++i) {
+    std::string text;
+    for (int n = count(random); n > 0; --n)
+      text += pieces[piece(random)];
+    const bool expected = HasRecordLine(text);
+    records += expected;
+    for (const size_t block : {1, 2, 3, 4, 5, 6, 7, 64})
+      ASSERT_EQ(Scan(text, block), expected) << '"' << text << "\" in blocks of " << block;
+  }
+  EXPECT_GT(records, 1000);  // both answers were met often
+}
+
+TEST(RecordScan, FindsTheOnlyRecordAtTheEndOfALargeLog) {
+  std::string log;
+  for (int i = 0; i < 20000; ++i)
+    log += "Tolvarn Started\r\nVersion 4.3 Waters\r\n";
+  EXPECT_FALSE(Scan(log, 1 << 12));
+  log += "   Water Volume Cost         :  \u00A31.5000 per Cubic Metre\r\n";
+  EXPECT_TRUE(Scan(log, 1 << 12));
+}
+
+}  // namespace
+}  // namespace tolvarn
