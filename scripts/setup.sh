@@ -7,6 +7,7 @@ tolvarn_packages=(
   libcli11-dev nlohmann-json3-dev
   qt6-base-dev fonts-liberation2
   locales
+  desktop-file-utils appstream xdg-utils dpkg-dev file
 )
 
 tolvarn_install_missing() {

@@ -30,6 +30,8 @@ namespace tolvarn {
 int RunTolvarn(int argc, char** argv, bool quit_when_idle) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tolvarn"));
+  // Ties the window to its menu entry and icon on desktops that match them by name.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.quennix.Tolvarn"));
 
   // Everything but --workdir DIR is the program's argument text.
   std::optional<std::string> workdir;

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QEvent>
+#include <QIcon>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -56,6 +57,7 @@ void MainWindow::ApplyLook() {
   status.setBold(true);
   ui_->Status->setFont(status);
   ui_->Logo->setPixmap(DrawLogo(devicePixelRatioF()));
+  setWindowIcon(QIcon(DrawLogo(2)));
   // Results are read-only on the button face's colour, so they read as answers, not inputs.
   for (const Field field : AllFields()) {
     if (KindOf(field) != FieldKind::Result) continue;

@@ -1,0 +1,244 @@
+// tolvarn-bench: the program's performance goals, each measured against a baseline in the same
+// run and printed as a ratio. Run by scripts/bench.sh, never by the tests.
+//
+//   start-up to the window shown and idle     vs an empty Qt Widgets window   <= 1.15 (time,
+//   memory) one Calculate through the Qt window       goal 1 ms one Calculate through the in-memory
+//   window goal 5 us one append to a 500 MB log                vs to a 1 MB log                ~ 1
+//   the archive's scan of a 500 MB log        vs grep -q                      <= 1.5, flat memory
+//   tolvarn-calc on one example               vs /bin/true                    <= 3
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/memory_field_store.h"
+#include "platform/fake_platform.h"
+#include "platform/posix_file_system.h"
+#include "shell/qt/main_window.h"
+#include "shell/tolvarn_main.h"
+
+extern char** environ;
+
+namespace tolvarn {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+struct ProcessCost {
+  double seconds;
+  double peak_kib;
+};
+
+// Runs a command and waits for it; returns its wall time and its rusage.
+double RunOnce(const std::vector<std::string>& command, rusage& usage) {
+  std::vector<char*> argv;
+  for (const std::string& word : command)
+    argv.push_back(const_cast<char*>(word.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  const auto start = Clock::now();
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+    std::fprintf(stderr, "cannot run %s\n", argv[0]);
+    std::exit(1);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  ::wait4(pid, &status, 0, &usage);
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Runs a command `runs` times (after one warm-up run) and takes the medians of its wall time
+// and its peak resident memory. A child started from this (large) process counts this one's
+// memory as its own, so the memory is measured under /usr/bin/time, a small parent.
+ProcessCost MeasureProcess(const std::vector<std::string>& command, int runs) {
+  std::vector<double> times;
+  std::vector<double> peaks;
+  const std::string report = fs::temp_directory_path() / "tolvarn-bench-time";
+  std::vector<std::string> timed = {"/usr/bin/time", "-f", "%M", "-o", report};
+  timed.insert(timed.end(), command.begin(), command.end());
+  for (int run = -1; run < runs; ++run) {
+    rusage usage{};
+    const double seconds = RunOnce(command, usage);
+    RunOnce(timed, usage);
+    if (run < 0) continue;
+    times.push_back(seconds);
+    std::ifstream peak(report);
+    double kib = 0;
+    peak >> kib;
+    peaks.push_back(kib);
+  }
+  fs::remove(report);
+  return {Median(times), Median(peaks)};
+}
+
+// The median over `batches` of the mean time of `per_batch` calls.
+double MeasureCall(const std::function<void()>& call, int batches, int per_batch) {
+  call();
+  std::vector<double> means;
+  for (int batch = 0; batch < batches; ++batch) {
+    const auto start = Clock::now();
+    for (int i = 0; i < per_batch; ++i)
+      call();
+    means.push_back(std::chrono::duration<double>(Clock::now() - start).count() / per_batch);
+  }
+  return Median(means);
+}
+
+void Row(const char* what, double value, double baseline, const char* unit, double scale,
+         const char* goal) {
+  std::printf("%-46s %10.3f %-3s %10.3f %-3s %7.2f   %s\n", what, value * scale, unit,
+              baseline * scale, unit, value / baseline, goal);
+}
+
+const std::vector<std::pair<Field, std::string>> kExample = {{Field::WVCost, "1.5"},
+                                                             {Field::SVCost, "1.8"},
+                                                             {Field::SVAllow, "95"},
+                                                             {Field::VRate, ""},
+                                                             {Field::AnInfT, "2"},
+                                                             {Field::PPeriod, "5"},
+                                                             {Field::Item1Use, "65"},
+                                                             {Field::Item1UseD, "1"},
+                                                             {Field::Item1Cost, ""},
+                                                             {Field::Item2Use, "45"},
+                                                             {Field::Item2UseD, "1"},
+                                                             {Field::Item2Cost, "450"},
+                                                             {Field::Notes, "Washing machine"}};
+
+void MakeWorkingDirectory(const fs::path& dir, const fs::path& source) {
+  fs::create_directories(dir / "Log");
+  fs::copy(source / "Data", dir / "Data", fs::copy_options::recursive);
+  fs::copy(source / "Help", dir / "Help", fs::copy_options::recursive);
+}
+
+// A log of about `bytes` of start entries, with one record at its very end.
+void MakeLog(const fs::path& path, size_t bytes) {
+  std::ofstream log(path, std::ios::binary);
+  const std::string entry = "Tolvarn Started\r\nVersion 4.3\r\n07/12/26 09:05:03\r\n\r\n";
+  std::string chunk;
+  while (chunk.size() < (1 << 20))
+    chunk += entry;
+  for (size_t written = 0; written < bytes; written += chunk.size())
+    log << chunk;
+  log << "07/12/26 09:05:03\r\nnotes\r\n----\r\nWater Volume Cost         :  1.5000\r\n\r\n";
+}
+
+}  // namespace
+}  // namespace tolvarn
+
+int main(int argc, char** argv) {
+  using namespace tolvarn;
+  if (argc != 3) {
+    std::fputs("Usage: tolvarn-bench BUILD_DIR SCRATCH_DIR\n", stderr);
+    return 64;
+  }
+  const fs::path build = fs::absolute(argv[1]);
+  const fs::path scratch = fs::absolute(argv[2]);
+  fs::remove_all(scratch);
+  fs::create_directories(scratch);
+  const fs::path work = scratch / "work";
+  MakeWorkingDirectory(work, build / "share/tolvarn");
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+
+  std::printf("%-46s %14s %14s %7s   %s\n", "", "value", "baseline", "ratio", "goal");
+
+  const ProcessCost startup = MeasureProcess(
+      {(build / "tools/tolvarn-startup-probe").string(), "--workdir", work.string()}, 30);
+  const ProcessCost empty = MeasureProcess({(build / "tools/tolvarn-empty-window").string()}, 30);
+  Row("start-up, window shown and idle (time)", startup.seconds, empty.seconds, "ms", 1e3,
+      "<= 1.15 x an empty Qt window");
+  Row("start-up, window shown and idle (peak memory)", startup.peak_kib, empty.peak_kib, "MiB",
+      1.0 / 1024, "<= 1.15 x an empty Qt window");
+
+  // One Calculate through the window on screen, and through the in-memory one.
+  int app_argc = 1;
+  QApplication application(app_argc, argv);
+  FakePlatform fake;
+  PosixFileSystem files(work.string());
+  XdgLauncher launcher(work.string());
+  MainWindow window({fake.boxes, fake.clock, fake.locale, files, launcher}, "", [](int) {});
+  window.Load();
+  window.show();
+  auto* calculate = window.findChild<QAbstractButton*>("Calc");
+  const double through_qt = MeasureCall(
+      [&] {
+        for (const auto& [field, text] : kExample)
+          window.Store().SetText(field, text);
+        window.Logic().State().RecordBody.clear();
+        calculate->click();
+      },
+      15, 200);
+  MemoryFieldStore memory;
+  TolvarnMain in_memory(memory, fake.platform());
+  in_memory.Start(false, false);
+  const double through_memory = MeasureCall(
+      [&] {
+        for (const auto& [field, text] : kExample)
+          memory.SetText(field, text);
+        in_memory.State().RecordBody.clear();
+        in_memory.Calc_Click();
+      },
+      15, 20000);
+  Row("one Calculate, Qt window (vs the goal of 1 ms)", through_qt, 1e-3, "us", 1e6, "< 1");
+  Row("one Calculate, in-memory window (vs 5 us)", through_memory, 5e-6, "us", 1e6, "< 1");
+
+  // Appending one record to a small and a large log: nothing reads the log to append.
+  const fs::path big = work / "Log/Tolvarn.log";
+  MakeLog(big, 500u << 20);
+  const fs::path small_dir = scratch / "small";
+  MakeWorkingDirectory(small_dir, build / "share/tolvarn");
+  MakeLog(small_dir / "Log/Tolvarn.log", 1u << 20);
+  const auto append_cost = [&](const fs::path& dir) {
+    PosixFileSystem log_files(dir.string());
+    FakePlatform others;
+    MemoryFieldStore store;
+    const Platform platform{others.boxes, others.clock,    others.locale, others.process,
+                            log_files,    others.launcher, others.window};
+    TolvarnMain logger(store, platform);
+    logger.State().RecordText = std::string(1200, 'x');
+    return MeasureCall([&] { logger.AppendToLog(); }, 15, 200);
+  };
+  const double append_small = append_cost(small_dir);
+  const double append_big = append_cost(work);
+  Row("one append, 500 MB log vs 1 MB log", append_big, append_small, "us", 1e6, "~ 1");
+
+  // The archive's scan of a 500 MB log whose only record is at its end, against grep.
+  const ProcessCost scan =
+      MeasureProcess({(build / "tools/tolvarn-scan-probe").string(), big.string()}, 7);
+  const ProcessCost grep = MeasureProcess({"grep", "-q", "Water", big.string()}, 7);
+  Row("archive scan of a 500 MB log vs grep -q (time)", scan.seconds, grep.seconds, "ms", 1e3,
+      "<= 1.5");
+  Row("archive scan of a 500 MB log vs grep -q (memory)", scan.peak_kib, grep.peak_kib, "MiB",
+      1.0 / 1024, "does not grow with the log");
+
+  const ProcessCost calc =
+      MeasureProcess({(build / "cli/tolvarn-calc").string(), "--workdir", small_dir.string(),
+                      "--set", "Item1Use=65", "--set", "Item1UseD=1", "--set", "Item2Use=45",
+                      "--set", "Item2UseD=1", "--set", "Item2Cost=450"},
+                     100);
+  const ProcessCost truth = MeasureProcess({"/bin/true"}, 100);
+  Row("tolvarn-calc on one example vs /bin/true", calc.seconds, truth.seconds, "ms", 1e3, "<= 3");
+
+  fs::remove_all(scratch);
+  return 0;
+}
