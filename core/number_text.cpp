@@ -164,19 +164,20 @@ struct QuotientRemainder {
   uint64_t remainder;
 };
 
-template <int... Exponents>
-QuotientRemainder DividePowerOfTen(uint64_t value, int exponent,
-                                   std::integer_sequence<int, Exponents...>) {
-  QuotientRemainder result{value, 0};
-  ((exponent == Exponents
-        ? (result = {value / kPowersOfTen[Exponents], value % kPowersOfTen[Exponents]}, true)
-        : false) ||
-   ...);
-  return result;
+template <int Exponent>
+QuotientRemainder DivideBy(uint64_t value) {
+  return {value / kPowersOfTen[Exponent], value % kPowersOfTen[Exponent]};
 }
 
+template <int... Exponents>
+constexpr auto Dividers(std::integer_sequence<int, Exponents...>) {
+  return std::array<QuotientRemainder (*)(uint64_t), sizeof...(Exponents)>{&DivideBy<Exponents>...};
+}
+
+constexpr auto kDividers = Dividers(std::make_integer_sequence<int, 19>{});
+
 QuotientRemainder DividePowerOfTen(uint64_t value, int exponent) {
-  return DividePowerOfTen(value, exponent, std::make_integer_sequence<int, 19>{});
+  return kDividers[static_cast<size_t>(exponent)](value);
 }
 
 int DigitCount(uint64_t value) {
@@ -268,6 +269,10 @@ bool QuickDecimal(double magnitude, int count, Decimal& decimal) {
   return false;
 }
 
+// The largest 15-digit decimal that still reads back as a double: anything that rounds above
+// it (the top of the double range) would read back as infinity.
+constexpr uint64_t kLargestReadable15 = 179769313486231;
+
 Decimal ToDecimal(double magnitude, int count) {
   Decimal decimal;
   if (QuickDecimal(magnitude, count, decimal)) return decimal;
@@ -287,6 +292,8 @@ Decimal ToDecimal(double magnitude, int count) {
   for (; p < result.ptr; ++p)
     exponent = exponent * 10 + (*p - '0');
   decimal.exponent = negative ? -exponent : exponent;
+  if (count == 15 && decimal.exponent == 308 && decimal.mantissa > kLargestReadable15)
+    throw RunTimeFailure("Overflow");
   return decimal;
 }
 

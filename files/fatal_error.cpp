@@ -33,7 +33,7 @@ std::string FilesWindow::DumpText(std::string_view OperationName, int16_t Locati
     }
     write(joined + std::string(kLineEnd));
   };
-  const auto text = [&](Field field) { return Text(field); };
+  const auto text = [&](Field field) { return OneLine(Text(field)); };
   const auto check = [&](Field box) { return std::to_string(Fields().CheckValue(box)); };
 
   write(DateTimeText());

@@ -67,6 +67,10 @@ class FilesWindow : public CalcWindow {
   std::optional<FatalReport> last_fatal_;
 };
 
+// The text with every control character (line breaks, tabs and the like) made a blank, so that a
+// value stays on its line of the record or the dump.
+std::string OneLine(std::string_view text);
+
 // Column rules of the record, counted in characters.
 // A right-aligned value: `pad` blanks and the value, cut to its last `width` characters.
 std::string RightColumn(std::string_view value, int pad, int width);

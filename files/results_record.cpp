@@ -1,5 +1,6 @@
 // The results record: a fixed-layout block of lines that repeats the notes, the tariff, the
 // item data and every result, so that successive records line up in a monospaced viewer.
+#include <algorithm>
 #include <string>
 
 #include "../core/utf8.h"
@@ -10,6 +11,10 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr size_t kLabelWidth = 18;
+
+bool IsControl(char c) {
+  return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+}
 
 void AppendRightColumn(std::string& out, std::string_view value, int pad, int width) {
   const size_t length = utf8::Length(value);
@@ -38,7 +43,10 @@ class RecordWriter {
     return *this;
   }
   RecordWriter& Right(std::string_view value, int pad, int width) {
-    AppendRightColumn(out_, value, pad, width);
+    if (std::any_of(value.begin(), value.end(), IsControl))
+      AppendRightColumn(out_, OneLine(value), pad, width);
+    else
+      AppendRightColumn(out_, value, pad, width);
     return *this;
   }
   RecordWriter& Label(std::string_view label, int pad) {
@@ -56,6 +64,13 @@ class RecordWriter {
 };
 
 }  // namespace
+
+std::string OneLine(std::string_view text) {
+  std::string line(text);
+  for (char& c : line)
+    if (IsControl(c)) c = ' ';
+  return line;
+}
 
 std::string RightColumn(std::string_view value, int pad, int width) {
   std::string text;
@@ -104,7 +119,8 @@ void FilesWindow::BuildRecord() {
       record.EndLine();
     };
 
-    record << Text(Field::Notes);
+    // A line break typed into the notes must not break the record's one-line-per-piece layout.
+    record << OneLine(Text(Field::Notes));
     record.EndLine();
     record.Dashes();
     record << "Water Volume Cost         : ";

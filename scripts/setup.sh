@@ -6,6 +6,7 @@ tolvarn_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
   qt6-base-dev fonts-liberation2
+  clang-14 libclang-rt-14-dev
   locales
   desktop-file-utils appstream xdg-utils dpkg-dev file
 )

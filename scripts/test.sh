@@ -11,3 +11,15 @@ rm -rf "$build"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j"$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer (clang), and the
+# fuzz targets for a bounded time each.
+sanitize=build/test-sanitize
+rm -rf "$sanitize"
+CC=clang-14 CXX=clang++-14 cmake -S . -B "$sanitize" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DTOLVARN_SANITIZE=ON -DTOLVARN_FUZZ=ON -DTOLVARN_BENCHMARKS=OFF
+cmake --build "$sanitize" -j"$(nproc)"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir "$sanitize" --output-on-failure -j"$(nproc)" -E 'debian_package|clang_format' \
+  -LE fuzz
+ctest --test-dir "$sanitize" --output-on-failure -j"$(nproc)" -L fuzz

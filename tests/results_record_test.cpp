@@ -5,6 +5,8 @@
 // characters) and the results worked out separately for each input set.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <array>
 #include <ostream>
 #include <string>
@@ -375,6 +377,24 @@ TEST_F(RecordTest, OverlongValuesKeepTheirLastCharacters) {
                 kDashes,
                 "Item 1 Cost       : £1234.567/day, 112345.67/Qtr, 34567890.12 over 10.0 years",
             }));
+}
+
+// A line break or other control character typed into the notes or any field must not break
+// the record's one line per piece: each becomes a blank.
+TEST_F(RecordTest, ControlCharactersBecomeBlanks) {
+  Start(true);
+  Set({{Field::Notes, "two\r\nlines\tand a tab"},
+       {Field::WVCost, "1\n5"},
+       {Field::PPeriod, "5"},
+       {Field::Item1Use, "9"},
+       {Field::Item1UseD, "4"}});
+  window.Calc_Click();
+  const std::string& body = State().RecordBody;
+  EXPECT_TRUE(body.starts_with("two  lines and a tab\r\n")) << body;
+  EXPECT_EQ(std::count(body.begin(), body.end(), '\n'), std::count(body.begin(), body.end(), '\r'));
+  EXPECT_NE(body.find("Water Volume Cost         :     \u00A31 5 per Cubic Metre\r\n"),
+            std::string::npos)
+      << body;
 }
 
 }  // namespace

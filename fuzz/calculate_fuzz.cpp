@@ -1,0 +1,44 @@
+// The whole Calculate on any texts in its thirteen inputs, with and without the inhibit option,
+// in litres or gallons: the outcome is a calculation, a data-error box or the fatal path, and
+// every result field holds a number or nothing.
+#include "core/memory_field_store.h"
+#include "fuzz_support.h"
+#include "platform/fake_platform.h"
+#include "shell/tolvarn_main.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace tolvarn;
+  if (size == 0) return 0;
+  const bool inhibit = (data[0] & 1) != 0;
+  const bool gallons = (data[0] & 2) != 0;
+  const bool twice = (data[0] & 4) != 0;
+  static constexpr Field kInputs[] = {
+      Field::WVCost,    Field::SVCost,    Field::SVAllow,   Field::VRate,     Field::AnInfT,
+      Field::PPeriod,   Field::Item1Use,  Field::Item1UseD, Field::Item1Cost, Field::Item2Use,
+      Field::Item2UseD, Field::Item2Cost, Field::Notes};
+  const auto texts = fuzz::SplitTexts(data + 1, size - 1, std::size(kInputs));
+  MemoryFieldStore fields;
+  FakePlatform fake;
+  fake.files.AddDirectory("Log");
+  fake.files.files["Log/Tolvarn.log"] = "";
+  TolvarnMain window(fields, fake.platform());
+  window.Start(inhibit, false);
+  if (gallons) window.SetCheckBox(Field::VolUnits1, 1);
+  window.SetCheckBox(Field::AutoSave, 1);  // AppendToLog through the fake file system
+  for (size_t i = 0; i < std::size(kInputs); ++i)
+    fields.SetText(kInputs[i], texts[i]);
+  try {
+    window.Calc_Click();
+    if (twice) window.Calc_Click();  // on the tidied inputs, symbols and all
+  } catch (const ProgramEnded&) {
+    if (!window.LastFatalError()) fuzz::Fail("the program ended without a fatal error", "");
+    return 0;
+  }
+  const std::string& symbol = window.State().CurrencySymbol;
+  for (const Field field : AllFields())
+    if (KindOf(field) == FieldKind::Result) fuzz::CheckResultText(fields.Text(field), symbol);
+  const std::string& checks = window.State().CheckMessages;
+  if (inhibit && !checks.empty()) fuzz::Fail("check messages with the checks inhibited", checks);
+  if (!checks.empty() && fake.boxes.Shown().empty()) fuzz::Fail("failed checks but no box", checks);
+  return 0;
+}

@@ -1,0 +1,102 @@
+// The number rules on any text and any double: every text the program writes reads back as the
+// number it stands for, no "inf" or "nan" is ever written, and the strict reading agrees with
+// IsNumericText and with the lenient reading wherever it accepts a text.
+#include <cmath>
+#include <cstring>
+
+#include "core/runtime_failure.h"
+#include "fuzz_support.h"
+
+namespace tolvarn::fuzz {
+namespace {
+
+void CheckWritten(const std::string& text, const char* what) {
+  for (const char* word : {"inf", "nan", "INF", "NAN", "Inf", "NaN"})
+    if (text.find(word) != std::string::npos) Fail(what, text);
+  if (!IsNumericText(text)) Fail(what, text);
+}
+
+void CheckNumber(double value) {
+  if (!std::isfinite(value)) {
+    bool threw = false;
+    try {
+      TextOf(value);
+    } catch (const RunTimeFailure&) {
+      threw = true;
+    }
+    if (!threw) Fail("TextOf wrote a non-finite value", "");
+    return;
+  }
+  // At the very top of the double range the 15-digit form rounds beyond it: writing such a
+  // value fails (it would read back as infinity), as any overflow does.
+  std::string full;
+  try {
+    full = TextOf(value);
+  } catch (const RunTimeFailure&) {
+    if (std::fabs(value) <= 1.79769313486231e308) Fail("TextOf failed on a writable value", "");
+    return;
+  }
+  CheckWritten(full, "TextOf");
+  if (TextOf(TextValue(full)) != full) Fail("TextOf does not read back to itself", full);
+  std::string carried = "old";
+  const NumberReading reading = CarryInto(value, carried);
+  if (carried != full || reading.value != TextValue(full)) Fail("CarryInto", full);
+  const auto single = static_cast<float>(value);
+  if (std::isfinite(single)) {
+    const std::string short_text = TextOf(single);
+    CheckWritten(short_text, "TextOf(float)");
+    if (TextOf(static_cast<float>(TextValue(short_text))) != short_text)
+      Fail("TextOf(float) does not read back to itself", short_text);
+  }
+  for (int decimals = 0; decimals <= 4; ++decimals) {
+    const std::string fixed = FormatFixed(value, decimals);
+    CheckWritten(fixed, "FormatFixed");
+    if (fixed.find_first_not_of("-0.") != std::string::npos &&
+        FormatFixed(TextValue(fixed), decimals) != fixed)
+      Fail("a fixed format does not read back to itself", fixed);
+    if (FormatFixed(reading, decimals) != FormatFixed(reading.value, decimals))
+      Fail("formatting the carried number", full);
+  }
+}
+
+void CheckText(const std::string& text) {
+  const double lenient = TextValue(text);
+  const bool numeric = IsNumericText(text);
+  double strict = 0;
+  bool accepted = true;
+  try {
+    strict = StrictTextValue(text);
+  } catch (const RunTimeFailure&) {
+    accepted = false;
+  }
+  if (accepted != numeric) Fail("IsNumericText disagrees with StrictTextValue", text);
+  if (accepted && strict != lenient && !(std::isnan(strict) && std::isnan(lenient)))
+    Fail("the strict and lenient readings differ", text);
+  const NumberReading reading = ReadNumber(text);
+  if (reading.numeric != numeric) Fail("ReadNumber's strict answer", text);
+  if (reading.value != lenient && !(std::isnan(reading.value) && std::isnan(lenient)))
+    Fail("ReadNumber's value", text);
+  if (accepted && std::fabs(strict) > 1.79769313486231e308) return;  // cannot be written
+  for (int decimals = 0; decimals <= 4; ++decimals) {
+    const std::string formatted = FormatFixedText(text, decimals);
+    if (!numeric && formatted != text)
+      Fail("FormatFixedText changed a text that is no number", text);
+    if (numeric && formatted != FormatFixed(strict, decimals))
+      Fail("FormatFixedText differs from FormatFixed", text);
+  }
+  CheckNumber(lenient);
+}
+
+}  // namespace
+}  // namespace tolvarn::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace tolvarn::fuzz;
+  CheckText(std::string(reinterpret_cast<const char*>(data), size));
+  if (size >= sizeof(double)) {
+    double bits = 0;
+    std::memcpy(&bits, data, sizeof bits);
+    CheckNumber(bits);
+  }
+  return 0;
+}
