@@ -1,5 +1,9 @@
 // tolvarn-calc as a user runs it: a separate process, its output, its exit status.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -8,9 +12,13 @@
 #include <fstream>
 #include <initializer_list>
 #include <nlohmann/json.hpp>
+#include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
+
+extern char** environ;
 
 namespace {
 
@@ -384,6 +392,88 @@ TEST(Cli, FindsItsWorkingDirectoryAsTheWindowDoes) {
   EXPECT_TRUE(std::filesystem::is_regular_file(made / "Help/index.htm"));
   EXPECT_NE(ReadFile(made / "Log/Tolvarn.log").find("Water Volume Cost"), std::string::npos);
   std::filesystem::remove_all(home);
+}
+
+}  // namespace
+
+namespace {
+
+// Killed at any moment, a copy never leaves a damaged file: the configuration file is the old
+// one or the new one, whole, and the log holds only whole entries.
+class CliKilled : public CliFiles {
+ protected:
+  // Starts tolvarn-calc, kills it after `microseconds`, and waits for it.
+  void RunAndKill(const std::vector<std::string>& args, int microseconds) {
+    std::vector<std::string> words = {TOLVARN_CALC, "--workdir", dir_.string(), "--currency", "$"};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+      argv.push_back(word.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    ASSERT_EQ(::posix_spawn(&pid, TOLVARN_CALC, &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    ::usleep(static_cast<useconds_t>(microseconds));
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+  }
+};
+
+// The configuration file's lines but the date line, which changes by the second.
+std::string WithoutDate(const std::string& file) {
+  const size_t first = file.find("\r\n");
+  const size_t second = file.find("\r\n", first + 2);
+  const size_t third = file.find("\r\n", second + 2);
+  if (third == std::string::npos) return file;
+  return file.substr(0, second) + file.substr(third);
+}
+
+TEST_F(CliKilled, SaveDataKilledAnywhereLeavesTheOldOrTheNewFile) {
+  std::mt19937 random(200);
+  std::uniform_int_distribution<int> delay(0, 4000);
+  std::set<std::string> seen;
+  std::string old_file = WithoutDate(Read("Data/Tolvarn.ini"));
+  for (int run = 0; run < 200; ++run) {
+    const std::string charge = run % 2 == 0 ? "2" : "3";
+    RunAndKill({"--save-data", "--set", "WVCost=" + charge}, delay(random));
+    // Whole: the old file, or the new one with every line of it.
+    const std::string now = WithoutDate(Read("Data/Tolvarn.ini"));
+    const bool is_new = now.starts_with("# Tolvarn Version 4.3\r\n# Configuration File\r\n") &&
+                        now.ends_with("\r\nWVCost=" + charge + "00\r\n");
+    ASSERT_TRUE(now == old_file || is_new) << "run " << run << ":\n" << now;
+    seen.insert(is_new ? "new" : "old");
+    old_file = now;
+  }
+  EXPECT_EQ(seen.size(), 2u) << "the kills never caught a save in time, or always did";
+}
+
+TEST_F(CliKilled, LoggingKilledAnywhereLeavesOnlyWholeEntries) {
+  std::mt19937 random(201);
+  std::uniform_int_distribution<int> delay(0, 4000);
+  const std::vector<std::string> example = {"--log",      "--set", "Notes=killed", "--set",
+                                            "Item1Use=9", "--set", "Item1UseD=4"};
+  RunAndKill(example, 1'000'000);  // one whole run first, for the record's text
+  const std::string log_after_one = Read("Log/Tolvarn.log");
+  const size_t record = log_after_one.find("killed\r\n");
+  ASSERT_NE(record, std::string::npos);
+  const std::string body = log_after_one.substr(record);  // the body and the blank lines after
+  for (int run = 0; run < 200; ++run)
+    RunAndKill(example, delay(random));
+  const std::string log = Read("Log/Tolvarn.log");
+  size_t whole = 0;
+  for (size_t at = log.find(body); at != std::string::npos; at = log.find(body, at + 1))
+    ++whole;
+  size_t started = 0;
+  for (size_t at = log.find("killed\r\n"); at != std::string::npos;
+       at = log.find("killed\r\n", at + 1))
+    ++started;
+  EXPECT_EQ(whole, started) << "a record was cut short";
+  EXPECT_GE(whole, 1u);
+  EXPECT_TRUE(log.starts_with("Tolvarn Results Log\r\n"));
 }
 
 }  // namespace

@@ -306,3 +306,53 @@ TEST(InstanceLockTest, ASecondCopySeesTheFirstUntilItEnds) {
 
 }  // namespace
 }  // namespace tolvarn
+
+namespace tolvarn {
+namespace {
+
+using testing::GuiTest;
+
+// Three copies logging at once — two tolvarn-calc loops and this window with Auto Save — lose
+// nothing and mix nothing.
+TEST_F(GuiTest, ThreeCopiesLoggingAtOnceKeepEveryRecordWhole) {
+  ASSERT_TRUE(Open());
+  constexpr int kEach = 300;
+  const auto loop = [&](const std::string& notes) {
+    return "for ((i = 0; i < " + std::to_string(kEach) + "; ++i)); do '" +
+           std::string(TOLVARN_CALC) + "' --workdir '" + dir_.string() +
+           "' --currency '$' --log --set Notes=" + notes +
+           " --set Item1Use=9 --set Item1UseD=4 >/dev/null; done";
+  };
+  Write("loops.sh", "(" + loop("first") + ") & (" + loop("second") + ") & wait\n");
+  ASSERT_EQ(std::system(("bash '" + (dir_ / "loops.sh").string() + "' &").c_str()), 0);
+  Click("AutoSave");
+  for (int i = 0; i < kEach; ++i) {
+    QPlainTextEdit* notes = Widget<QPlainTextEdit>("Notes");
+    notes->setPlainText(QString("window %1").arg(i));
+    Type("Item1Use", "9");
+    Type("Item1UseD", "4");
+    Click("Calc");
+  }
+  // Wait for the two loops: every one of their records in, or ten minutes.
+  const auto count = [this](const std::string& what) {
+    const std::string log = Read("Log/Tolvarn.log");
+    size_t found = 0;
+    for (size_t at = log.find(what); at != std::string::npos; at = log.find(what, at + 1))
+      ++found;
+    return found;
+  };
+  for (int wait = 0; wait < 6000 && count("\r\nfirst\r\n") + count("\r\nsecond\r\n") < 2 * kEach;
+       ++wait)
+    QTest::qWait(100);
+  const std::string log = Read("Log/Tolvarn.log");
+  EXPECT_EQ(count("\r\nfirst\r\n"), static_cast<size_t>(kEach));
+  EXPECT_EQ(count("\r\nsecond\r\n"), static_cast<size_t>(kEach));
+  EXPECT_EQ(count("\r\nwindow "), static_cast<size_t>(kEach));
+  // Every record is whole: as many water lines as records, each right after its dashes.
+  EXPECT_EQ(count("\r\nWater Volume Cost"), static_cast<size_t>(3 * kEach));
+  EXPECT_EQ(count("-\r\nWater Volume Cost"), static_cast<size_t>(3 * kEach));
+  EXPECT_EQ(count(" years\r\n\r\n\r\n\r\n"), static_cast<size_t>(3 * kEach));
+}
+
+}  // namespace
+}  // namespace tolvarn
