@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -402,7 +403,7 @@ namespace {
 // one or the new one, whole, and the log holds only whole entries.
 class CliKilled : public CliFiles {
  protected:
-  // Starts tolvarn-calc, kills it after `microseconds`, and waits for it.
+  // Starts tolvarn-calc, kills it after `microseconds` if it still runs, and waits for it.
   void RunAndKill(const std::vector<std::string>& args, int microseconds) {
     std::vector<std::string> words = {TOLVARN_CALC, "--workdir", dir_.string(), "--currency", "$"};
     words.insert(words.end(), args.begin(), args.end());
@@ -417,7 +418,11 @@ class CliKilled : public CliFiles {
     pid_t pid = 0;
     ASSERT_EQ(::posix_spawn(&pid, TOLVARN_CALC, &actions, nullptr, argv.data(), environ), 0);
     posix_spawn_file_actions_destroy(&actions);
-    ::usleep(static_cast<useconds_t>(microseconds));
+    // Killed once the delay has passed, unless it has ended by itself before.
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::microseconds(microseconds);
+    while (std::chrono::steady_clock::now() < deadline)
+      if (::waitpid(pid, nullptr, WNOHANG) == pid) return;
     ::kill(pid, SIGKILL);
     ::waitpid(pid, nullptr, 0);
   }
@@ -433,8 +438,13 @@ std::string WithoutDate(const std::string& file) {
 }
 
 TEST_F(CliKilled, SaveDataKilledAnywhereLeavesTheOldOrTheNewFile) {
+  // Kills spread over twice the time a whole save takes here (much longer under sanitizers).
+  const auto start = std::chrono::steady_clock::now();
+  RunAndKill({"--save-data"}, 5'000'000);
+  const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(
+      std::chrono::steady_clock::now() - start);
   std::mt19937 random(200);
-  std::uniform_int_distribution<int> delay(0, 4000);
+  std::uniform_int_distribution<int> delay(0, static_cast<int>(2 * whole.count()));
   std::set<std::string> seen;
   std::string old_file = WithoutDate(Read("Data/Tolvarn.ini"));
   for (int run = 0; run < 200; ++run) {
