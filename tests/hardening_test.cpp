@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 
 #include "platform/posix_file_system.h"
@@ -53,27 +54,33 @@ class RealFiles : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
   std::filesystem::path dir_;
+  // A window on the real files of dir_, with the rest of the platform scripted.
+  FakePlatform fake;
+  std::unique_ptr<PosixFileSystem> files;
+  MemoryFieldStore fields;
+  std::unique_ptr<TolvarnMain> window;
+  void OpenWindow() {
+    files = std::make_unique<PosixFileSystem>(dir_.string());
+    window = std::make_unique<TolvarnMain>(
+        fields, Platform{fake.boxes, fake.clock, fake.locale, fake.process, *files, fake.launcher,
+                         fake.window});
+  }
 };
 
-// Bytes that are not UTF-8 in a comment and after a number are read past; in a value that
-// must be a number they make the file damaged, never a crash.
+// Bytes that are not UTF-8 in a comment or after a number are read past, and in the log they
+// make no record line.
 TEST_F(RealFiles, TextThatIsNotUtf8InTheFilesIsHandled) {
   Write(
       "Data/Tolvarn.ini",
       "# \xff\xfe comment\r\n[Run]\r\nAnInf=33.5\r\nLogLevel=1\r\nRunOnTop=1\r\n"
       "PayPeriod=10\r\nSVCost=150\r\nSVAllow=95\r\nVRate=1\r\nVUnits=1\r\nWVCost=120 \xc3\x28\r\n");
   Write("Log/Tolvarn.log", "Tolvarn Results Log\r\n\xff\xfe\x80\r\n\xc0Water\r\n");
-  PosixFileSystem files(dir_.string());
-  FakePlatform fake;
-  const Platform platform{fake.boxes, fake.clock,    fake.locale, fake.process,
-                          files,      fake.launcher, fake.window};
-  MemoryFieldStore fields;
-  TolvarnMain window(fields, platform);
-  window.Start(false, true);
+  OpenWindow();
+  window->Start(false, true);
   EXPECT_EQ(fields.Text(Field::WVCost), "\u00A31.2000");
   // "\xc0Water" is no record line: the log holds nothing to archive.
   fake.boxes.Script({BoxAnswer::Yes});
-  window.Archive_Click();
+  window->Archive_Click();
   ASSERT_FALSE(fake.boxes.Shown().empty());
   EXPECT_EQ(fake.boxes.Shown().back().text,
             "There is no data to archive!\r\nResults log file not archived.");
@@ -88,14 +95,9 @@ TEST_F(RealFiles, ALinkWhereAnArchiveWouldGoIsNotWrittenThrough) {
   Write("outside.txt", "not yours");
   std::filesystem::create_symlink(outside, dir_ / "Log/Tolvarn_261207_1.log");
   std::filesystem::create_symlink(dir_ / "nowhere", dir_ / "Log/Tolvarn_261207_2.log");
-  PosixFileSystem files(dir_.string());
-  FakePlatform fake;
-  const Platform platform{fake.boxes, fake.clock,    fake.locale, fake.process,
-                          files,      fake.launcher, fake.window};
-  MemoryFieldStore fields;
-  TolvarnMain window(fields, platform);
+  OpenWindow();
   fake.boxes.Script({BoxAnswer::Yes});
-  window.Archive_Click();
+  window->Archive_Click();
   EXPECT_EQ(Read(outside), "not yours");
   EXPECT_FALSE(std::filesystem::exists(dir_ / "nowhere"));
   EXPECT_EQ(Read(dir_ / "Log/Tolvarn_261207_3.log"), log);
