@@ -11,7 +11,7 @@ namespace tolvarn {
 
 // The step of a file operation that failed, if any.
 // Exists: the name was taken (by another running copy, or anything else standing there).
-enum class FileStep { None, Open, Read, Write, Flush, Rename, Remove, Exists };
+enum class FileStep { None, Open, Read, Write, Flush, Rename, Exists };
 
 struct FileStatus {
   FileStep failed = FileStep::None;
