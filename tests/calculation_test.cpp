@@ -58,16 +58,6 @@ const CalcCase kCases[] = {
      "OOO-",
      "Cost Increase",
      "Water Use Saving"},
-    {"the same with the money inputs typed with the pound sign",
-     false,
-     {"£1.5", "2", "95", "20", "", "5", "9", "4", "", "6", "4", "£300"},
-     {"£1.5000", "£2.0000", "95.0", "20.0", "", "5.0", "9.0", "4", "", "6.0", "4", "£300.00"},
-     {"£0.065", "£0.082", "£0.147", "£13.40", "£268.06", "65700",  //
-      "£0.043", "£0.055", "£0.262", "£23.94", "£478.70", "43800",  //
-      "£0.115", "£10.53", "£210.65", "21900"},
-     "OOO-",
-     "Cost Increase",
-     "Water Use Saving"},
     // N = 2: the running costs carry 1.21 and the period counts 2.31 years of them, while the
     // purchase cost per day (450 / 912.5) and the water (19.6 x 912.5) use all 2.5 years.
     // 9.87 and 2.9 are cut to 9.8 and 2 before use.
