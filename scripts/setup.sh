@@ -5,7 +5,7 @@ tolvarn_packages=(
   build-essential cmake ninja-build clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
-  qt6-base-dev fonts-liberation2
+  qt6-base-dev libfontconfig-dev fonts-liberation2
   clang-14 libclang-rt-14-dev
   locales
   desktop-file-utils appstream xdg-utils dpkg-dev file

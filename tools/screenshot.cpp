@@ -9,11 +9,14 @@
 
 #include "../platform/posix_file_system.h"
 #include "../platform/posix_platform.h"
+#include "../shell/qt/font_configuration.h"
 #include "../shell/qt/main_window.h"
 #include "../shell/qt/qt_message_boxes.h"
 
 int main(int argc, char** argv) {
+  tolvarn::UseQuickFontConfiguration();
   QApplication application(argc, argv);
+  QApplication::setFont(tolvarn::MainWindow::BaseFont());
   if (argc != 3) {
     std::fputs("Usage: tolvarn-screenshot WORKDIR OUTPUT.png\n", stderr);
     return 64;

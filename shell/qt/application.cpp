@@ -12,6 +12,7 @@
 #include "../../platform/posix_file_system.h"
 #include "../../platform/posix_platform.h"
 #include "../../platform/working_directory.h"
+#include "font_configuration.h"
 #include "main_window.h"
 #include "qt_message_boxes.h"
 
@@ -28,7 +29,10 @@ constexpr const char* kUsage =
 namespace tolvarn {
 
 int RunTolvarn(int argc, char** argv, bool quit_when_idle) {
+  UseQuickFontConfiguration();
   QApplication application(argc, argv);
+  // Message boxes and the About window share the window's font, so no second font is loaded.
+  QApplication::setFont(MainWindow::BaseFont());
   QApplication::setApplicationName(QStringLiteral("Tolvarn"));
   // Ties the window to its menu entry and icon on desktops that match them by name.
   QGuiApplication::setDesktopFileName(QStringLiteral("org.quennix.Tolvarn"));
