@@ -42,6 +42,9 @@ class MainWindow final : public QWidget, public WindowHost {
   // closes; switching to another program and back is no activation of this program's window).
   void Activate();
 
+  // The window's font: Arial 9.75 point, the program's font throughout.
+  static QFont BaseFont();
+
   TolvarnMain& Logic() { return *logic_; }
   QtFieldStore& Store() { return *store_; }
 

@@ -51,6 +51,8 @@ const std::string& QtFieldStore::Text(Field field) const {
 }
 
 void QtFieldStore::SetText(Field field, std::string_view text) {
+  // Setting a text box lays its text out again; the same text needs no new layout.
+  if (Text(field) == text) return;
   if (auto* edit = qobject_cast<QLineEdit*>(WidgetOf(field)))
     edit->setText(FromUtf8(text));
   else if (auto* notes = qobject_cast<QPlainTextEdit*>(WidgetOf(field)))
