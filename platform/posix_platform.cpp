@@ -8,7 +8,7 @@
 #include <array>
 #include <cstdlib>
 #include <ctime>
-#include <iostream>
+#include <cstdio>
 #include <string_view>
 
 #include "../core/number_text.h"
@@ -145,7 +145,9 @@ std::string SystemLocale::MonthAbbreviation(int month) {
 }
 
 BoxAnswer ConsoleMessageBoxes::Show(const MessageBoxRequest& request) {
-  std::cerr << request.title << ": " << request.text << '\n';
+  // Plain stdio: the window's program never pays for starting the iostreams.
+  const std::string line = request.title + ": " + request.text + '\n';
+  std::fwrite(line.data(), 1, line.size(), stderr);
   last_box_ = request;
   ++count_;
   switch (request.buttons) {
