@@ -6,9 +6,9 @@
 #include <monetary.h>
 
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <cstdio>
 #include <string_view>
 
 #include "../core/number_text.h"
