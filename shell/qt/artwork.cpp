@@ -31,9 +31,12 @@ QPainterPath Drop(QPointF top, qreal width, qreal height) {
 
 }  // namespace
 
-QPixmap DrawLogo(qreal ratio) {
-  QPixmap pixmap = Canvas(55, 58, ratio);
-  QPainter painter(&pixmap);
+QImage DrawLogo(qreal ratio) {
+  QImage image(qRound(kLogoWidth * ratio), qRound(kLogoHeight * ratio),
+               QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(ratio);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
   const QPainterPath drop = Drop(QPointF(27.5, 2), 40, 52);
   QRadialGradient water(QPointF(22, 34), 30);
@@ -53,7 +56,8 @@ QPixmap DrawLogo(qreal ratio) {
   painter.setPen(Qt::NoPen);
   painter.setBrush(QColor(255, 255, 255, 150));
   painter.drawEllipse(QPointF(19, 28), 3.5, 6);
-  return pixmap;
+  painter.end();
+  return image;
 }
 
 QPixmap DrawAboutBackground(qreal ratio) {

@@ -1,10 +1,11 @@
 #include "font_configuration.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 namespace tolvarn {
@@ -61,12 +62,12 @@ void AppendEscaped(std::string& out, std::string_view text) {
 }  // namespace
 
 std::string QuickFontConfiguration(const std::string& conf_dir) {
+  // POSIX calls rather than std::filesystem, whose code would be paged in for this alone.
   std::vector<std::string> names;
-  std::error_code error;
-  for (std::filesystem::directory_iterator entry(conf_dir, error), end; !error && entry != end;
-       entry.increment(error)) {
-    const std::string name = entry->path().filename().string();
-    if (Wanted(name)) names.push_back(name);
+  if (DIR* folder = ::opendir(conf_dir.c_str())) {
+    while (const dirent* entry = ::readdir(folder))
+      if (Wanted(entry->d_name)) names.emplace_back(entry->d_name);
+    ::closedir(folder);
   }
   // The system reads conf.d in the order of the names; so does this.
   std::sort(names.begin(), names.end());
@@ -98,8 +99,8 @@ FcConfig* LoadFontConfiguration(const std::string& text) {
 bool UseQuickFontConfiguration(const std::string& conf_dir) {
   for (const char* chosen : {"FONTCONFIG_FILE", "FONTCONFIG_PATH", "FONTCONFIG_SYSROOT"})
     if (std::getenv(chosen) != nullptr) return false;
-  std::error_code error;
-  if (!std::filesystem::is_directory(conf_dir, error)) return false;
+  struct stat folder {};
+  if (::stat(conf_dir.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) return false;
   FcConfig* config = LoadFontConfiguration(QuickFontConfiguration(conf_dir));
   if (config == nullptr) return false;
   const bool made_current = FcConfigSetCurrent(config) == FcTrue;

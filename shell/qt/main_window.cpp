@@ -65,7 +65,7 @@ void MainWindow::ApplyLook() {
   QFont status = base;
   status.setBold(true);
   ui_->Status->setFont(status);
-  const QPixmap logo = DrawLogo(devicePixelRatioF());
+  const QPixmap logo = LogoPixmap(devicePixelRatioF());
   ui_->Logo->setPixmap(logo);
   setWindowIcon(QIcon(logo));
   // Results are read-only on the button face's colour, so they read as answers, not inputs.
