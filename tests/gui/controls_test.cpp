@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "gui_fixture.h"
+#include "shell/qt/artwork.h"
 
 namespace tolvarn {
 namespace {
@@ -153,6 +154,21 @@ TEST(MainWindowControls, EachHasItsNameKindCaptionAndTooltip) {
   ASSERT_NE(timer, nullptr);
   EXPECT_EQ(timer->interval(), 2000);
   EXPECT_FALSE(timer->isActive());
+}
+
+// The logo the window shows comes from pixels the build drew: they must be the drawing itself,
+// at both sizes, in the pixel format the window reads them in.
+TEST(MainWindowControls, TheLogoIsTheDrawingAtEitherScale) {
+  for (const qreal ratio : {1.0, 2.0}) {
+    const QPixmap shown = LogoPixmap(ratio);
+    EXPECT_EQ(shown.devicePixelRatio(), ratio);
+    const QImage drawn = DrawLogo(ratio);
+    EXPECT_EQ(shown.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied), drawn)
+        << "at ratio " << ratio;
+  }
+  // Screens between the two take the larger drawing, scaled down by the toolkit.
+  EXPECT_EQ(LogoPixmap(1.5).devicePixelRatio(), 2.0);
+  EXPECT_EQ(LogoPixmap(1.5).width(), 2 * kLogoWidth);
 }
 
 }  // namespace
