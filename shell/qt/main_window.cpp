@@ -65,6 +65,10 @@ void MainWindow::ApplyLook() {
   QFont status = base;
   status.setBold(true);
   ui_->Status->setFont(status);
+  // Orange through the palette: a style sheet would start the whole style-sheet engine.
+  QPalette status_colours = ui_->Status->palette();
+  status_colours.setColor(QPalette::WindowText, QColor(255, 128, 0));
+  ui_->Status->setPalette(status_colours);
   const QPixmap logo = LogoPixmap(devicePixelRatioF());
   ui_->Logo->setPixmap(logo);
   setWindowIcon(QIcon(logo));

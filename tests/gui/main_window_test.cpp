@@ -137,6 +137,15 @@ TEST_F(GuiTest, ClearEmptiesEntriesAndResultsButKeepsTheTariff) {
   EXPECT_EQ(Widget<QPlainTextEdit>("Notes")->toPlainText(), "");
   EXPECT_EQ(TextOf("WVCost"), "\u00A31.2000");
   EXPECT_EQ(Caption("Status"), "Data Cleared");
+  // The status line shows in bold orange.
+  auto* status = Widget<QLabel>("Status");
+  EXPECT_TRUE(status->font().bold());
+  const QImage drawn = status->grab().toImage();
+  bool orange = false;
+  for (int y = 0; y < drawn.height() && !orange; ++y)
+    for (int x = 0; x < drawn.width() && !orange; ++x)
+      orange = drawn.pixelColor(x, y) == QColor(255, 128, 0);
+  EXPECT_TRUE(orange);
   EXPECT_FALSE(Widget<QPushButton>("Save")->isEnabled());
   // The same data again counts as new.
   Type("Item1Use", "9");
