@@ -28,7 +28,7 @@ constexpr const char* kUsage =
 
 namespace tolvarn {
 
-int RunTolvarn(int argc, char** argv, bool quit_when_idle) {
+int RunTolvarn(int argc, char** argv, const std::function<void()>& when_idle) {
   UseQuickFontConfiguration();
   QApplication application(argc, argv);
   // Message boxes and the About window share the window's font, so no second font is loaded.
@@ -75,7 +75,7 @@ int RunTolvarn(int argc, char** argv, bool quit_when_idle) {
   window.Load();
   window.show();
   window.Activate();
-  if (quit_when_idle) QTimer::singleShot(0, &application, &QCoreApplication::quit);
+  if (when_idle) QTimer::singleShot(0, &application, when_idle);
   return QApplication::exec();
 }
 

@@ -2,10 +2,12 @@
 // load handler, then its activation handler) and the event loop.
 #pragma once
 
+#include <functional>
+
 namespace tolvarn {
 
-// `quit_when_idle` ends the event loop as soon as the shown window has nothing left to do, to
-// measure the start-up.
-int RunTolvarn(int argc, char** argv, bool quit_when_idle = false);
+// `when_idle`, if given, runs once the shown window has nothing left to do (the start-up
+// benchmark notes the time there and ends the event loop).
+int RunTolvarn(int argc, char** argv, const std::function<void()>& when_idle = {});
 
 }  // namespace tolvarn
