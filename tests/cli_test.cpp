@@ -392,6 +392,24 @@ TEST(Cli, FindsItsWorkingDirectoryAsTheWindowDoes) {
   EXPECT_TRUE(std::filesystem::is_regular_file(made / "Data/Tolvarn.ini"));
   EXPECT_TRUE(std::filesystem::is_regular_file(made / "Help/index.htm"));
   EXPECT_NE(ReadFile(made / "Log/Tolvarn.log").find("Water Volume Cost"), std::string::npos);
+
+  // A copy of it is a portable installation: taken when it is the current directory, and
+  // named relative to the current directory with --workdir.
+  const std::filesystem::path portable = home / "portable";
+  std::filesystem::copy(made, portable, std::filesystem::copy_options::recursive);
+  std::filesystem::remove(portable / "Log/Tolvarn.log");
+  const std::string environment = " && env LC_ALL=C HOME=/nonexistent XDG_DATA_HOME=";
+  const CalcRun here =
+      RunCalc({"--log", "--set", "Notes=here", "--set", "Item1Use=9", "--set", "Item1UseD=4"},
+              "cd " + portable.string() + environment);
+  EXPECT_EQ(here.status, 0) << here.err;
+  const CalcRun named = RunCalc({"--workdir", "portable", "--log", "--set", "Notes=named", "--set",
+                                 "Item1Use=9", "--set", "Item1UseD=4"},
+                                "cd " + home.string() + environment);
+  EXPECT_EQ(named.status, 0) << named.err;
+  const std::string log = ReadFile(portable / "Log/Tolvarn.log");
+  EXPECT_NE(log.find("here"), std::string::npos);
+  EXPECT_NE(log.find("named"), std::string::npos);
   std::filesystem::remove_all(home);
 }
 
