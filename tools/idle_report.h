@@ -1,17 +1,27 @@
-// What the start-up probes print once their window is shown and idle: the time on the system's
-// monotonic clock, which the benchmark, started on the same clock, turns into a time to idle.
+// What the start-up probes print once their window is drawn and idle: the time on the system's
+// monotonic clock, which the benchmark, started on the same clock, turns into a time to idle,
+// and the peak resident memory so far (VmHWM, KiB).
 #pragma once
 
 #include <time.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace tolvarn {
 
 inline void ReportIdle() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
-  std::printf("idle %lld\n", static_cast<long long>(now.tv_sec) * 1'000'000'000LL + now.tv_nsec);
+  long long peak_kib = 0;
+  if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
+    char line[256];
+    while (std::fgets(line, sizeof line, status) != nullptr)
+      if (std::strncmp(line, "VmHWM:", 6) == 0) std::sscanf(line + 6, "%lld", &peak_kib);
+    std::fclose(status);
+  }
+  std::printf("idle %lld %lld\n",
+              static_cast<long long>(now.tv_sec) * 1'000'000'000LL + now.tv_nsec, peak_kib);
   std::fflush(stdout);
 }
 

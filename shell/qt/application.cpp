@@ -12,6 +12,7 @@
 #include "../../platform/posix_file_system.h"
 #include "../../platform/posix_platform.h"
 #include "../../platform/working_directory.h"
+#include "after_first_paint.h"
 #include "font_configuration.h"
 #include "main_window.h"
 #include "qt_message_boxes.h"
@@ -75,7 +76,8 @@ int RunTolvarn(int argc, char** argv, const std::function<void()>& when_idle) {
   window.Load();
   window.show();
   window.Activate();
-  if (when_idle) QTimer::singleShot(0, &application, when_idle);
+  std::optional<AfterFirstPaint> idle;
+  if (when_idle) idle.emplace(window, when_idle);
   return QApplication::exec();
 }
 

@@ -6,8 +6,8 @@
 
 namespace tolvarn {
 
-// `when_idle`, if given, runs once the shown window has nothing left to do (the start-up
-// benchmark notes the time there and ends the event loop).
+// `when_idle`, if given, runs once the window has been drawn and has nothing left to do (the
+// start-up benchmark notes the time there and ends the event loop).
 int RunTolvarn(int argc, char** argv, const std::function<void()>& when_idle = {});
 
 }  // namespace tolvarn

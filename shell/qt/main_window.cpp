@@ -69,9 +69,9 @@ void MainWindow::ApplyLook() {
   QPalette status_colours = ui_->Status->palette();
   status_colours.setColor(QPalette::WindowText, QColor(255, 128, 0));
   ui_->Status->setPalette(status_colours);
-  const QPixmap logo = LogoPixmap(devicePixelRatioF());
-  ui_->Logo->setPixmap(logo);
-  setWindowIcon(QIcon(logo));
+  ui_->Logo->setPixmap(LogoPixmap(devicePixelRatioF()));
+  // The larger drawing for the window icon, which task bars show at up to twice the logo's size.
+  setWindowIcon(QIcon(LogoPixmap(2)));
   // Results are read-only on the button face's colour, so they read as answers, not inputs.
   for (const Field field : AllFields()) {
     if (KindOf(field) != FieldKind::Result) continue;

@@ -1,0 +1,36 @@
+// tolvarn-controls-window: a window with one control of each kind Tolvarn's form uses (a label,
+// a text box, a button, a check box, a notes box), in the program's fonts; once it is drawn
+// and idle its time and peak memory are printed and it ends. The start-up benchmark sets it
+// beside the empty window: what any window with text costs.
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include "../shell/qt/after_first_paint.h"
+#include "../shell/qt/font_configuration.h"
+#include "../shell/qt/main_window.h"
+#include "idle_report.h"
+
+int main(int argc, char** argv) {
+  tolvarn::UseQuickFontConfiguration();
+  QApplication application(argc, argv);
+  QApplication::setFont(tolvarn::MainWindow::BaseFont());
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  layout->addWidget(new QLabel(QStringLiteral("Water Cost Calculator")));
+  layout->addWidget(new QLineEdit(QStringLiteral("1.5000")));
+  layout->addWidget(new QPushButton(QStringLiteral("&Calculate")));
+  layout->addWidget(new QCheckBox(QStringLiteral("Auto Save:")));
+  layout->addWidget(new QPlainTextEdit);
+  window.show();
+  const tolvarn::AfterFirstPaint idle(window, [] {
+    tolvarn::ReportIdle();
+    QCoreApplication::quit();
+  });
+  return QApplication::exec();
+}
