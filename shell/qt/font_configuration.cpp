@@ -21,11 +21,23 @@ constexpr std::string_view kFolders =
     "<cachedir prefix=\"xdg\">fontconfig</cachedir>"
     "<cachedir>~/.fontconfig</cachedir>";
 
-// Arial as the metric-compatible Liberation Sans, as the system's aliases have it; the generic
-// names kept meaningful for anything drawn outside the window's own font.
+// Arial as the metric-compatible Liberation Sans, as the system's aliases have it; the other
+// spellings of the generic names, as the system's fonts.conf has them; and an order of
+// preference for the generic names, so that a family the configuration does not know, and a
+// character Liberation Sans lacks, come from a text face (49-sansserif.conf adds sans-serif to
+// any request without a generic name).
 constexpr std::string_view kFamilies =
     "<alias binding=\"same\"><family>Arial</family>"
     "<accept><family>Liberation Sans</family></accept></alias>"
+    "<match target=\"pattern\"><test qual=\"any\" name=\"family\"><string>sans serif</string>"
+    "</test><edit name=\"family\" mode=\"assign\" binding=\"same\"><string>sans-serif</string>"
+    "</edit></match>"
+    "<match target=\"pattern\"><test qual=\"any\" name=\"family\"><string>sans</string>"
+    "</test><edit name=\"family\" mode=\"assign\" binding=\"same\"><string>sans-serif</string>"
+    "</edit></match>"
+    "<match target=\"pattern\"><test qual=\"any\" name=\"family\"><string>mono</string>"
+    "</test><edit name=\"family\" mode=\"assign\" binding=\"same\"><string>monospace</string>"
+    "</edit></match>"
     "<alias><family>sans-serif</family>"
     "<prefer><family>Liberation Sans</family><family>DejaVu Sans</family></prefer></alias>"
     "<alias><family>serif</family>"
@@ -34,11 +46,12 @@ constexpr std::string_view kFamilies =
     "<prefer><family>Liberation Mono</family><family>DejaVu Sans Mono</family></prefer></alias>";
 
 // The system's files that decide how letters look or which fonts the user has added: rendering
-// (10-19), the user's and the site's files, bitmap fonts (70-) and synthetic styles.
+// (10-19), the default generic name, the user's and the site's files, bitmap fonts (70-) and
+// synthetic styles.
 bool Wanted(std::string_view name) {
   if (name.size() < 5 || name.substr(name.size() - 5) != ".conf") return false;
-  return name.front() == '1' || name.starts_with("70-") || name == "50-user.conf" ||
-         name == "51-local.conf" || name == "90-synthetic.conf";
+  return name.front() == '1' || name.starts_with("70-") || name == "49-sansserif.conf" ||
+         name == "50-user.conf" || name == "51-local.conf" || name == "90-synthetic.conf";
 }
 
 void AppendEscaped(std::string& out, std::string_view text) {

@@ -2,6 +2,7 @@
 // window is designed (before start-up sets captions and tooltips that depend on the settings).
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -154,6 +155,28 @@ TEST(MainWindowControls, EachHasItsNameKindCaptionAndTooltip) {
   ASSERT_NE(timer, nullptr);
   EXPECT_EQ(timer->interval(), 2000);
   EXPECT_FALSE(timer->isActive());
+}
+
+// Arial throughout, in the sizes of the original form, and resolved to the face it names.
+TEST(MainWindowControls, TheWindowIsDrawnInArialAtItsSizes) {
+  FakePlatform fake;
+  PosixFileSystem files("/nonexistent");
+  XdgLauncher launcher("/nonexistent");
+  MainWindow window({fake.boxes, fake.clock, fake.locale, files, launcher}, "", [](int) {});
+  const auto font_of = [&window](const char* name) {
+    return window.findChild<QWidget*>(QString::fromLatin1(name))->font();
+  };
+  for (const char* name : {"Calc", "WVCost", "Label21", "Item1Day", "AutoSave"}) {
+    EXPECT_EQ(font_of(name).family(), "Arial") << name;
+    EXPECT_EQ(font_of(name).pointSizeF(), 9.75) << name;
+    EXPECT_FALSE(font_of(name).bold()) << name;
+  }
+  EXPECT_EQ(font_of("Label26").pointSizeF(), 14.25);
+  EXPECT_EQ(font_of("Notes").pointSizeF(), 9.0);
+  EXPECT_TRUE(font_of("Status").bold());
+  EXPECT_EQ(font_of("Status").pointSizeF(), 9.75);
+  // What the font system makes of it: Arial's metric twin, not a stand-in.
+  EXPECT_EQ(QFontInfo(font_of("WVCost")).family(), "Liberation Sans");
 }
 
 // The logo the window shows comes from pixels the build drew: they must be the drawing itself,

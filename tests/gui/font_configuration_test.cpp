@@ -90,8 +90,8 @@ TEST_F(FontConfigurationTest, KeepsRenderingUserAndSiteFilesInTheirOrder) {
     included += text.substr(at, text.find('<', at) - at).substr(conf_dir.size() + 1) + ' ';
   }
   EXPECT_EQ(included,
-            "10-hinting-slight.conf 11-lcdfilter-default.conf 19-a&amp;b.conf 50-user.conf "
-            "51-local.conf 70-no-bitmaps.conf 90-synthetic.conf ");
+            "10-hinting-slight.conf 11-lcdfilter-default.conf 19-a&amp;b.conf 49-sansserif.conf "
+            "50-user.conf 51-local.conf 70-no-bitmaps.conf 90-synthetic.conf ");
 }
 
 TEST_F(FontConfigurationTest, ArialIsLiberationSansInEveryWeight) {
@@ -103,10 +103,42 @@ TEST_F(FontConfigurationTest, ArialIsLiberationSansInEveryWeight) {
   EXPECT_EQ(fs::path(StringOf(regular.get(), FC_FILE)).filename(), "LiberationSans-Regular.ttf");
   const PatternPtr bold = Match(config.get(), "Arial", FC_WEIGHT_BOLD);
   EXPECT_EQ(fs::path(StringOf(bold.get(), FC_FILE)).filename(), "LiberationSans-Bold.ttf");
-  // Characters Liberation Sans lacks still find a font among the system's.
-  FcFontSet* fonts = FcConfigGetFonts(config.get(), FcSetSystem);
-  ASSERT_NE(fonts, nullptr);
-  EXPECT_GT(fonts->nfont, 4);
+}
+
+// The face a request for `family` falls back to for `character`: the first, in the order of
+// preference, that has it, as the toolkit looks for one.
+std::string FallbackFor(FcConfig* config, const char* family, FcChar32 character) {
+  PatternPtr request(FcPatternCreate());
+  FcPatternAddString(request.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+  FcConfigSubstitute(config, request.get(), FcMatchPattern);
+  FcDefaultSubstitute(request.get());
+  FcResult result = FcResultNoMatch;
+  FcFontSet* sorted = FcFontSort(config, request.get(), FcTrue, nullptr, &result);
+  std::string found;
+  for (int i = 0; sorted != nullptr && i < sorted->nfont && found.empty(); ++i) {
+    FcCharSet* characters = nullptr;
+    if (FcPatternGetCharSet(sorted->fonts[i], FC_CHARSET, 0, &characters) == FcResultMatch &&
+        FcCharSetHasChar(characters, character))
+      found = StringOf(sorted->fonts[i], FC_FAMILY);
+  }
+  if (sorted != nullptr) FcFontSetDestroy(sorted);
+  return found;
+}
+
+TEST_F(FontConfigurationTest, CharactersArialLacksComeFromTheFaceTheSystemWouldChoose) {
+  ConfigPtr quick(LoadFontConfiguration(QuickFontConfiguration("/etc/fonts/conf.d")));
+  ConfigPtr system(FcInitLoadConfigAndFonts());
+  ASSERT_NE(quick, nullptr);
+  ASSERT_NE(system, nullptr);
+  // A check mark, a star, a box-drawing corner: none is in Liberation Sans.
+  for (const FcChar32 character : {0x2713u, 0x2605u, 0x2554u}) {
+    const std::string chosen = FallbackFor(quick.get(), "Arial", character);
+    EXPECT_FALSE(chosen.empty()) << std::hex << character;
+    EXPECT_EQ(chosen, FallbackFor(system.get(), "Arial", character)) << std::hex << character;
+  }
+  // A family the configuration does not know is drawn in a text face, not the first font found.
+  EXPECT_EQ(StringOf(Match(quick.get(), "Helvetica").get(), FC_FAMILY), "Liberation Sans");
+  EXPECT_EQ(StringOf(Match(quick.get(), "Sans Serif").get(), FC_FAMILY), "Liberation Sans");
 }
 
 TEST_F(FontConfigurationTest, TheSystemsAndTheUsersRenderingChoicesHold) {
@@ -132,9 +164,14 @@ TEST_F(FontConfigurationTest, TheSystemsAndTheUsersRenderingChoicesHold) {
 TEST_F(FontConfigurationTest, LeavesTheChoiceToTheSystemWhenItCannotOrMayNot) {
   EXPECT_EQ(LoadFontConfiguration("<fontconfig><dir>"), nullptr);
   EXPECT_FALSE(UseQuickFontConfiguration((dir_ / "missing").string()));
+  const char* saved = std::getenv("FONTCONFIG_FILE");
+  const std::string saved_value = saved != nullptr ? saved : "";
   ::setenv("FONTCONFIG_FILE", "/etc/fonts/fonts.conf", 1);
   EXPECT_FALSE(UseQuickFontConfiguration((dir_ / "conf.d").string()));
-  ::unsetenv("FONTCONFIG_FILE");
+  if (saved != nullptr)
+    ::setenv("FONTCONFIG_FILE", saved_value.c_str(), 1);
+  else
+    ::unsetenv("FONTCONFIG_FILE");
 }
 
 }  // namespace
