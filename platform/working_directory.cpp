@@ -60,7 +60,8 @@ WorkingDirectory ResolveWorkingDirectory(const std::optional<std::string>& reque
   if (requested) {
     // Made absolute as given (no . or .. resolved), so later changes of directory do not matter.
     std::string path = *requested;
-    if (!path.empty() && path.front() != '/') path = current.empty() ? "" : current + '/' + path;
+    if (!path.empty() && path.front() != '/')
+      path = current.empty() ? "" : (current == "/" ? "" : current) + '/' + path;
     if (path.empty() || !IsDirectory(path)) return {"", "no such working directory: " + *requested};
     return {path, ""};
   }
