@@ -71,6 +71,11 @@ class CalcWindow {
   void SetNumber(Field field, double value);
   // Gives a field's text a fixed format when it is a number; other text stays as it is.
   void FormatField(Field field, int decimals);
+  // A value written as the window would write it and read back: with a fixed format, in full
+  // (15 significant digits), or in full as a 32-bit value (7).
+  double FixedReadBack(double value, int decimals);
+  double FullReadBack(double value);
+  double SingleReadBack(float value);
   // Status line text that the timer clears again.
   void ShowStatus(std::string_view text);
   const Platform& platform() const { return platform_; }
@@ -107,7 +112,7 @@ class CalcWindow {
   Platform platform_;
   WindowState state_;
   mutable std::array<ParsedText, kFieldCount> parsed_;
-  std::string carried_;  // reused for each number written, to spare an allocation each
+  NumberText number_text_;  // each number written goes through here into its field
 };
 
 }  // namespace tolvarn

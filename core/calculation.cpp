@@ -99,14 +99,32 @@ double CalcWindow::Strict(Field field) const {
 
 // How the written text reads back is known without reading it.
 void CalcWindow::SetNumber(Field field, double value) {
-  const NumberReading reading = CarryInto(value, carried_);
-  fields_.SetText(field, carried_);
+  const NumberReading reading = CarryInto(value, number_text_);
+  fields_.SetText(field, number_text_.view());
   parsed_[static_cast<size_t>(field)] = {fields_.TextRevision(field), true, reading};
+}
+
+double CalcWindow::FixedReadBack(double value, int decimals) {
+  if (FormatFixedInto(value, decimals, number_text_)) return TextValue(number_text_.view());
+  return TextValue(FormatFixed(value, decimals));
+}
+
+double CalcWindow::FullReadBack(double value) {
+  return CarryInto(value, number_text_).value;
+}
+
+double CalcWindow::SingleReadBack(float value) {
+  TextInto(value, number_text_);
+  return TextValue(number_text_.view());
 }
 
 void CalcWindow::FormatField(Field field, int decimals) {
   const NumberReading& reading = Parse(field).reading;
-  if (reading.numeric) SetText(field, FormatFixed(reading, decimals));
+  if (!reading.numeric) return;
+  if (FormatFixedInto(reading, decimals, number_text_))
+    SetText(field, number_text_.view());
+  else
+    SetText(field, FormatFixed(reading, decimals));
 }
 
 void CalcWindow::ShowStatus(std::string_view text) {
@@ -158,7 +176,7 @@ void CalcWindow::CalculateItem(const ItemFields& item) {
   if (item.number == 1) {
     state_.Item1DayWater = Mul(use, uses_per_day);
   } else {
-    state_.Item2DayWater = ToSingle(TextValue(FormatFixed(Mul(uses_per_day, use), 1)));
+    state_.Item2DayWater = ToSingle(FixedReadBack(Mul(uses_per_day, use), 1));
   }
 
   SetNumber(item.WCost, Mul(Mul(use, uses_per_day), Div(Value(Field::WVCost), kUnitsPerCharge)));
@@ -176,10 +194,10 @@ void CalcWindow::CalculateItem(const ItemFields& item) {
 
   if (item.number == 1) {
     state_.Item1QtrWater =
-        ToSingle(Div(Mul(TextValue(TextOf(state_.Item1DayWater)), kDaysPerYear), kQuartersPerYear));
+        ToSingle(Div(Mul(FullReadBack(state_.Item1DayWater), kDaysPerYear), kQuartersPerYear));
   } else {
     state_.Item2QtrWater =
-        ToSingle(Div(Mul(TextValue(TextOf(state_.Item2DayWater)), kDaysPerYear), kQuartersPerYear));
+        ToSingle(Div(Mul(SingleReadBack(state_.Item2DayWater), kDaysPerYear), kQuartersPerYear));
   }
 
   SetNumber(item.Qtr, Div(Mul(Value(item.Day), kDaysPerYear), kQuartersPerYear));
@@ -197,12 +215,12 @@ void CalcWindow::CalculateItem(const ItemFields& item) {
 // Item 1 minus item 2, from the full-precision texts, before any result is formatted.
 void CalcWindow::CompareItems() {
   state_.DayWaterDiff = ToSingle(Sub(state_.Item1DayWater, state_.Item2DayWater));
-  state_.DayWaterDiff = ToSingle(TextValue(FormatFixed(state_.DayWaterDiff, 1)));
+  state_.DayWaterDiff = ToSingle(FixedReadBack(state_.DayWaterDiff, 1));
   SetNumber(Field::DaySave, Sub(Strict(Field::Item1Day), Strict(Field::Item2Day)));
   ApplyDifferenceRule(Field::DaySave, 3);
 
   state_.QtrWaterDiff = ToSingle(Sub(state_.Item1QtrWater, state_.Item2QtrWater));
-  state_.QtrWaterDiff = ToSingle(TextValue(FormatFixed(state_.QtrWaterDiff, 0)));
+  state_.QtrWaterDiff = ToSingle(FixedReadBack(state_.QtrWaterDiff, 0));
   SetNumber(Field::QtrSave, Sub(Strict(Field::Item1Qtr), Strict(Field::Item2Qtr)));
   ApplyDifferenceRule(Field::QtrSave, 2);
 

@@ -302,7 +302,7 @@ void RequireFinite(double value) {
 }
 
 // "%.<precision>g" with a capital E, for a finite value.
-void GeneralTextInto(const Decimal& decimal, bool negative, int precision, std::string& text) {
+void GeneralTextInto(const Decimal& decimal, bool negative, int precision, NumberText& text) {
   // Drop the trailing zeros first, in halving steps (a digit count is a sum of 8, 4, 2 and 1),
   // so that only significant digits are written.
   uint64_t mantissa = decimal.mantissa;
@@ -321,8 +321,8 @@ void GeneralTextInto(const Decimal& decimal, bool negative, int precision, std::
   char* const digits = digit_chars.data();
   WriteDigits(mantissa, significant, digits);
 
-  std::array<char, 40> buffer;
-  char* out = buffer.data();
+  char* const start = text.chars.data();
+  char* out = start;
   if (negative) *out++ = '-';
   const int x = decimal.exponent;
   if (x >= 0 && x < precision) {
@@ -352,15 +352,23 @@ void GeneralTextInto(const Decimal& decimal, bool negative, int precision, std::
     *out++ = static_cast<char>('0' + magnitude / 10 % 10);
     *out++ = static_cast<char>('0' + magnitude % 10);
   }
-  text.assign(buffer.data(), out);
+  text.size = static_cast<size_t>(out - start);
+}
+
+void GeneralTextInto(double value, int precision, NumberText& text) {
+  RequireFinite(value);
+  if (value == 0) {
+    text.chars[0] = '0';
+    text.size = 1;
+    return;
+  }
+  GeneralTextInto(ToDecimal(std::fabs(value), precision), value < 0, precision, text);
 }
 
 std::string GeneralText(double value, int precision) {
-  RequireFinite(value);
-  if (value == 0) return "0";
-  std::string text;
-  GeneralTextInto(ToDecimal(std::fabs(value), precision), value < 0, precision, text);
-  return text;
+  NumberText text;
+  GeneralTextInto(value, precision, text);
+  return std::string(text.view());
 }
 
 // The value of a decimal form: exact when its digits and power of ten are exact doubles.
@@ -419,10 +427,11 @@ std::string TextOf(double value) {
   return GeneralText(value, 15);
 }
 
-NumberReading CarryInto(double value, std::string& text) {
+NumberReading CarryInto(double value, NumberText& text) {
   RequireFinite(value);
   if (value == 0) {
-    text.assign(1, '0');
+    text.chars[0] = '0';
+    text.size = 1;
     return {0, true, 0, 0};
   }
   const Decimal decimal = ToDecimal(std::fabs(value), 15);
@@ -431,8 +440,15 @@ NumberReading CarryInto(double value, std::string& text) {
   if (DecimalValue(decimal, reading.value)) {
     if (value < 0) reading.value = -reading.value;
   } else {
-    reading.value = TextValue(text);
+    reading.value = TextValue(text.view());
   }
+  return reading;
+}
+
+NumberReading CarryInto(double value, std::string& text) {
+  NumberText written;
+  const NumberReading reading = CarryInto(value, written);
+  text.assign(written.view());
   return reading;
 }
 
@@ -462,11 +478,15 @@ std::string TextOf(float value) {
   return GeneralText(static_cast<double>(value), 7);
 }
 
+void TextInto(float value, NumberText& text) {
+  GeneralTextInto(static_cast<double>(value), 7, text);
+}
+
 namespace {
 
 // The fixed format of a value given by its 15-significant-digit form, for a rounded result
 // below 10^18: integer arithmetic on the digits.
-bool QuickFormatDecimal(const Decimal& decimal, bool negative, int decimals, std::string& text) {
+bool QuickFormatDecimal(const Decimal& decimal, bool negative, int decimals, NumberText& text) {
   const int keep = decimal.exponent + 1 + decimals;  // significant digits that survive
   if (keep > 18) return false;
   uint64_t rounded = 0;  // the rounded magnitude times 10^decimals
@@ -481,8 +501,8 @@ bool QuickFormatDecimal(const Decimal& decimal, bool negative, int decimals, std
     }
   }
   const int digits = std::max(DigitCount(rounded), decimals + 1);
-  std::array<char, 24> buffer;
-  char* out = buffer.data();
+  char* const start = text.chars.data();
+  char* out = start;
   if (negative) *out++ = '-';
   const QuotientRemainder parts = DividePowerOfTen(rounded, decimals);
   WriteDigits(parts.quotient, digits - decimals, out);
@@ -492,14 +512,14 @@ bool QuickFormatDecimal(const Decimal& decimal, bool negative, int decimals, std
     WriteDigits(parts.remainder, decimals, out);
     out += decimals;
   }
-  text.assign(buffer.data(), out);
+  text.size = static_cast<size_t>(out - start);
   return true;
 }
 
 // The fixed format of a value given by its 15-significant-digit form.
 std::string FormatDecimal(const Decimal& decimal, bool negative, int decimals) {
-  std::string quick;
-  if (QuickFormatDecimal(decimal, negative, decimals, quick)) return quick;
+  NumberText quick;
+  if (QuickFormatDecimal(decimal, negative, decimals, quick)) return std::string(quick.view());
   // The rounded magnitude times 10^decimals, as digits; values reach 10^309 at the most.
   std::array<char, 340> digits;
   int length = 0;
@@ -554,13 +574,32 @@ std::string FormatFixed(double value, int decimals) {
   return FormatDecimal(decimal, value < 0, decimals);
 }
 
-std::string FormatFixed(const NumberReading& number, int decimals) {
-  // A number written with at most 15 significant digits (as the program writes them) reads
-  // back to a double whose 15-digit form is those digits, so they can be used as they stand.
-  if (number.digits == 0) return FormatFixed(number.value, decimals);
+namespace {
+
+// The 15-digit form of a number read from a text: a number written with at most 15 significant
+// digits (as the program writes them) reads back to a double whose 15-digit form is those
+// digits, so they can be used as they stand.
+Decimal DecimalOf(const NumberReading& number) {
+  if (number.digits == 0) {
+    RequireFinite(number.value);
+    return number.value == 0 ? Decimal{} : ToDecimal(std::fabs(number.value), 15);
+  }
   const int count = DigitCount(number.digits);
-  return FormatDecimal({number.digits, count, count - 1 + number.exponent}, number.value < 0,
-                       decimals);
+  return {number.digits, count, count - 1 + number.exponent};
+}
+
+}  // namespace
+
+std::string FormatFixed(const NumberReading& number, int decimals) {
+  return FormatDecimal(DecimalOf(number), number.value < 0, decimals);
+}
+
+bool FormatFixedInto(const NumberReading& number, int decimals, NumberText& text) {
+  return QuickFormatDecimal(DecimalOf(number), number.value < 0, decimals, text);
+}
+
+bool FormatFixedInto(double value, int decimals, NumberText& text) {
+  return FormatFixedInto(NumberReading{value, true, 0, 0}, decimals, text);
 }
 
 std::string FormatFixedText(std::string_view text, int decimals) {

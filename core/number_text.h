@@ -3,6 +3,8 @@
 // process's C locale: "." is the only decimal point.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -40,9 +42,18 @@ struct NumberReading {
 };
 NumberReading ReadNumber(std::string_view text);
 
+// A number's text in a buffer of its own, so that it goes into a field with one copy. It holds
+// any full-precision text, and any fixed format of at most 18 digits.
+struct NumberText {
+  std::array<char, 40> chars{};
+  size_t size = 0;
+  std::string_view view() const { return {chars.data(), size}; }
+};
+
 // A number as the program carries it between steps: writes its full-precision text (as TextOf
-// does) into `text`, reusing its storage, and returns how that text reads back (the number
-// rounded to 15 significant digits).
+// does) into `text` and returns how that text reads back (the number rounded to 15 significant
+// digits).
+NumberReading CarryInto(double value, NumberText& text);
 NumberReading CarryInto(double value, std::string& text);
 
 // The fixed formats "0.0000" to "0": rounded half away from zero to `decimals` places, where a
@@ -56,6 +67,12 @@ std::string FormatFixed(double value, int decimals);
 std::string FormatFixedText(std::string_view text, int decimals);
 // The fixed format of a number read from a text that the strict reading accepts.
 std::string FormatFixed(const NumberReading& number, int decimals);
+// The same into `text` when the result has at most 18 digits, decimals included; false
+// otherwise (the caller uses FormatFixed then).
+bool FormatFixedInto(const NumberReading& number, int decimals, NumberText& text);
+bool FormatFixedInto(double value, int decimals, NumberText& text);
+// TextOf into `text`.
+void TextInto(float value, NumberText& text);
 
 // Two digits with a leading zero, for dates and times (0 to 99).
 std::string TwoDigits(int value);

@@ -86,47 +86,59 @@ std::string LeftLabel(std::string_view label, int pad) {
 
 std::string FilesWindow::DateTimeText() {
   const LocalDateTime now = platform().clock.Now();
-  return platform().locale.ShortDate(now) + " " + TwoDigits(now.hour) + ":" +
-         TwoDigits(now.minute) + ":" + TwoDigits(now.second);
+  std::string text = platform().locale.ShortDate(now);
+  text += ' ';
+  for (const int part : {now.hour, now.minute, now.second}) {
+    text += static_cast<char>('0' + part / 10 % 10);
+    text += static_cast<char>('0' + part % 10);
+    text += ':';
+  }
+  text.pop_back();
+  return text;
 }
 
 void FilesWindow::BuildRecord() {
   Guarded("Log Data Error", [&] {
     WindowState& state = State();
     state.ErrorLocation = 191;
+    // Views of the fields' texts, which nothing changes while the record is written.
     const auto investment = [&](Field cost) -> std::string_view {
       const std::string& text = Text(cost);
       return text.empty() ? std::string_view("n-a") : std::string_view(text);
     };
-    const std::string item1_investment(investment(Field::Item1Cost));
-    const std::string item2_investment(investment(Field::Item2Cost));
+    const std::string_view item1_investment = investment(Field::Item1Cost);
+    const std::string_view item2_investment = investment(Field::Item2Cost);
 
     const bool item1 = state.Item1Empty == 0;
     const bool item2 = state.Item2Empty == 0;
     const std::string& unit = state.UnitAbbrev;
-    const std::string period = Text(Field::PPeriod);
+    const std::string_view period = Text(Field::PPeriod);
 
     // Written in place: the previous record has been kept for comparison already.
     std::string& body = state.RecordBody;
     body.clear();
     RecordWriter record(body);
     const auto tariff = [&](Field field, std::string_view label, int pad, int width,
-                            std::string_view suffix) {
+                            std::string_view suffix, std::string_view unit = {}) {
       const std::string& text = Text(field);
       if (text.empty()) return;
       record << label;
-      record.Right(text, pad, width) << suffix;
+      record.Right(text, pad, width) << suffix << unit;
       record.EndLine();
     };
 
     // A line break typed into the notes must not break the record's one-line-per-piece layout.
-    record << OneLine(Text(Field::Notes));
+    const std::string& notes = Text(Field::Notes);
+    if (std::any_of(notes.begin(), notes.end(), IsControl))
+      record << OneLine(notes);
+    else
+      record << notes;
     record.EndLine();
     record.Dashes();
     record << "Water Volume Cost         : ";
     record.Right(Text(Field::WVCost), 8, 8) << " " << state.ChargeUnitText;
     record.EndLine();
-    tariff(Field::SVCost, "Sewerage Volume Cost      : ", 8, 8, " " + state.ChargeUnitText);
+    tariff(Field::SVCost, "Sewerage Volume Cost      : ", 8, 8, " ", state.ChargeUnitText);
     tariff(Field::SVAllow, "Sewerage Volume Allowance : ", 5, 5, " %");
     tariff(Field::VRate, "VAT                       : ", 5, 5, " %");
     tariff(Field::AnInfT, "Annual Inflation          : ", 6, 5, " %");
@@ -158,10 +170,16 @@ void FilesWindow::BuildRecord() {
       record.Right(period, 4, 4) << " years";
       record.EndLine();
     };
+    NumberText number;
     const auto water_line = [&](double per_day, float per_quarter, Field period_water,
                                 int period_pad) {
-      record.Right(FormatFixed(per_day, 1), 6, 6) << " " << unit << "/day ";
-      record.Right(TextOf(per_quarter), 6, 6) << " " << unit << "/Qtr ";
+      if (FormatFixedInto(per_day, 1, number))
+        record.Right(number.view(), 6, 6);
+      else
+        record.Right(FormatFixed(per_day, 1), 6, 6);
+      record << " " << unit << "/day ";
+      TextInto(per_quarter, number);
+      record.Right(number.view(), 6, 6) << " " << unit << "/Qtr ";
       record.Right(Text(period_water), period_pad, 8) << " " << unit;
       over_period();
     };

@@ -47,6 +47,9 @@ void CheckNumber(double value) {
     CheckWritten(short_text, "TextOf(float)");
     if (TextOf(static_cast<float>(TextValue(short_text))) != short_text)
       Fail("TextOf(float) does not read back to itself", short_text);
+    NumberText single_text;
+    TextInto(single, single_text);
+    if (single_text.view() != short_text) Fail("TextInto differs from TextOf(float)", short_text);
   }
   for (int decimals = 0; decimals <= 4; ++decimals) {
     const std::string fixed = FormatFixed(value, decimals);
@@ -56,6 +59,15 @@ void CheckNumber(double value) {
       Fail("a fixed format does not read back to itself", fixed);
     if (FormatFixed(reading, decimals) != FormatFixed(reading.value, decimals))
       Fail("formatting the carried number", full);
+    // The buffer forms write the same text whenever they write one, and decline only results
+    // of more than 18 digits.
+    NumberText buffer;
+    if (FormatFixedInto(value, decimals, buffer) ? buffer.view() != fixed
+                                                 : std::fabs(value) < std::pow(10.0, 17 - decimals))
+      Fail("FormatFixedInto(double)", fixed);
+    if (FormatFixedInto(reading, decimals, buffer) &&
+        buffer.view() != FormatFixed(reading, decimals))
+      Fail("FormatFixedInto(reading)", full);
   }
 }
 

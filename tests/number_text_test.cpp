@@ -299,6 +299,9 @@ TEST(NumberText, EveryWrittenTextReadsBackToItself) {
     EXPECT_EQ(TextValue(full), StrictTextValue(full));
     const std::string single = TextOf(static_cast<float>(value));
     ASSERT_TRUE(IsNumericText(single)) << single;
+    NumberText buffer;
+    TextInto(static_cast<float>(value), buffer);
+    EXPECT_EQ(buffer.view(), single);
     EXPECT_EQ(TextOf(static_cast<float>(TextValue(single))), single);
     for (int decimals = 0; decimals <= 4; ++decimals) {
       const std::string fixed = FormatFixed(value, decimals);
@@ -312,6 +315,16 @@ TEST(NumberText, EveryWrittenTextReadsBackToItself) {
       EXPECT_EQ(FormatFixedText(full, decimals), expected) << full;
       EXPECT_EQ(FormatFixed(reading, decimals), expected) << full;
       EXPECT_EQ(FormatFixed(ReadNumber(full), decimals), expected) << full;
+      // The buffer forms, which decline only results of more than 18 digits.
+      NumberText into;
+      if (std::fabs(value) < std::pow(10.0, 17 - decimals)) {
+        ASSERT_TRUE(FormatFixedInto(value, decimals, into)) << fixed;
+        EXPECT_EQ(into.view(), fixed);
+        ASSERT_TRUE(FormatFixedInto(reading, decimals, into)) << fixed;
+        EXPECT_EQ(into.view(), expected);
+      } else if (FormatFixedInto(value, decimals, into)) {
+        EXPECT_EQ(into.view(), fixed);
+      }
       EXPECT_EQ(fixed.find('E'), std::string::npos) << fixed;
     }
   }
