@@ -28,9 +28,6 @@ int main(int argc, char** argv) {
   layout->addWidget(new QCheckBox(QStringLiteral("Auto Save:")));
   layout->addWidget(new QPlainTextEdit);
   window.show();
-  const tolvarn::AfterFirstPaint idle(window, [] {
-    tolvarn::ReportIdle();
-    QCoreApplication::quit();
-  });
+  const tolvarn::AfterFirstPaint idle(window, tolvarn::ReportIdleAndQuit);
   return QApplication::exec();
 }

@@ -10,9 +10,6 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QWidget window;
   window.show();
-  const tolvarn::AfterFirstPaint idle(window, [] {
-    tolvarn::ReportIdle();
-    QCoreApplication::quit();
-  });
+  const tolvarn::AfterFirstPaint idle(window, tolvarn::ReportIdleAndQuit);
   return QApplication::exec();
 }

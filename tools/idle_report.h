@@ -5,6 +5,8 @@
 
 #include <time.h>
 
+#include <QCoreApplication>
+
 #include <cstdio>
 #include <cstring>
 
@@ -23,6 +25,12 @@ inline void ReportIdle() {
   std::printf("idle %lld %lld\n",
               static_cast<long long>(now.tv_sec) * 1'000'000'000LL + now.tv_nsec, peak_kib);
   std::fflush(stdout);
+}
+
+// What each probe does once its window is drawn and idle: reports, then ends the event loop.
+inline void ReportIdleAndQuit() {
+  ReportIdle();
+  QCoreApplication::quit();
 }
 
 }  // namespace tolvarn

@@ -6,8 +6,5 @@
 #include "idle_report.h"
 
 int main(int argc, char** argv) {
-  return tolvarn::RunTolvarn(argc, argv, [] {
-    tolvarn::ReportIdle();
-    QCoreApplication::quit();
-  });
+  return tolvarn::RunTolvarn(argc, argv, tolvarn::ReportIdleAndQuit);
 }
