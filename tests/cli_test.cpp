@@ -44,12 +44,14 @@ std::string ReadFile(const std::filesystem::path& path) {
   return text.str();
 }
 
-// Runs tolvarn-calc with the arguments, under `prefix` (environment settings and the like).
-CalcRun RunCalc(const std::vector<std::string>& args, const std::string& prefix) {
+// Runs tolvarn-calc (or a copy of it at `program`) with the arguments, under `prefix`
+// (environment settings and the like).
+CalcRun RunCalc(const std::vector<std::string>& args, const std::string& prefix,
+                const std::string& program = TOLVARN_CALC) {
   const auto dir = std::filesystem::temp_directory_path();
   const auto out = dir / ("tolvarn_cli_out_" + std::to_string(::getpid()));
   const auto err = dir / ("tolvarn_cli_err_" + std::to_string(::getpid()));
-  std::string command = prefix + " " + Quote(TOLVARN_CALC);
+  std::string command = prefix + " " + Quote(program);
   for (const std::string& arg : args)
     command += " " + Quote(arg);
   command += " >" + out.string() + " 2>" + err.string() + " </dev/null";
@@ -225,9 +227,10 @@ class CliFiles : public ::testing::Test {
     std::ofstream(dir_ / name, std::ios::binary) << text;
   }
   std::string Read(const std::string& name) { return ReadFile(dir_ / name); }
-  CalcRun CalcHere(std::vector<std::string> args, const std::string& prefix = "env LC_ALL=C") {
+  CalcRun CalcHere(std::vector<std::string> args, const std::string& prefix = "env LC_ALL=C",
+                   const std::string& program = TOLVARN_CALC) {
     args.insert(args.begin(), {"--workdir", dir_.string(), "--currency", "\u00A3"});
-    return RunCalc(args, prefix);
+    return RunCalc(args, prefix, program);
   }
 
   std::filesystem::path dir_;
@@ -287,13 +290,18 @@ TEST_F(CliFiles, SaveDataThatMayNotWriteKeepsTheOldFile) {
   constexpr fs::perms kExecutable =
       fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
   fs::permissions(dir_, fs::perms::all);
+  // A copy of the program the unprivileged user can reach, wherever the build tree lies.
+  const fs::path program = dir_ / "tolvarn-calc";
+  fs::copy_file(TOLVARN_CALC, program);
+  fs::permissions(program, kReadOnly | kExecutable);
   for (const std::string what : {"directory", "file"}) {
     SCOPED_TRACE(what);
     fs::permissions(dir_ / "Data", what == "directory" ? kReadOnly | kExecutable : fs::perms::all);
     fs::permissions(dir_ / "Data/Tolvarn.ini",
                     what == "file" ? kReadOnly : kReadOnly | fs::perms::owner_write);
     const fs::perms before = fs::status(dir_ / "Data/Tolvarn.ini").permissions();
-    const CalcRun run = CalcHere({"--save-data", "--set", "WVCost=3"}, Unprivileged());
+    const CalcRun run =
+        CalcHere({"--save-data", "--set", "WVCost=3"}, Unprivileged(), program.string());
     EXPECT_EQ(run.status, 3) << run.err;
     EXPECT_NE(run.err.find("Unable to write to the configuration file. Tolvarn.ini"),
               std::string::npos)
