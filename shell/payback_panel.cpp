@@ -183,32 +183,21 @@ const std::string& PaybackPanel::Headline() const {
 }
 
 std::string PaybackPanel::ColumnTitle(int column) const {
-  const bool gallons = comparison_ && comparison_->Gallons;
-  const std::string water = gallons ? " water (gallons)" : " water (litres)";
-  switch (column) {
-    case 0:
-      return "Year";
-    case 1:
-      return "Item 1 cost";
-    case 2:
-      return "Item 2 cost";
-    case 3:
-      return "Difference";
-    case 4:
-      return "Item 1" + water;
-    case 5:
-      return "Item 2" + water;
-    case 6:
-      return "Item 1 energy (kWh)";
-    case 7:
-      return "Item 2 energy (kWh)";
-    case 8:
-      return "Item 1 CO2e (kg)";
-    case 9:
-      return "Item 2 CO2e (kg)";
-    default:
-      return {};
-  }
+  static constexpr std::array<std::string_view, kColumns> kTitles = {"Year",
+                                                                     "Item 1\ncost",
+                                                                     "Item 2\ncost",
+                                                                     "Difference",
+                                                                     "Item 1 water",
+                                                                     "Item 2 water",
+                                                                     "Item 1 energy\n(kWh)",
+                                                                     "Item 2 energy\n(kWh)",
+                                                                     "Item 1 CO2e\n(kg)",
+                                                                     "Item 2 CO2e\n(kg)"};
+  if (column < 0 || column >= kColumns) return {};
+  std::string title(kTitles[static_cast<size_t>(column)]);
+  if (column == 4 || column == 5)
+    title += comparison_ && comparison_->Gallons ? "\n(gallons)" : "\n(litres)";
+  return title;
 }
 
 void PaybackPanel::WorkOut() {
@@ -277,6 +266,7 @@ bool PaybackPanel::Close() {
     return false;
   }
   saved_ = inputs_.settings;
+  status_.clear();  // the file's problems are mended by the file just written
   return true;
 }
 

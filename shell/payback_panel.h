@@ -69,7 +69,7 @@ class PaybackPanel {
   const std::string& Totals() const { return totals_; }
   const std::string& Status() const { return status_; }
   const std::string& Currency() const { return currency_; }
-  // The table by year: empty without a result.
+  // The table by year: empty without a result. Titles may hold a line break.
   int Rows() const { return static_cast<int>(rows_.size()); }
   std::string ColumnTitle(int column) const;
   const std::string& Cell(int row, int column) const {

@@ -128,7 +128,7 @@ TEST_F(PaybackPanelTest, TheTableShowsEachYearOfTheComparison) {
   }
   EXPECT_EQ(panel.Cell(0, 2), "\u00A3450.00");
   EXPECT_EQ(panel.Cell(4, 4), "94900.0");  // 65 litres a day for 4 years
-  EXPECT_EQ(panel.ColumnTitle(4), "Item 1 water (litres)");
+  EXPECT_EQ(panel.ColumnTitle(4), "Item 1 water\n(litres)");
   EXPECT_TRUE(panel.CanExport());
   // Item 2 is the dearer to buy: the totals are its savings against item 1.
   EXPECT_EQ(panel.Totals().substr(0, panel.Totals().find('\n')),
@@ -238,6 +238,11 @@ TEST_F(PaybackPanelTest, ADamagedFileIsReportedOnTheStatusLine) {
   files.files[std::string(kPaybackSettingsPath)] = "[Payback]\r\nHorizon=30\r\n";
   panel.Open();
   EXPECT_EQ(panel.Text(PaybackInput::Horizon), "15");
+  // Saving a change writes a sound file, which mends what the status line reported.
+  panel.SetText(PaybackInput::Horizon, "16");
+  EXPECT_TRUE(panel.Close());
+  EXPECT_EQ(panel.Status(), "");
+  EXPECT_TRUE(ReadPaybackSettings(files).problems.empty());
 }
 
 TEST_F(PaybackPanelTest, ExportWritesTheCsvOrSaysItCouldNot) {

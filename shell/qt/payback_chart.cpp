@@ -96,10 +96,13 @@ void PaybackChart::Draw(QPainter& painter) const {
   for (const double tick : y_ticks)
     label_width = std::max(label_width, metrics.horizontalAdvance(TickText(tick, y_step)));
   const int line = metrics.height();
-  const QRect plot(kMargin + label_width + kTickLength + 2, kMargin + 2 * line,
+  // Rows from the top: the legend, the currency over the cost axis, half a line for the top
+  // value's label; below the plot, the years and "Year".
+  const int top = kMargin + 2 * line + line / 2;
+  const QRect plot(kMargin + label_width + kTickLength + 2, top,
                    width() - 2 * kMargin - label_width - kTickLength - 2 -
                        metrics.horizontalAdvance(QStringLiteral("00")) / 2,
-                   height() - 2 * kMargin - 4 * line - kTickLength);
+                   height() - top - kMargin - 2 * line - kTickLength);
   if (plot.width() < 20 || plot.height() < 20) return;
   const double x_low = x_ticks.front();
   const double x_high = x_ticks.back();
@@ -172,10 +175,11 @@ void PaybackChart::Draw(QPainter& painter) const {
     painter.setBrush(palette().color(QPalette::Base));
     painter.drawEllipse(point, kMarkRadius, kMarkRadius);
     painter.setBrush(Qt::NoBrush);
+    // Named at the foot of its dashed line, clear of the two cost lines.
     const QString label = tr("Break-even");
-    const double left = std::min(point.x() + kMarkRadius + 3,
-                                 plot.right() - metrics.horizontalAdvance(label) - 2.0);
-    painter.drawText(QPointF(left, point.y() - kMarkRadius - 3), label);
+    const double left =
+        std::min(point.x() + 3, plot.right() - metrics.horizontalAdvance(label) - 2.0);
+    painter.drawText(QPointF(left, plot.bottom() - metrics.descent() - 3), label);
   }
 
   // The legend, above the plot.

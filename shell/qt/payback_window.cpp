@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <algorithm>
 
 #include "payback_chart.h"
 #include "ui_payback_window.h"
@@ -35,14 +36,12 @@ class PaybackTableModel final : public QAbstractTableModel {
  public:
   explicit PaybackTableModel(const PaybackPanel& panel) : panel_(panel) {}
 
-  int rowCount(const QModelIndex& parent) const override {
-    return parent.isValid() ? 0 : panel_.Rows();
-  }
+  int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : rows_; }
   int columnCount(const QModelIndex& parent) const override {
     return parent.isValid() ? 0 : PaybackPanel::kColumns;
   }
   QVariant data(const QModelIndex& index, int role) const override {
-    if (!index.isValid() || index.row() >= panel_.Rows()) return {};
+    if (!index.isValid() || index.row() >= std::min(rows_, panel_.Rows())) return {};
     if (role == Qt::DisplayRole) return FromUtf8(panel_.Cell(index.row(), index.column()));
     if (role == Qt::TextAlignmentRole) return int(Qt::AlignRight | Qt::AlignVCenter);
     return {};
@@ -51,13 +50,26 @@ class PaybackTableModel final : public QAbstractTableModel {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     return FromUtf8(panel_.ColumnTitle(section));
   }
-  void Reset() {
-    beginResetModel();
-    endResetModel();
+  // Follows the panel's rows, adding or removing only the difference, so that the view keeps
+  // its column widths and does no more than redraw.
+  void Update() {
+    const int rows = panel_.Rows();
+    if (rows > rows_) {
+      beginInsertRows({}, rows_, rows - 1);
+      rows_ = rows;
+      endInsertRows();
+    } else if (rows < rows_) {
+      beginRemoveRows({}, rows, rows_ - 1);
+      rows_ = rows;
+      endRemoveRows();
+    }
+    if (rows > 0) emit dataChanged(index(0, 0), index(rows - 1, PaybackPanel::kColumns - 1));
+    emit headerDataChanged(Qt::Horizontal, 0, PaybackPanel::kColumns - 1);
   }
 
  private:
   const PaybackPanel& panel_;
+  int rows_ = 0;
 };
 
 PaybackWindow::PaybackWindow(TolvarnMain& logic, FileSystem& files, MessageBoxes& boxes)
@@ -84,12 +96,14 @@ PaybackWindow::PaybackWindow(TolvarnMain& logic, FileSystem& files, MessageBoxes
   ui_->Table->verticalHeader()->hide();
   // Widths fixed once from the titles and a wide figure, so no update measures every cell.
   const QFontMetrics metrics(font());
-  const int figure = metrics.horizontalAdvance(QStringLiteral("-\u00A3000000.00"));
+  ui_->Table->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
+  const int figure = metrics.horizontalAdvance(QStringLiteral("-\u00A300000.00"));
+  const int gallons = metrics.horizontalAdvance(QStringLiteral("(gallons)"));
   for (int column = 0; column < PaybackPanel::kColumns; ++column) {
-    const int title = metrics.horizontalAdvance(
-        FromUtf8(panel_.ColumnTitle(column))
-            .replace(QStringLiteral("litres"), QStringLiteral("gallons")));
-    ui_->Table->setColumnWidth(column, std::max(column == 0 ? 0 : figure, title) + 16);
+    int title = column == 0 ? 0 : std::max(figure, gallons);
+    for (const QString& line : FromUtf8(panel_.ColumnTitle(column)).split(QLatin1Char('\n')))
+      title = std::max(title, metrics.horizontalAdvance(line));
+    ui_->Table->setColumnWidth(column, title + 12);
   }
 
   connect(ui_->ExportCsv, &QPushButton::clicked, this, &PaybackWindow::ExportCsv);
@@ -166,7 +180,7 @@ void PaybackWindow::ShowResults() {
     last_currency_ = currency;
     ui_->EnergyPriceUnit->setText(FromUtf8(panel_.Unit(PaybackInput::EnergyPrice)));
   }
-  model_->Reset();
+  model_->Update();
   ui_->Chart->SetResult(panel_.Result(), panel_.Currency());
   ui_->ExportCsv->setEnabled(panel_.CanExport());
 }
