@@ -98,10 +98,16 @@ std::string PaysBackHeadline(int item, double years) {
     months = 0;
   }
   if (whole == 0 && months == 0) return ItemName(item) + " pays for itself within a month.";
-  std::string text = ItemName(item) + " pays for itself after";
-  if (whole > 0) text += " " + Count(whole, "year");
-  if (months > 0) text += " " + Count(months, "month");
-  return text + ".";
+  std::string text = ItemName(item);
+  text += " pays for itself after";
+  // Appended piece by piece: GCC 12 at -O3 mistakes `text += " " + ...` for overlapping copies.
+  for (const auto& [count, word] : {std::pair{whole, "year"}, {months, "month"}}) {
+    if (count == 0) continue;
+    text += ' ';
+    text += Count(count, word);
+  }
+  text += '.';
+  return text;
 }
 
 struct Yearly {
