@@ -1,7 +1,6 @@
 #include "payback_panel.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 
 #include "../core/number_text.h"
@@ -29,6 +28,14 @@ std::string JoinLines(const std::vector<std::string>& lines) {
     text += line;
   }
   return text;
+}
+
+// Letters for access keys: ASCII only, whatever the process's locale says.
+bool IsLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // A saving as a figure: a minus sign when the item costs or uses more instead.
@@ -60,12 +67,11 @@ std::vector<std::string> WithAccessKeys(const std::vector<std::string_view>& cap
                                         std::string_view taken) {
   std::string used;
   for (const char c : taken)
-    used += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    used += Lower(c);
   std::vector<std::string> keyed;
   for (const std::string_view caption : captions) {
     const auto free_at = [&](size_t at) {
-      const auto c = static_cast<unsigned char>(caption[at]);
-      return std::isalpha(c) && used.find(static_cast<char>(std::tolower(c))) == std::string::npos;
+      return IsLetter(caption[at]) && used.find(Lower(caption[at])) == std::string::npos;
     };
     size_t key = std::string_view::npos;
     for (size_t at = 0; at < caption.size() && key == std::string_view::npos; ++at)
@@ -78,8 +84,7 @@ std::vector<std::string> WithAccessKeys(const std::vector<std::string_view>& cap
       text += caption[at];
       if (caption[at] == '&') text += '&';
     }
-    if (key != std::string_view::npos)
-      used += static_cast<char>(std::tolower(static_cast<unsigned char>(caption[key])));
+    if (key != std::string_view::npos) used += Lower(caption[key]);
     keyed.push_back(std::move(text));
   }
   return keyed;
