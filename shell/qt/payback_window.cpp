@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <QWindow>
 #include <algorithm>
 
 #include "payback_chart.h"
@@ -159,13 +160,27 @@ void PaybackWindow::Open() {
   }
   panel_.Follow(logic_.State().LastComparison, logic_.State().CurrencySymbol);
   ShowResults();
+  FollowOnTop();
   show();
   raise();
   activateWindow();
 }
 
 void PaybackWindow::Refresh() {
+  FollowOnTop();
   if (panel_.Follow(logic_.State().LastComparison, logic_.State().CurrencySymbol)) ShowResults();
+}
+
+void PaybackWindow::FollowOnTop() {
+  const bool on_top = logic_.Fields().CheckValue(Field::OnTop) == 1;
+  // As the main window does: a shown window changes its keep-above state in place.
+  if (QWindow* native = windowHandle()) {
+    if (native->flags().testFlag(Qt::WindowStaysOnTopHint) != on_top)
+      native->setFlag(Qt::WindowStaysOnTopHint, on_top);
+    return;
+  }
+  if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != on_top)
+    setWindowFlag(Qt::WindowStaysOnTopHint, on_top);
 }
 
 void PaybackWindow::ShowResults() {

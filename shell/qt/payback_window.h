@@ -48,6 +48,9 @@ class PaybackWindow final : public QWidget {
 
  private:
   void BindInputs();
+  // Keeps the window above others while the main window is kept above them (On Top), so that
+  // the main window never hides it.
+  void FollowOnTop();
   // Shows what the panel holds now.
   void ShowResults();
   void ExportCsv();

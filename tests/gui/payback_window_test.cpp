@@ -2,11 +2,13 @@
 #include <QAbstractItemModel>
 #include <QLabel>
 #include <QTableView>
+#include <QWindow>
 
 #include "files/payback_settings.h"
 #include "gui_fixture.h"
 #include "shell/qt/payback_chart.h"
 #include "shell/qt/payback_window.h"
+#include "shell/qt/qt_message_boxes.h"
 
 namespace tolvarn {
 namespace {
@@ -242,6 +244,45 @@ TEST_F(PaybackGuiTest, TheFileIsReadOnFirstOpeningAndItsProblemsShowInTheWindow)
   EXPECT_NE(Shown("Status").find("Discount"), std::string::npos);
   EXPECT_TRUE(fake_.boxes.Shown().empty());
   EXPECT_EQ(ended_, -1);
+}
+
+// With On Top ticked the main window stays above others: the Payback window does too, so that
+// the main window never hides it.
+TEST_F(PaybackGuiTest, ThePaybackWindowFollowsOnTop) {
+  ASSERT_TRUE(Open());
+  CalculateBoth();
+  Click("OnTop");
+  PaybackWindow* payback = OpenPayback();
+  ASSERT_NE(payback, nullptr);
+  ASSERT_NE(payback->windowHandle(), nullptr);
+  EXPECT_TRUE(payback->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+  Click("OnTop");
+  EXPECT_FALSE(payback->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_TRUE(payback->isVisible());
+}
+
+// A box raised while the Payback window is in use shows over it, not over the main window
+// that may lie behind it.
+TEST_F(PaybackGuiTest, ABoxShowsOverTheWindowInUse) {
+  ASSERT_TRUE(Open());
+  CalculateBoth();
+  PaybackWindow* payback = OpenPayback();
+  ASSERT_NE(payback, nullptr);
+  payback->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(payback));
+  QtMessageBoxes boxes;
+  boxes.SetParent(window_.get());
+  QWidget* over = nullptr;
+  QTimer::singleShot(100, [&] {
+    QWidget* box = QApplication::activeModalWidget();
+    ASSERT_NE(box, nullptr);
+    over = box->parentWidget();
+    box->close();
+  });
+  expected_modal_ = "Tolvarn Export Error";
+  boxes.Show(
+      {"Tolvarn Export Error", "Unable to write the file", BoxIcon::Exclamation, BoxButtons::Ok});
+  EXPECT_EQ(over, payback);
 }
 
 TEST_F(PaybackGuiTest, TheChartDrawsBothItemsAndThePriceTakesTheCurrency) {
