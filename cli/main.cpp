@@ -1,7 +1,9 @@
 // tolvarn-calc: the Calculate command without a window, for scripts and batch use.
 // Sets the window up as start-up does, puts each --set text into its field, runs Calculate
-// once and prints the record (or, with --json, everything the window would show).
+// once and prints the record (or, with --json, everything the window would show). With
+// --payback it adds the payback comparison of what that Calculate compared.
 #include <CLI/CLI.hpp>
+#include <array>
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -9,7 +11,9 @@
 #include <vector>
 
 #include "../core/memory_field_store.h"
+#include "../core/payback.h"
 #include "../core/utf8.h"
+#include "../files/payback_settings.h"
 #include "../platform/posix_file_system.h"
 #include "../platform/posix_platform.h"
 #include "../platform/working_directory.h"
@@ -131,6 +135,105 @@ nlohmann::ordered_json Report(const tolvarn::TolvarnMain& window,
           {"record", s.RecordBody}};
 }
 
+// The payback inputs given on the command line, as typed: checked by the window's own rules,
+// so that the messages are the window's.
+struct PaybackOption {
+  const char* name;
+  tolvarn::PaybackInput input;
+  const char* help;
+};
+constexpr PaybackOption kPaybackOptions[] = {
+    {"--horizon", tolvarn::PaybackInput::Horizon, "Years the payback comparison shows (1-50)"},
+    {"--discount", tolvarn::PaybackInput::Discount, "Discount rate, % a year (0-20)"},
+    {"--energy-price", tolvarn::PaybackInput::EnergyPrice,
+     "Price of a kWh of energy, taxes included (0-100)"},
+    {"--efficiency", tolvarn::PaybackInput::HeaterEfficiency,
+     "Water heater efficiency, % (10-500)"},
+    {"--temperature-rise", tolvarn::PaybackInput::TemperatureRise,
+     "Degrees C the heater warms the water by (0-90)"},
+    {"--co2-kwh", tolvarn::PaybackInput::Co2PerKWh, "kg CO2e per kWh of energy (0-5)"},
+    {"--co2-water", tolvarn::PaybackInput::Co2PerCubicMetre,
+     "kg CO2e per 1000 litres of water supplied and treated (0-10)"},
+    {"--item1-energy", tolvarn::PaybackInput::Item1OwnEnergy,
+     "kWh item 1 uses itself per use (0-50)"},
+    {"--item1-hot", tolvarn::PaybackInput::Item1HotShare,
+     "% of item 1's water that the heater warms (0-100)"},
+    {"--item2-energy", tolvarn::PaybackInput::Item2OwnEnergy,
+     "kWh item 2 uses itself per use (0-50)"},
+    {"--item2-hot", tolvarn::PaybackInput::Item2HotShare,
+     "% of item 2's water that the heater warms (0-100)"},
+};
+
+// One payback input, wherever it is kept.
+double& InputSlot(tolvarn::PaybackInputs& inputs, tolvarn::PaybackInput input, double& horizon) {
+  using tolvarn::PaybackInput;
+  tolvarn::PaybackSettings& s = inputs.settings;
+  switch (input) {
+    case PaybackInput::Horizon:
+      return horizon;
+    case PaybackInput::Discount:
+      return s.Discount;
+    case PaybackInput::EnergyPrice:
+      return s.EnergyPrice;
+    case PaybackInput::HeaterEfficiency:
+      return s.HeaterEfficiency;
+    case PaybackInput::TemperatureRise:
+      return s.TemperatureRise;
+    case PaybackInput::Co2PerKWh:
+      return s.Co2PerKWh;
+    case PaybackInput::Co2PerCubicMetre:
+      return s.Co2PerCubicMetre;
+    case PaybackInput::Item1OwnEnergy:
+      return inputs.items[0].OwnEnergy;
+    case PaybackInput::Item1HotShare:
+      return inputs.items[0].HotShare;
+    case PaybackInput::Item2OwnEnergy:
+      return inputs.items[1].OwnEnergy;
+    case PaybackInput::Item2HotShare:
+      return inputs.items[1].HotShare;
+  }
+  return horizon;
+}
+
+nlohmann::ordered_json PaybackJson(const tolvarn::PaybackInputs& inputs,
+                                   const tolvarn::PaybackResult& result) {
+  using nlohmann::ordered_json;
+  const tolvarn::PaybackSettings& s = inputs.settings;
+  const auto item = [&](size_t k) {
+    return ordered_json{{"OwnEnergy", inputs.items[k].OwnEnergy},
+                        {"HotShare", inputs.items[k].HotShare}};
+  };
+  ordered_json years = ordered_json::array();
+  for (const tolvarn::PaybackYear& y : result.years)
+    years.push_back({{"year", y.year},
+                     {"item1", y.cost[0]},
+                     {"item2", y.cost[1]},
+                     {"difference", y.difference},
+                     {"item1Water", y.water[0]},
+                     {"item2Water", y.water[1]},
+                     {"item1Energy", y.energy[0]},
+                     {"item2Energy", y.energy[1]},
+                     {"item1Co2", y.co2[0]},
+                     {"item2Co2", y.co2[1]}});
+  ordered_json break_even = nullptr;
+  if (result.breakEven)
+    break_even = {{"item", result.breakEven->item}, {"years", result.breakEven->years}};
+  return {{"inputs",
+           {{"Horizon", s.Horizon},
+            {"Discount", s.Discount},
+            {"EnergyPrice", s.EnergyPrice},
+            {"HeaterEfficiency", s.HeaterEfficiency},
+            {"TemperatureRise", s.TemperatureRise},
+            {"USGallons", s.USGallons},
+            {"Co2PerKWh", s.Co2PerKWh},
+            {"Co2PerCubicMetre", s.Co2PerCubicMetre},
+            {"item1", item(0)},
+            {"item2", item(1)}}},
+          {"years", years},
+          {"breakEven", break_even},
+          {"headline", result.headline}};
+}
+
 std::string Dump(const nlohmann::ordered_json& json) {
   // Field texts are whatever the user typed: never let invalid UTF-8 stop the report.
   return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
@@ -167,11 +270,52 @@ int main(int argc, char** argv) {
   app.add_flag("--log", log, "Append the record to Log/Tolvarn.log, as Auto Save does");
   app.add_flag("--save-data", save_data,
                "Run Save Data (write the tariff to Data/Tolvarn.ini) instead of Calculate");
+  bool payback = false;
+  bool csv = false;
+  bool us_gallons = false;
+  app.add_flag("--payback", payback,
+               "Add the payback comparison (settings from Data/Payback.ini unless --no-config)");
+  app.add_flag("--csv", csv, "With --payback, print the comparison as CSV instead of the record");
+  std::array<std::string, tolvarn::kPaybackInputCount> payback_texts;
+  std::array<CLI::Option*, tolvarn::kPaybackInputCount> payback_given{};
+  for (const PaybackOption& option : kPaybackOptions) {
+    const auto i = static_cast<size_t>(option.input);
+    payback_given[i] = app.add_option(option.name, payback_texts[i], option.help)
+                           ->type_name("NUMBER")
+                           ->allow_extra_args(false);
+  }
+  CLI::Option* us_gallons_given =
+      app.add_flag("--us-gallons", us_gallons,
+                   "With --payback, a gallon is a US gallon (--us-gallons=false: UK)");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
     const int status = app.exit(error);
     return status == 0 ? 0 : kExitUsage;
+  }
+
+  bool payback_option_given = csv || us_gallons_given->count() > 0;
+  for (const CLI::Option* option : payback_given)
+    payback_option_given = payback_option_given || option->count() > 0;
+  if (payback_option_given && !payback)
+    return UsageError("--csv and the payback inputs need --payback");
+  if (payback && save_data) return UsageError("--payback runs with Calculate, not --save-data");
+  if (csv && json) return UsageError("--csv and --json cannot be used together");
+
+  // The payback inputs typed here are checked before anything else happens, so that a
+  // mistake in them leaves every file as it was. The settings file's values, read later, are
+  // in range already.
+  tolvarn::PaybackInputs typed;
+  if (payback) {
+    std::array<std::string, tolvarn::kPaybackInputCount> texts;
+    for (size_t i = 0; i < texts.size(); ++i)
+      texts[i] = payback_given[i]->count() > 0
+                     ? payback_texts[i]
+                     : tolvarn::TextOf(tolvarn::PaybackInputTable()[i].fallback);
+    const std::vector<std::string> messages = tolvarn::CheckPaybackInputs(texts, typed);
+    for (const std::string& message : messages)
+      std::cerr << message << '\n';
+    if (!messages.empty()) return kExitDataErrors;
   }
 
   std::vector<Assignment> assignments;
@@ -211,6 +355,24 @@ int main(int argc, char** argv) {
   tolvarn::XdgLauncher launcher(root);
   tolvarn::HeadlessWindow host;
   tolvarn::TolvarnMain window(fields, {boxes, clock, locale, process, files, launcher, host});
+
+  tolvarn::PaybackInputs payback_inputs;
+  if (payback) {
+    if (!no_config) {
+      tolvarn::PaybackSettingsReading reading = tolvarn::ReadPaybackSettings(files);
+      for (const std::string& problem : reading.problems)
+        std::cerr << "tolvarn-calc: " << problem << '\n';
+      payback_inputs.settings = reading.settings;
+    }
+    double horizon = payback_inputs.settings.Horizon;
+    double typed_horizon = typed.settings.Horizon;
+    for (const PaybackOption& option : kPaybackOptions)
+      if (payback_given[static_cast<size_t>(option.input)]->count() > 0)
+        InputSlot(payback_inputs, option.input, horizon) =
+            InputSlot(typed, option.input, typed_horizon);
+    payback_inputs.settings.Horizon = static_cast<int>(horizon);
+    if (us_gallons_given->count() > 0) payback_inputs.settings.USGallons = us_gallons;
+  }
   int boxes_before_command = 0;
   try {
     window.Start(inhibit, !no_config);
@@ -242,11 +404,31 @@ int main(int argc, char** argv) {
     return ended.status;
   }
 
-  if (json)
-    std::cout << Dump(Report(window, fields)) << '\n';
-  else if (!save_data)
+  // The comparison of a Calculate that compared both items; none after any other outcome.
+  std::optional<tolvarn::PaybackResult> compared;
+  if (payback && window.State().LastComparison)
+    compared = tolvarn::WorkOutPayback(*window.State().LastComparison, payback_inputs);
+
+  if (json) {
+    nlohmann::ordered_json report = Report(window, fields);
+    if (payback) report["payback"] = compared ? PaybackJson(payback_inputs, *compared) : nullptr;
+    std::cout << Dump(report) << '\n';
+  } else if (csv) {
+    if (compared)
+      std::cout << tolvarn::PaybackCsv(*compared);
+    else if (window.State().CheckMessages.empty())
+      std::cerr << "tolvarn-calc: no payback comparison: it needs both items\n";
+  } else if (!save_data) {
     std::cout << window.State().RecordBody;
+    // The headline on a line of its own after the record, with the record's line end.
+    if (compared) std::cout << compared->headline << "\r\n";
+  }
   if (!window.State().CheckMessages.empty()) return kExitDataErrors;
+  // Figures too large to work out (only with the checks inhibited) are a data error too.
+  if (compared && !compared->ok) {
+    if (csv) std::cerr << "tolvarn-calc: " << compared->headline << '\n';
+    return kExitDataErrors;
+  }
   // Past the checks, a box can only say that the log or the file could not be written.
   return boxes.Count() > boxes_before_command ? kExitNotWritten : kExitCalculated;
 }

@@ -95,6 +95,7 @@ class CalcWindow {
   void CalculateInflation();
   void CalculateItem(const ItemFields& item);
   void CompareItems();
+  CalculatedInputs ComparedInputs() const;
   void ApplyDifferenceRule(Field field, int decimals);
   void AddCheckMessage(std::string_view message);
   void FormatItemResults(const ItemFields& item, int16_t blanking_code);

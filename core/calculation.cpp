@@ -28,6 +28,7 @@ void CalcWindow::Calc_Click() {
   Guarded("Calaculation Error", [&] {
     state_.ErrorLocation = 101;
     state_.CheckMessages.clear();
+    state_.LastComparison.reset();
     ManageCurrency(true, false);
 
     CheckWaterData();
@@ -51,7 +52,10 @@ void CalcWindow::Calc_Click() {
     state_.ErrorLocation = 104;
     if (state_.Item2Empty == 0) CalculateItem(kItem2);
     state_.ErrorLocation = 105;
-    if (state_.Item1Empty == 0 && state_.Item2Empty == 0) CompareItems();
+    if (state_.Item1Empty == 0 && state_.Item2Empty == 0) {
+      CompareItems();
+      state_.LastComparison = ComparedInputs();
+    }
 
     CleanWaterData();
     CleanItemData();
@@ -210,6 +214,22 @@ void CalcWindow::CalculateItem(const ItemFields& item) {
                              cost));
 
   SetNumber(item.W, Mul(Mul(Mul(use, uses_per_day), period), kDaysPerYear));
+}
+
+// Read before the clean-up rounds the tariff and the costs for display: the values the items
+// were worked out from, U and D already truncated.
+CalculatedInputs CalcWindow::ComparedInputs() const {
+  CalculatedInputs read;
+  read.WaterCharge = Value(Field::WVCost);
+  read.SewerageCharge = Value(Field::SVCost);
+  read.SewerageAllowance = Value(Field::SVAllow);
+  read.TaxRate = Value(Field::VRate);
+  read.Inflation = Value(Field::AnInfT);
+  read.Gallons = fields_.CheckValue(Field::VolUnits1) == 1;
+  for (const ItemFields* item : {&kItem1, &kItem2})
+    read.items[static_cast<size_t>(item->number - 1)] = {Value(item->Use), Value(item->UseD),
+                                                         Value(item->Cost)};
+  return read;
 }
 
 // Item 1 minus item 2, from the full-precision texts, before any result is formatted.

@@ -2,7 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "payback.h"
 
 namespace tolvarn {
 
@@ -21,6 +24,9 @@ struct WindowState {
   float Item1QtrWater = 0;
   float Item2QtrWater = 0;
   float QtrWaterDiff = 0;
+  // What the last Calculate read when it compared both items, for the payback comparison;
+  // empty after any other outcome and after Clear.
+  std::optional<CalculatedInputs> LastComparison;
   std::string CostSaveLabel = "Cost Saving";
   std::string WaterSaveLabel = "Water Use Saving";
 

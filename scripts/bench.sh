@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Measures the performance goals, each against a baseline of the same run, on a Release build:
 # start-up, Calculate, appending to the log, the archive's scan, tolvarn-calc as a process; then
-# the micro-benchmarks of the calculation. Needs about 1.5 GB of free space under /tmp for a
-# while. Run as root on Debian 12.
+# the micro-benchmarks of the calculation and of a Payback update. Needs about 1.5 GB of free
+# space under /tmp for a while. Run as root on Debian 12.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
@@ -19,3 +19,5 @@ echo "Machine: $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2 / 104857
 "$build/bench/tolvarn-bench" "$build" "$(mktemp -d)/bench"
 echo
 "$build/bench/tolvarn_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+echo
+"$build/bench/tolvarn_payback_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Shows the window under Xvfb on a staged working directory, types a worked example, clicks
-# Calculate and saves a picture of the window: docs/screenshot.png, or the file given.
+# Calculate and saves a picture of the window: docs/screenshot.png, or the file given; then one
+# of the Payback window on the same example: docs/payback.png, or the second file given.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="${1:-docs/screenshot.png}"
+payback="${2:-docs/payback.png}"
 source scripts/setup.sh
 tolvarn_packages+=(xvfb xauth)
 tolvarn_install_missing
@@ -14,8 +16,8 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOLVARN_TESTS=OFF \
 cmake --build "$build" -j"$(nproc)" --target tolvarn-screenshot >/dev/null
 workdir=$(mktemp -d)
 trap 'rm -rf "$workdir"' EXIT
-mkdir -p "$workdir/Log" "$(dirname "$out")"
+mkdir -p "$workdir/Log" "$(dirname "$out")" "$(dirname "$payback")"
 cp -r share/Data share/Help "$workdir/"
 LC_ALL=en_GB.UTF-8 xvfb-run -a -s "-screen 0 1280x800x24" \
-  "$build/tools/tolvarn-screenshot" "$workdir" "$out"
-echo "Saved $out"
+  "$build/tools/tolvarn-screenshot" "$workdir" "$out" "$payback"
+echo "Saved $out and $payback"

@@ -19,6 +19,9 @@ void TolvarnMain::Clear_Click() {
     Fields().SetEnabled(Field::Save, false);
     ShowStatus("Data Cleared");
     ClearEntries();
+    // The results the payback comparison would describe are gone, so is the comparison: a
+    // payback shown after Clear would be about items no longer on the window.
+    State().LastComparison.reset();
   });
 }
 

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -510,6 +512,152 @@ TEST_F(CliKilled, LoggingKilledAnywhereLeavesOnlyWholeEntries) {
   EXPECT_EQ(whole, started) << "a record was cut short";
   EXPECT_GE(whole, 1u);
   EXPECT_TRUE(log.starts_with("Tolvarn Results Log\r\n"));
+}
+
+}  // namespace
+
+namespace {
+
+// The payback comparison from the command line: 160 litres a day against 96 and 35.50.
+CalcRun PaybackCalc(std::vector<std::string> more, bool payback = true) {
+  std::vector<std::string> all = {
+      "--no-config", "--currency", "$",           "--set", "WVCost=1.5",    "--set",
+      "PPeriod=5",   "--set",      "Item1Use=80", "--set", "Item1UseD=2",   "--set",
+      "Item2Use=48", "--set",      "Item2UseD=2", "--set", "Item2Cost=35.5"};
+  if (payback) all.push_back("--payback");
+  all.insert(all.end(), more.begin(), more.end());
+  return RunCalc(all, "env LC_ALL=C");
+}
+
+TEST(CliPayback, JsonHoldsTheInputsEveryYearAndTheBreakEven) {
+  const CalcRun run = PaybackCalc({"--json", "--horizon", "4", "--discount", "3", "--us-gallons",
+                                   "--item1-hot", "60", "--energy-price", "0.07"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const nlohmann::ordered_json payback = nlohmann::ordered_json::parse(run.out)["payback"];
+  EXPECT_EQ(
+      payback["inputs"].dump(),
+      R"({"Horizon":4,"Discount":3.0,"EnergyPrice":0.07,"HeaterEfficiency":90.0,)"
+      R"("TemperatureRise":30.0,"USGallons":true,"Co2PerKWh":0.0,"Co2PerCubicMetre":0.0,)"
+      R"("item1":{"OwnEnergy":0.0,"HotShare":60.0},"item2":{"OwnEnergy":0.0,"HotShare":0.0}})");
+  const nlohmann::ordered_json& years = payback["years"];
+  ASSERT_EQ(years.size(), 5u);
+  EXPECT_TRUE(years[1].dump().starts_with(R"({"year":1,"item1":)")) << years[1];
+  // 58.4 cubic metres at 1.50, and 80 x 0.6 x 30 x 0.001163 / 0.9 kWh a shower at 0.07,
+  // discounted by 3 %: in full precision, not cents.
+  EXPECT_NEAR(years[1]["item1"].get<double>(),
+              (58.4 * 1.5 + 730 * (80 * 0.6 * 30 * 0.001163 / 0.9) * 0.07) / 1.03, 1e-12);
+  for (const auto& row : years) {
+    EXPECT_EQ(row.size(), 10u);
+    EXPECT_EQ(row["difference"].get<double>(),
+              row["item1"].get<double>() - row["item2"].get<double>());
+  }
+  // 182.69 a year against 52.56, the first year's saving discounted by 3 %: 35.5 / 126.34.
+  EXPECT_EQ(payback["breakEven"]["item"], 2);
+  EXPECT_NEAR(payback["breakEven"]["years"].get<double>(), 35.5 / 126.339, 1e-4);
+  EXPECT_EQ(payback["headline"], "Item 2 pays for itself after 3 months.");
+}
+
+TEST(CliPayback, RecordAndHeadlineOrCsvOrNothing) {
+  const CalcRun plain = PaybackCalc({}, false);
+  // A year's saving of 35.04, discounted by 20 %, does not make up the 35.50.
+  EXPECT_EQ(PaybackCalc({"--horizon", "1", "--discount", "20"}).out,
+            plain.out + "Item 2 does not pay for itself within 1 year.\r\n");
+  EXPECT_FALSE(PaybackCalc({"--json"}, false).Json().contains("payback"));
+  // 87.60 a year against 52.56.
+  EXPECT_EQ(PaybackCalc({"--csv", "--horizon", "2"}).out,
+            "year,item1,item2,difference,item1Water,item2Water,item1Energy,item2Energy,item1Co2,"
+            "item2Co2\r\n"
+            "0,0.00,35.50,-35.50,0.0,0.0,0.000,0.000,0.000,0.000\r\n"
+            "1,87.60,88.06,-0.46,58400.0,35040.0,0.000,0.000,0.000,0.000\r\n"
+            "2,175.20,140.62,34.58,116800.0,70080.0,0.000,0.000,0.000,0.000\r\n");
+  // An item empty, or the checks failed: no comparison.
+  EXPECT_TRUE(
+      PaybackCalc({"--json", "--set", "Item2Use=", "--set", "Item2UseD=", "--set", "Item2Cost="})
+          .Json()["payback"]
+          .is_null());
+  const CalcRun failed = PaybackCalc({"--json", "--set", "WVCost=9"});
+  EXPECT_EQ(failed.status, 2);
+  EXPECT_TRUE(failed.Json()["payback"].is_null());
+  // Figures too large to work out, with the checks inhibited: said so, and no rows.
+  const CalcRun huge = PaybackCalc({"--csv", "--inhibit-error-check", "--set", "AnInfT=1e9",
+                                    "--set", "PPeriod=1", "--horizon", "50"});
+  EXPECT_EQ(huge.status, 2);
+  EXPECT_EQ(huge.out.find("\r\n"), huge.out.size() - 2) << huge.out;  // the header alone
+  EXPECT_EQ(huge.err, "tolvarn-calc: The payback figures are too large to work out.\n");
+}
+
+TEST(CliPayback, InputsOutOfRangeAreAllReportedAndNothingRuns) {
+  const CalcRun run = PaybackCalc({"--json", "--horizon", "0", "--discount", "lots", "--item2-hot",
+                                   "101", "--efficiency", "100"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err,
+            "Years shown must be a whole number from 1 to 50.\n"
+            "Discount rate must be a number from 0 to 20.\n"
+            "Item 2 hot water share must be a number from 0 to 100.\n");
+  const std::initializer_list<std::string> usage_errors[] = {{"--csv"},
+                                                             {"--horizon", "3"},
+                                                             {"--payback", "--csv", "--json"},
+                                                             {"--payback", "--save-data"}};
+  for (const auto& args : usage_errors)
+    EXPECT_EQ(Calc(args).status, 64) << *args.begin();
+}
+
+TEST_F(CliFiles, PaybackTakesItsSettingsFromPaybackIniAndWritesNothing) {
+  const std::string settings = "[Payback]\r\nHorizon=3\r\nDiscount=ten\r\nEnergyPrice=0.3\r\n";
+  Write("Data/Payback.ini", settings);
+  const std::vector<std::string> items = {"--set", "Item1Use=9",    "--set",    "Item1UseD=4",
+                                          "--set", "Item2Use=6",    "--set",    "Item2UseD=4",
+                                          "--set", "Item2Cost=300", "--payback"};
+  std::vector<std::string> args = items;
+  args.insert(args.end(), {"--json", "--energy-price", "0.25"});
+  CalcRun run = CalcHere(args);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "tolvarn-calc: Payback.ini: Discount was damaged; using 0.\n");
+  const nlohmann::json inputs = run.Json()["payback"]["inputs"];
+  EXPECT_EQ(inputs["Horizon"], 3);
+  EXPECT_EQ(inputs["Discount"], 0);
+  EXPECT_EQ(inputs["EnergyPrice"], 0.25);  // the option wins over the file
+  EXPECT_EQ(Read("Data/Payback.ini"), settings);
+
+  // Inputs out of range: not even the log is touched.
+  args = items;
+  args.insert(args.end(), {"--log", "--horizon", "51"});
+  EXPECT_EQ(CalcHere(args).status, 2);
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "Log/Tolvarn.log"));
+  EXPECT_EQ(Read("Data/Tolvarn.ini"), kExampleFile);
+}
+
+// The worked example of the help page "When does it pay for itself?": the page's figures are
+// the model's.
+TEST(CliPayback, TheWorkedExampleOfThePaybackPage) {
+  const CalcRun run =
+      Calc({"--json",      "--set", "WVCost=1.5",   "--set",     "SVCost=1.8",     "--set",
+            "SVAllow=95",  "--set", "AnInfT=2",     "--set",     "PPeriod=5",      "--set",
+            "Item1Use=80", "--set", "Item1UseD=2",  "--set",     "Item2Use=48",    "--set",
+            "Item2UseD=2", "--set", "Item2Cost=35", "--payback", "--energy-price", "0.07",
+            "--item1-hot", "60",    "--item2-hot",  "60",        "--co2-kwh",      "0.18",
+            "--co2-water", "0.34"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const nlohmann::json payback = run.Json()["payback"];
+  const std::string page = ReadFile(std::filesystem::path(TOLVARN_HELP_DIR) / "payback.htm");
+  EXPECT_NE(page.find(payback["headline"].get<std::string>()), std::string::npos);
+  // Each figure shown as a number of its own, not the end of a longer one.
+  const auto shows = [&page](double value, int decimals) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f<", decimals, value);
+    for (size_t at = page.find(text); at != std::string::npos; at = page.find(text, at + 1))
+      if (!std::isdigit(static_cast<unsigned char>(page[at - 1])) && page[at - 1] != '.')
+        return true;
+    return false;
+  };
+  const nlohmann::json& years = payback["years"];
+  for (const char* key : {"item1Energy", "item2Energy", "item1Co2", "item2Co2"})
+    EXPECT_TRUE(shows(years[1][key].get<double>(), 1)) << key;
+  for (const int y : {1, 3, 15})
+    for (const char* key : {"item1", "item2", "difference"})
+      EXPECT_TRUE(shows(years[y][key].get<double>(), 2)) << y << " " << key;
+  EXPECT_TRUE(shows(payback["breakEven"]["years"].get<double>(), 2));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QIcon>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 
 #include "about_dialog.h"
 #include "artwork.h"
+#include "payback_window.h"
 #include "ui_tolvarn_main.h"
 
 namespace tolvarn {
@@ -25,7 +27,10 @@ constexpr int kNotesLimit = 75;
 
 MainWindow::MainWindow(const WindowServices& services, std::string arguments,
                        std::function<void(int)> on_end)
-    : ui_(std::make_unique<Ui::TolvarnMain>()), on_end_(std::move(on_end)) {
+    : ui_(std::make_unique<Ui::TolvarnMain>()),
+      on_end_(std::move(on_end)),
+      files_(services.files),
+      boxes_(services.boxes) {
   // The form's font is set before its children exist, so none of them lays out its text twice.
   setFont(BaseFont());
   ui_->setupUi(this);
@@ -41,6 +46,7 @@ MainWindow::MainWindow(const WindowServices& services, std::string arguments,
   ApplyLook();
   ConnectEvents();
   ui_->Save->setEnabled(false);
+  ui_->Payback->setEnabled(false);
 }
 
 MainWindow::~MainWindow() = default;
@@ -103,6 +109,7 @@ void MainWindow::ConnectEvents() {
   on_click(ui_->VolUnits1, &TolvarnMain::VolUnits1_Click);
   on_click(ui_->AutoSave, &TolvarnMain::AutoSave_Click);
   on_click(ui_->OnTop, &TolvarnMain::OnTop_Click);
+  connect(ui_->Payback, &QAbstractButton::clicked, this, &MainWindow::ShowPayback);
   connect(&timer_, &QTimer::timeout, this, [this] { Handle([this] { logic_->Timer1_Timer(); }); });
   ui_->Logo->installEventFilter(this);
   // The notes box takes at most 75 characters, as the record's notes line expects.
@@ -126,6 +133,18 @@ void MainWindow::Handle(const std::function<void()>& handler) {
     // The logic reports its own failures; anything else must still not escape into the toolkit.
     on_end_(kFatalExitStatus);
   }
+  FollowCommand();
+}
+
+void MainWindow::FollowCommand() {
+  ui_->Payback->setEnabled(logic_->State().LastComparison.has_value());
+  if (payback_ && payback_->isVisible()) payback_->Refresh();
+}
+
+void MainWindow::ShowPayback() {
+  // Made on first use, so the start pays nothing for it.
+  if (!payback_) payback_ = std::make_unique<PaybackWindow>(*logic_, files_, boxes_);
+  payback_->Open();
 }
 
 void MainWindow::Load() {
@@ -158,6 +177,12 @@ void MainWindow::ShowAbout() {
 
 void MainWindow::Close() {
   close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // The Payback window goes with the main window, saving its settings as it closes.
+  if (payback_) payback_->close();
+  QWidget::closeEvent(event);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -18,6 +18,8 @@ class TolvarnMain;
 
 namespace tolvarn {
 
+class PaybackWindow;
+
 // The outside world the window works with; tests hand in fakes.
 struct WindowServices {
   MessageBoxes& boxes;
@@ -53,14 +55,22 @@ class MainWindow final : public QWidget, public WindowHost {
   void ShowAbout() override;
   void Close() override;
 
+  // The Payback window, made the first time the Payback button is used (none before).
+  PaybackWindow* Payback() const { return payback_.get(); }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   // Runs a handler of the logic; an ending of the program is passed to `on_end`.
   void Handle(const std::function<void()>& handler);
   void ConnectEvents();
   void ApplyLook();
+  // After each command: the Payback button and an open Payback window follow the last
+  // Calculate.
+  void FollowCommand();
+  void ShowPayback();
 
   std::unique_ptr<Ui::TolvarnMain> ui_;
   QTimer timer_;
@@ -68,6 +78,10 @@ class MainWindow final : public QWidget, public WindowHost {
   ThrowingProcess process_;
   std::unique_ptr<TolvarnMain> logic_;
   std::function<void(int)> on_end_;
+  FileSystem& files_;
+  MessageBoxes& boxes_;
+  // Declared after the logic it refers to, so it goes first.
+  std::unique_ptr<PaybackWindow> payback_;
 };
 
 }  // namespace tolvarn

@@ -1,5 +1,6 @@
 #include "qt_message_boxes.h"
 
+#include <QApplication>
 #include <QMessageBox>
 
 namespace tolvarn {
@@ -14,7 +15,10 @@ BoxAnswer QtMessageBoxes::Show(const MessageBoxRequest& request) {
     buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
   QString text = QString::fromStdString(request.text);
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  QMessageBox box(icon, QString::fromStdString(request.title), text, buttons, parent_);
+  // Over the window the user works in: the main window, or the Payback window beside it.
+  QWidget* parent = QApplication::activeWindow();
+  if (parent == nullptr) parent = parent_;
+  QMessageBox box(icon, QString::fromStdString(request.title), text, buttons, parent);
   switch (box.exec()) {
     case QMessageBox::Yes:
       return BoxAnswer::Yes;

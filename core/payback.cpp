@@ -1,0 +1,293 @@
+// Payback: the yearly running cost of each item (water, sewerage and the energy that heats its
+// water, at today's prices), charged year by year at the inflated price and discounted back,
+// and the point where the dearer item has earned back the difference in purchase cost.
+#include "payback.h"
+
+#include <cmath>
+
+#include "number_text.h"
+
+namespace tolvarn {
+namespace {
+
+constexpr double kDaysPerYear = 365;
+constexpr double kPercent = 100;
+constexpr double kUnitsPerCharge = 1000;  // litres per cubic metre, gallons per 1000 gallons
+constexpr double kLitresPerCubicMetre = 1000;
+constexpr double kLitresPerUkGallon = 4.54609;
+constexpr double kLitresPerUsGallon = 3.785411784;
+constexpr double kKWhPerLitreDegree = 0.001163;  // heating one litre of water by 1 degree C
+constexpr int kMonthsPerYear = 12;
+
+const std::array<PaybackInputInfo, kPaybackInputCount> kTable = {{
+    {PaybackInput::Horizon, "Horizon", "Years shown", "years",
+     "How many years the comparison shows (1 to 50)", 1, 50, true, 15},
+    {PaybackInput::Discount, "Discount", "Discount rate", "% a year",
+     "What money a year later is worth less than money now, in percent a year (0 to 20)", 0, 20,
+     false, 0},
+    {PaybackInput::EnergyPrice, "EnergyPrice", "Energy price", "per kWh",
+     "What a kWh of the energy that heats the water costs, taxes included (0 to 100)", 0, 100,
+     false, 0},
+    {PaybackInput::HeaterEfficiency, "HeaterEfficiency", "Heater efficiency", "%",
+     "How much of the energy the water heater uses goes into the water, in percent; above 100 "
+     "for a heat pump (10 to 500)",
+     10, 500, false, 90},
+    {PaybackInput::TemperatureRise, "TemperatureRise", "Temperature rise", "\u00B0C",
+     "How many degrees the heater warms the water by (0 to 90)", 0, 90, false, 30},
+    {PaybackInput::Co2PerKWh, "Co2PerKWh", "CO2e per kWh", "kg per kWh",
+     "Greenhouse gas from a kWh of the energy used, in kg CO2e (0 to 5)", 0, 5, false, 0},
+    {PaybackInput::Co2PerCubicMetre, "Co2PerCubicMetre", "CO2e per cubic metre", "kg per 1000 L",
+     "Greenhouse gas from supplying and treating 1000 litres of water, in kg CO2e (0 to 10)", 0, 10,
+     false, 0},
+    {PaybackInput::Item1OwnEnergy, "Item1OwnEnergy", "Item 1 energy per use", "kWh",
+     "The energy item 1 uses itself each time, besides heating its water (0 to 50)", 0, 50, false,
+     0},
+    {PaybackInput::Item1HotShare, "Item1HotShare", "Item 1 hot water share", "%",
+     "How much of item 1's water the household's heater warms, in percent (0 to 100)", 0, 100,
+     false, 0},
+    {PaybackInput::Item2OwnEnergy, "Item2OwnEnergy", "Item 2 energy per use", "kWh",
+     "The energy item 2 uses itself each time, besides heating its water (0 to 50)", 0, 50, false,
+     0},
+    {PaybackInput::Item2HotShare, "Item2HotShare", "Item 2 hot water share", "%",
+     "How much of item 2's water the household's heater warms, in percent (0 to 100)", 0, 100,
+     false, 0},
+}};
+
+// The values in table order, to read and to write.
+std::array<double*, kPaybackInputCount> Slots(PaybackInputs& inputs, double& horizon) {
+  PaybackSettings& s = inputs.settings;
+  return {&horizon,
+          &s.Discount,
+          &s.EnergyPrice,
+          &s.HeaterEfficiency,
+          &s.TemperatureRise,
+          &s.Co2PerKWh,
+          &s.Co2PerCubicMetre,
+          &inputs.items[0].OwnEnergy,
+          &inputs.items[0].HotShare,
+          &inputs.items[1].OwnEnergy,
+          &inputs.items[1].HotShare};
+}
+
+bool Accepts(const PaybackInputInfo& info, double value) {
+  return value >= info.minimum && value <= info.maximum &&
+         (!info.whole || value == std::floor(value));
+}
+
+std::string RangeMessage(const PaybackInputInfo& info) {
+  return std::string(info.label) +
+         (info.whole ? " must be a whole number from " : " must be a number from ") +
+         TextOf(info.minimum) + " to " + TextOf(info.maximum) + ".";
+}
+
+std::string Count(int count, std::string_view word) {
+  return std::to_string(count) + " " + std::string(word) + (count == 1 ? "" : "s");
+}
+
+std::string ItemName(int item) {
+  return "Item " + std::to_string(item);
+}
+
+// "Item 2 pays for itself after 3 years 4 months.": the whole years, and the rest of the year
+// to the nearest month, a half going up.
+std::string PaysBackHeadline(int item, double years) {
+  int whole = static_cast<int>(std::floor(years));
+  int months = static_cast<int>(std::floor((years - whole) * kMonthsPerYear + 0.5));
+  if (months == kMonthsPerYear) {
+    ++whole;
+    months = 0;
+  }
+  if (whole == 0 && months == 0) return ItemName(item) + " pays for itself within a month.";
+  std::string text = ItemName(item);
+  text += " pays for itself after";
+  // Appended piece by piece: GCC 12 at -O3 mistakes `text += " " + ...` for overlapping copies.
+  for (const auto& [count, word] : {std::pair{whole, "year"}, {months, "month"}}) {
+    if (count == 0) continue;
+    text += ' ';
+    text += Count(count, word);
+  }
+  text += '.';
+  return text;
+}
+
+struct Yearly {
+  double water = 0;   // in the window's volume units
+  double cost = 0;    // R: water, sewerage and energy at today's prices
+  double energy = 0;  // kWh
+  double co2 = 0;     // kg CO2e
+};
+
+Yearly YearOf(const CalculatedInputs& c, const PaybackInputs& in, int k) {
+  const PaybackSettings& s = in.settings;
+  const CalculatedItem& item = c.items[k];
+  const PaybackItemSettings& own = in.items[k];
+  const double litres_per_unit =
+      !c.Gallons ? 1 : (s.USGallons ? kLitresPerUsGallon : kLitresPerUkGallon);
+  const double uses = item.UsesPerDay * kDaysPerYear;
+  Yearly y;
+  y.water = item.Use * uses;
+  const double bill = y.water / kUnitsPerCharge *
+                      (c.WaterCharge + c.SewerageCharge * c.SewerageAllowance / kPercent) *
+                      (1 + c.TaxRate / kPercent);
+  const double heating = item.Use * litres_per_unit * (own.HotShare / kPercent) *
+                         s.TemperatureRise * kKWhPerLitreDegree / (s.HeaterEfficiency / kPercent);
+  y.energy = uses * (own.OwnEnergy + heating);
+  y.cost = bill + y.energy * s.EnergyPrice;
+  y.co2 = y.energy * s.Co2PerKWh +
+          y.water * litres_per_unit / kLitresPerCubicMetre * s.Co2PerCubicMetre;
+  return y;
+}
+
+bool Finite(const PaybackYear& year) {
+  for (const double v : {year.cost[0], year.cost[1], year.difference, year.water[0], year.water[1],
+                         year.energy[0], year.energy[1], year.co2[0], year.co2[1]})
+    if (!std::isfinite(v)) return false;
+  return true;
+}
+
+PaybackResult CannotWorkOut(std::string headline) {
+  PaybackResult result;
+  result.headline = std::move(headline);
+  return result;
+}
+
+}  // namespace
+
+const std::array<PaybackInputInfo, kPaybackInputCount>& PaybackInputTable() {
+  return kTable;
+}
+
+std::vector<std::string> CheckPaybackInputs(
+    const std::array<std::string, kPaybackInputCount>& texts, PaybackInputs& inputs) {
+  std::vector<std::string> messages;
+  PaybackInputs read = inputs;
+  double horizon = 0;
+  const auto slots = Slots(read, horizon);
+  for (size_t i = 0; i < kPaybackInputCount; ++i) {
+    const PaybackInputInfo& info = kTable[i];
+    if (!IsNumericText(texts[i]) || !Accepts(info, StrictTextValue(texts[i]))) {
+      messages.push_back(RangeMessage(info));
+      continue;
+    }
+    *slots[i] = StrictTextValue(texts[i]);
+  }
+  if (messages.empty()) {
+    read.settings.Horizon = static_cast<int>(horizon);
+    inputs = read;
+  }
+  return messages;
+}
+
+std::vector<std::string> CheckPaybackInputs(const PaybackInputs& inputs) {
+  PaybackInputs copy = inputs;
+  double horizon = copy.settings.Horizon;
+  const auto slots = Slots(copy, horizon);
+  std::vector<std::string> messages;
+  for (size_t i = 0; i < kPaybackInputCount; ++i)
+    if (!Accepts(kTable[i], *slots[i])) messages.push_back(RangeMessage(kTable[i]));
+  return messages;
+}
+
+PaybackResult WorkOutPayback(const CalculatedInputs& calculated, const PaybackInputs& inputs) {
+  if (const auto messages = CheckPaybackInputs(inputs); !messages.empty())
+    return CannotWorkOut(messages.front());
+
+  const std::array<Yearly, 2> yearly = {YearOf(calculated, inputs, 0),
+                                        YearOf(calculated, inputs, 1)};
+  const int horizon = inputs.settings.Horizon;
+  const double growth = 1 + calculated.Inflation / kPercent;
+  const double discount = 1 + inputs.settings.Discount / kPercent;
+
+  PaybackResult result;
+  result.yearlyCost = {yearly[0].cost, yearly[1].cost};
+  result.years.reserve(static_cast<size_t>(horizon) + 1);
+  PaybackYear year;
+  for (int k = 0; k < 2; ++k)
+    year.cost[k] = calculated.items[k].PurchaseCost;
+  year.difference = year.cost[0] - year.cost[1];
+  result.years.push_back(year);
+  for (int y = 1; y <= horizon; ++y) {
+    const double price_level = std::pow(growth, y) / std::pow(discount, y);
+    year.year = y;
+    for (int k = 0; k < 2; ++k) {
+      year.cost[k] += yearly[k].cost * price_level;
+      year.water[k] = yearly[k].water * y;
+      year.energy[k] = yearly[k].energy * y;
+      year.co2[k] = yearly[k].co2 * y;
+    }
+    year.difference = year.cost[0] - year.cost[1];
+    result.years.push_back(year);
+  }
+
+  const auto too_large = [] {
+    return CannotWorkOut("The payback figures are too large to work out.");
+  };
+  if (!std::isfinite(result.yearlyCost[0]) || !std::isfinite(result.yearlyCost[1]))
+    return too_large();
+  for (const PaybackYear& y : result.years)
+    if (!Finite(y)) return too_large();
+
+  const double c1 = calculated.items[0].PurchaseCost;
+  const double c2 = calculated.items[1].PurchaseCost;
+  if (c1 == c2) {
+    const double r1 = result.yearlyCost[0];
+    const double r2 = result.yearlyCost[1];
+    result.headline = r1 == r2
+                          ? "Both items cost the same to buy and to run."
+                          : "Both items cost the same to buy; " +
+                                std::string(r1 < r2 ? "item 1" : "item 2") + " costs less to run.";
+    result.ok = true;
+    return result;
+  }
+
+  // Dearer to buy: x. How far the other item's cumulative cost is above x's.
+  const int x = c1 > c2 ? 0 : 1;
+  const auto ahead = [&](int y) {
+    const PaybackYear& row = result.years[static_cast<size_t>(y)];
+    return row.cost[1 - x] - row.cost[x];
+  };
+  for (int y = 1; y <= horizon; ++y) {
+    const double now = ahead(y);
+    if (now < 0) continue;
+    const double before = ahead(y - 1);
+    const double gap = before - now;
+    if (!std::isfinite(gap)) return too_large();
+    const double t = (y - 1) + before / gap;
+    result.breakEven = BreakEven{x + 1, t};
+    result.headline = PaysBackHeadline(x + 1, t);
+    result.ok = true;
+    return result;
+  }
+  result.headline =
+      ItemName(x + 1) + " does not pay for itself within " + Count(horizon, "year") + ".";
+  result.ok = true;
+  return result;
+}
+
+std::string PaybackCsv(const PaybackResult& result) {
+  constexpr std::string_view kLineEnd = "\r\n";
+  std::string csv =
+      "year,item1,item2,difference,item1Water,item2Water,item1Energy,item2Energy,item1Co2,"
+      "item2Co2";
+  csv += kLineEnd;
+  for (const PaybackYear& y : result.years) {
+    csv += std::to_string(y.year);
+    const auto add = [&csv](double value, int decimals) {
+      csv += ',';
+      csv += FormatFixed(value, decimals);
+    };
+    add(y.cost[0], 2);
+    add(y.cost[1], 2);
+    add(y.difference, 2);
+    add(y.water[0], 1);
+    add(y.water[1], 1);
+    add(y.energy[0], 3);
+    add(y.energy[1], 3);
+    add(y.co2[0], 3);
+    add(y.co2[1], 3);
+    csv += kLineEnd;
+  }
+  return csv;
+}
+
+}  // namespace tolvarn

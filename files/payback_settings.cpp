@@ -1,0 +1,179 @@
+// Data/Payback.ini, written as a whole by one atomic replace and read forgivingly: the
+// settings are a convenience, so a damaged value costs that value only.
+#include "payback_settings.h"
+
+#include <array>
+#include <cmath>
+#include <optional>
+
+#include "../core/number_text.h"
+
+namespace tolvarn {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kSection = "[Payback]";
+constexpr std::string_view kFileName = "Payback.ini";
+
+// The file's keys in the order it is written. USGallons has no row in the input table.
+enum class Key {
+  Horizon,
+  Discount,
+  EnergyPrice,
+  HeaterEfficiency,
+  TemperatureRise,
+  USGallons,
+  Co2PerKWh,
+  Co2PerCubicMetre
+};
+struct KeyInfo {
+  Key key;
+  std::string_view name;
+  std::optional<PaybackInput> input;
+};
+constexpr std::array<KeyInfo, 8> kKeys = {{
+    {Key::Horizon, "Horizon", PaybackInput::Horizon},
+    {Key::Discount, "Discount", PaybackInput::Discount},
+    {Key::EnergyPrice, "EnergyPrice", PaybackInput::EnergyPrice},
+    {Key::HeaterEfficiency, "HeaterEfficiency", PaybackInput::HeaterEfficiency},
+    {Key::TemperatureRise, "TemperatureRise", PaybackInput::TemperatureRise},
+    {Key::USGallons, "USGallons", std::nullopt},
+    {Key::Co2PerKWh, "Co2PerKWh", PaybackInput::Co2PerKWh},
+    {Key::Co2PerCubicMetre, "Co2PerCubicMetre", PaybackInput::Co2PerCubicMetre},
+}};
+
+double Get(const PaybackSettings& s, Key key) {
+  switch (key) {
+    case Key::Horizon:
+      return s.Horizon;
+    case Key::Discount:
+      return s.Discount;
+    case Key::EnergyPrice:
+      return s.EnergyPrice;
+    case Key::HeaterEfficiency:
+      return s.HeaterEfficiency;
+    case Key::TemperatureRise:
+      return s.TemperatureRise;
+    case Key::USGallons:
+      return s.USGallons ? 1 : 0;
+    case Key::Co2PerKWh:
+      return s.Co2PerKWh;
+    case Key::Co2PerCubicMetre:
+      return s.Co2PerCubicMetre;
+  }
+  return 0;
+}
+
+void Put(PaybackSettings& s, Key key, double value) {
+  switch (key) {
+    case Key::Horizon:
+      s.Horizon = static_cast<int>(value);
+      break;
+    case Key::Discount:
+      s.Discount = value;
+      break;
+    case Key::EnergyPrice:
+      s.EnergyPrice = value;
+      break;
+    case Key::HeaterEfficiency:
+      s.HeaterEfficiency = value;
+      break;
+    case Key::TemperatureRise:
+      s.TemperatureRise = value;
+      break;
+    case Key::USGallons:
+      s.USGallons = value != 0;
+      break;
+    case Key::Co2PerKWh:
+      s.Co2PerKWh = value;
+      break;
+    case Key::Co2PerCubicMetre:
+      s.Co2PerCubicMetre = value;
+      break;
+  }
+}
+
+bool InRange(const KeyInfo& key, double value) {
+  if (!key.input) return value == 0 || value == 1;
+  const PaybackInputInfo& info = PaybackInputTable()[static_cast<size_t>(*key.input)];
+  return value >= info.minimum && value <= info.maximum &&
+         (!info.whole || value == std::floor(value));
+}
+
+std::string_view Trim(std::string_view text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+std::string Problem(const KeyInfo& key, std::string_view what, const PaybackSettings& defaults) {
+  return std::string(kFileName) + ": " + std::string(key.name) + " " + std::string(what) +
+         "; using " + TextOf(Get(defaults, key.key)) + ".";
+}
+
+}  // namespace
+
+PaybackSettingsReading ReadPaybackSettings(FileSystem& files) {
+  PaybackSettingsReading reading;
+  const PaybackSettings defaults;
+  if (!files.Exists(kPaybackSettingsPath)) return reading;
+  const auto unreadable = [&] {
+    reading.settings = defaults;
+    reading.problems = {std::string(kFileName) + " could not be read; using the defaults."};
+    return reading;
+  };
+  const auto reader =
+      files.IsFile(kPaybackSettingsPath) ? files.OpenForReading(kPaybackSettingsPath) : nullptr;
+  if (!reader) return unreadable();
+
+  std::string line;
+  int number = 0;
+  while (reader->ReadLine(line)) {
+    ++number;
+    const std::string_view trimmed = Trim(line);
+    if (trimmed.empty() || trimmed.front() == '#' || trimmed.front() == ';' || trimmed == kSection)
+      continue;
+    const size_t equals = trimmed.find('=');
+    if (equals == std::string_view::npos) {
+      reading.problems.push_back(std::string(kFileName) + ": line " + std::to_string(number) +
+                                 " was damaged; ignored.");
+      continue;
+    }
+    const std::string_view name = Trim(trimmed.substr(0, equals));
+    const std::string_view value = trimmed.substr(equals + 1);
+    for (const KeyInfo& key : kKeys) {
+      if (key.name != name) continue;
+      if (!IsNumericText(value)) {
+        Put(reading.settings, key.key, Get(defaults, key.key));
+        reading.problems.push_back(Problem(key, "was damaged", defaults));
+      } else if (!InRange(key, StrictTextValue(value))) {
+        Put(reading.settings, key.key, Get(defaults, key.key));
+        reading.problems.push_back(Problem(key, "was out of range", defaults));
+      } else {
+        Put(reading.settings, key.key, StrictTextValue(value));
+      }
+    }
+    // Other keys (from a later version, say) are left alone.
+  }
+  if (reader->Failed()) return unreadable();
+  return reading;
+}
+
+std::string PaybackSettingsText(const PaybackSettings& settings) {
+  std::string text(kSection);
+  text += kLineEnd;
+  for (const KeyInfo& key : kKeys) {
+    text += key.name;
+    text += '=';
+    text += TextOf(Get(settings, key.key));
+    text += kLineEnd;
+  }
+  return text;
+}
+
+FileStatus WritePaybackSettings(FileSystem& files, const PaybackSettings& settings) {
+  if (!CheckPaybackInputs(PaybackInputs{settings, {}}).empty()) return {FileStep::Write};
+  return files.Replace(kPaybackSettingsPath, PaybackSettingsText(settings));
+}
+
+}  // namespace tolvarn

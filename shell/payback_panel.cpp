@@ -1,0 +1,278 @@
+#include "payback_panel.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "../core/number_text.h"
+#include "../files/payback_settings.h"
+
+namespace tolvarn {
+namespace {
+
+constexpr std::string_view kBothItemsNeeded =
+    "The payback compares both items: enter both and click Calculate.";
+
+bool SameItem(const CalculatedItem& a, const CalculatedItem& b) {
+  return a.Use == b.Use && a.UsesPerDay == b.UsesPerDay && a.PurchaseCost == b.PurchaseCost;
+}
+
+// An input's text as the settings give it: the full-precision number.
+std::string InputText(double value) {
+  return TextOf(value);
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) {
+    if (!text.empty()) text += '\n';
+    text += line;
+  }
+  return text;
+}
+
+// Letters for access keys: ASCII only, whatever the process's locale says.
+bool IsLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// A saving as a figure: a minus sign when the item costs or uses more instead.
+std::string Signed(double value, int decimals) {
+  std::string text = FormatFixed(std::abs(value), decimals);
+  if (value < 0 && text.find_first_not_of("0.") != std::string::npos) text.insert(0, "-");
+  return text;
+}
+
+}  // namespace
+
+bool SameComparison(const std::optional<CalculatedInputs>& a,
+                    const std::optional<CalculatedInputs>& b) {
+  if (!a || !b) return a.has_value() == b.has_value();
+  return a->WaterCharge == b->WaterCharge && a->SewerageCharge == b->SewerageCharge &&
+         a->SewerageAllowance == b->SewerageAllowance && a->TaxRate == b->TaxRate &&
+         a->Inflation == b->Inflation && a->Gallons == b->Gallons &&
+         SameItem(a->items[0], b->items[0]) && SameItem(a->items[1], b->items[1]);
+}
+
+std::string MoneyText(double value, std::string_view currency) {
+  std::string text = FormatFixed(std::abs(value), 2);
+  text.insert(0, currency);
+  if (value < 0 && FormatFixed(value, 2) != "-0.00") text.insert(0, "-");
+  return text;
+}
+
+std::vector<std::string> WithAccessKeys(const std::vector<std::string_view>& captions,
+                                        std::string_view taken) {
+  std::string used;
+  for (const char c : taken)
+    used += Lower(c);
+  std::vector<std::string> keyed;
+  for (const std::string_view caption : captions) {
+    const auto free_at = [&](size_t at) {
+      return IsLetter(caption[at]) && used.find(Lower(caption[at])) == std::string::npos;
+    };
+    size_t key = std::string_view::npos;
+    for (size_t at = 0; at < caption.size() && key == std::string_view::npos; ++at)
+      if ((at == 0 || caption[at - 1] == ' ') && free_at(at)) key = at;
+    for (size_t at = 0; at < caption.size() && key == std::string_view::npos; ++at)
+      if (free_at(at)) key = at;
+    std::string text;
+    for (size_t at = 0; at < caption.size(); ++at) {
+      if (at == key) text += '&';
+      text += caption[at];
+      if (caption[at] == '&') text += '&';
+    }
+    if (key != std::string_view::npos) used += Lower(caption[key]);
+    keyed.push_back(std::move(text));
+  }
+  return keyed;
+}
+
+std::vector<double> AxisTicks(double low, double high, int most) {
+  if (!std::isfinite(low) || !std::isfinite(high) || most < 1) return {0, 1};
+  if (high < low) std::swap(low, high);
+  const double span = high - low;
+  double step = 1;
+  if (span > 0) {
+    const double rough = span / most;
+    const double power = std::pow(10, std::floor(std::log10(rough)));
+    step = power * 10;
+    for (const double factor : {1, 2, 5})
+      if (factor * power >= rough) {
+        step = factor * power;
+        break;
+      }
+  } else if (low != 0) {
+    step = std::pow(10, std::floor(std::log10(std::abs(low))));
+  }
+  double first = std::floor(low / step) * step;
+  double last = std::ceil(high / step) * step;
+  if (first == last) last = first + step;
+  std::vector<double> ticks;
+  const auto count = static_cast<int>(std::lround((last - first) / step));
+  for (int i = 0; i <= count; ++i)
+    ticks.push_back(first + i * step);
+  return ticks;
+}
+
+PaybackPanel::PaybackPanel(FileSystem& files, MessageBoxes& boxes) : files_(files), boxes_(boxes) {
+  const auto& table = PaybackInputTable();
+  for (size_t i = 0; i < kPaybackInputCount; ++i)
+    texts_[i] = InputText(table[i].fallback);
+  CheckPaybackInputs(texts_, inputs_);
+  saved_ = inputs_.settings;
+}
+
+void PaybackPanel::Open() {
+  if (opened_) return;
+  opened_ = true;
+  PaybackSettingsReading reading = ReadPaybackSettings(files_);
+  status_ = JoinLines(reading.problems);
+  inputs_.settings = reading.settings;
+  saved_ = reading.settings;
+  const PaybackSettings& s = inputs_.settings;
+  const std::array<double, 7> values = {static_cast<double>(s.Horizon),
+                                        s.Discount,
+                                        s.EnergyPrice,
+                                        s.HeaterEfficiency,
+                                        s.TemperatureRise,
+                                        s.Co2PerKWh,
+                                        s.Co2PerCubicMetre};
+  for (size_t i = 0; i < values.size(); ++i)
+    texts_[i] = InputText(values[i]);
+  WorkOut();
+}
+
+std::string PaybackPanel::Unit(PaybackInput input) const {
+  const std::string_view unit = PaybackInputTable()[Index(input)].unit;
+  if (input != PaybackInput::EnergyPrice) return std::string(unit);
+  return currency_ + " " + std::string(unit);
+}
+
+void PaybackPanel::SetText(PaybackInput input, std::string_view text) {
+  if (texts_[Index(input)] == text) return;
+  texts_[Index(input)] = text;
+  WorkOut();
+}
+
+void PaybackPanel::SetUSGallons(bool on) {
+  if (inputs_.settings.USGallons == on) return;
+  inputs_.settings.USGallons = on;
+  WorkOut();
+}
+
+bool PaybackPanel::Follow(const std::optional<CalculatedInputs>& comparison,
+                          std::string_view currency) {
+  const bool same = SameComparison(comparison, comparison_);
+  if (same && currency == currency_) return false;
+  comparison_ = comparison;
+  currency_ = currency;
+  if (same)
+    FormatResult();  // only the money texts change
+  else
+    WorkOut();
+  return true;
+}
+
+std::string PaybackPanel::Notice() const {
+  if (!messages_.empty()) return JoinLines(messages_);
+  if (!comparison_) return std::string(kBothItemsNeeded);
+  return {};
+}
+
+const std::string& PaybackPanel::Headline() const {
+  static const std::string kNone;
+  return result_ ? result_->headline : kNone;
+}
+
+std::string PaybackPanel::ColumnTitle(int column) const {
+  static constexpr std::array<std::string_view, kColumns> kTitles = {"Year",
+                                                                     "Item 1\ncost",
+                                                                     "Item 2\ncost",
+                                                                     "Difference",
+                                                                     "Item 1 water",
+                                                                     "Item 2 water",
+                                                                     "Item 1 energy\n(kWh)",
+                                                                     "Item 2 energy\n(kWh)",
+                                                                     "Item 1 CO2e\n(kg)",
+                                                                     "Item 2 CO2e\n(kg)"};
+  if (column < 0 || column >= kColumns) return {};
+  std::string title(kTitles[static_cast<size_t>(column)]);
+  if (column == 4 || column == 5)
+    title += comparison_ && comparison_->Gallons ? "\n(gallons)" : "\n(litres)";
+  return title;
+}
+
+void PaybackPanel::WorkOut() {
+  messages_ = CheckPaybackInputs(texts_, inputs_);
+  result_.reset();
+  if (messages_.empty() && comparison_) result_ = WorkOutPayback(*comparison_, inputs_);
+  FormatResult();
+}
+
+void PaybackPanel::FormatResult() {
+  rows_.clear();
+  totals_.clear();
+  if (!result_ || !result_->ok || result_->years.empty()) return;
+  rows_.reserve(result_->years.size());
+  for (const PaybackYear& year : result_->years) {
+    std::array<std::string, kColumns>& row = rows_.emplace_back();
+    row[0] = std::to_string(year.year);
+    row[1] = MoneyText(year.cost[0], currency_);
+    row[2] = MoneyText(year.cost[1], currency_);
+    row[3] = MoneyText(year.difference, currency_);
+    for (size_t k = 0; k < 2; ++k) {
+      row[4 + k] = FormatFixed(year.water[k], 1);
+      row[6 + k] = FormatFixed(year.energy[k], 3);
+      row[8 + k] = FormatFixed(year.co2[k], 3);
+    }
+  }
+
+  // What the item that costs more to buy saves against the other over the whole horizon; with
+  // equal purchase costs, item 2 against item 1.
+  const PaybackYear& last = result_->years.back();
+  const PaybackYear& first = result_->years.front();
+  const size_t dearer = first.cost[0] > first.cost[1] ? 0 : 1;
+  const size_t other = 1 - dearer;
+  const int horizon = last.year;
+  const bool gallons = comparison_->Gallons;
+  std::vector<std::string> lines = {
+      "Saved by Item " + std::to_string(dearer + 1) + " against Item " + std::to_string(other + 1) +
+          " over " + std::to_string(horizon) + (horizon == 1 ? " year" : " years") +
+          " (a minus sign: it costs or uses more)",
+      "Money: " + MoneyText(last.cost[other] - last.cost[dearer], currency_),
+      "Water: " + Signed(last.water[other] - last.water[dearer], 1) +
+          (gallons ? " gallons" : " litres"),
+      "Energy: " + Signed(last.energy[other] - last.energy[dearer], 3) + " kWh"};
+  if (inputs_.settings.Co2PerKWh > 0 || inputs_.settings.Co2PerCubicMetre > 0)
+    lines.push_back("CO2e: " + Signed(last.co2[other] - last.co2[dearer], 3) + " kg");
+  totals_ = JoinLines(lines);
+}
+
+bool PaybackPanel::Export(std::string_view path) {
+  if (!CanExport() || path.empty()) return false;
+  if (files_.Replace(path, PaybackCsv(*result_)).ok()) return true;
+  boxes_.Show({"Tolvarn Export Error",
+               "Unable to write the file\r\n" + std::string(path) +
+                   "\r\nThe comparison has not been exported.",
+               BoxIcon::Exclamation, BoxButtons::Ok});
+  return false;
+}
+
+bool PaybackPanel::Close() {
+  if (!opened_ || !messages_.empty() || inputs_.settings == saved_) return false;
+  if (!WritePaybackSettings(files_, inputs_.settings).ok()) {
+    boxes_.Show({"Tolvarn Payback Settings File Error",
+                 "Unable to write to the payback settings file\r\n" +
+                     std::string(kPaybackSettingsPath) + "\r\nThe settings have not been saved.",
+                 BoxIcon::Exclamation, BoxButtons::Ok});
+    return false;
+  }
+  saved_ = inputs_.settings;
+  status_.clear();  // the file's problems are mended by the file just written
+  return true;
+}
+
+}  // namespace tolvarn

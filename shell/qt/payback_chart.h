@@ -1,0 +1,44 @@
+// The payback chart: each item's cumulative cost by year as a line, the break-even point
+// marked, axes labelled in the currency and in years, and a legend. Drawn with QPainter into a
+// picture at the screen's pixel density, kept until the figures or the size change.
+#pragma once
+
+#include <QPixmap>
+#include <QWidget>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/payback.h"
+
+namespace tolvarn {
+
+class PaybackChart final : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit PaybackChart(QWidget* parent = nullptr);
+
+  // The figures to draw (none: an empty frame) and the currency symbol of the cost axis.
+  void SetResult(const PaybackResult* result, const std::string& currency);
+
+  // The line colours of the two items, for the legend and for tests.
+  static QColor ItemColour(int item);
+
+  QSize sizeHint() const override { return {360, 240}; }
+  QSize minimumSizeHint() const override { return {240, 160}; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void Draw(QPainter& painter) const;
+
+  std::vector<std::array<double, 2>> costs_;  // by year from 0
+  std::optional<BreakEven> break_even_;
+  QString currency_;
+  QPixmap picture_;  // empty: to be drawn afresh
+};
+
+}  // namespace tolvarn

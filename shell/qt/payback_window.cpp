@@ -1,0 +1,215 @@
+#include "payback_window.h"
+
+#include <QAbstractTableModel>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QWindow>
+#include <algorithm>
+
+#include "payback_chart.h"
+#include "ui_payback_window.h"
+
+namespace tolvarn {
+namespace {
+
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The access keys the form's own controls take: Export, Close, US gallons.
+constexpr std::string_view kFormKeys = "ecu";
+
+}  // namespace
+
+// The table by year, read from the panel's texts as the view asks for them, so that only the
+// rows in sight are ever turned into Qt strings.
+class PaybackTableModel final : public QAbstractTableModel {
+ public:
+  explicit PaybackTableModel(const PaybackPanel& panel) : panel_(panel) {}
+
+  int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : rows_; }
+  int columnCount(const QModelIndex& parent) const override {
+    return parent.isValid() ? 0 : PaybackPanel::kColumns;
+  }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (!index.isValid() || index.row() >= std::min(rows_, panel_.Rows())) return {};
+    if (role == Qt::DisplayRole) return FromUtf8(panel_.Cell(index.row(), index.column()));
+    if (role == Qt::TextAlignmentRole) return int(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+  }
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+    return FromUtf8(panel_.ColumnTitle(section));
+  }
+  // Follows the panel's rows, adding or removing only the difference, so that the view keeps
+  // its column widths and does no more than redraw.
+  void Update() {
+    const int rows = panel_.Rows();
+    if (rows > rows_) {
+      beginInsertRows({}, rows_, rows - 1);
+      rows_ = rows;
+      endInsertRows();
+    } else if (rows < rows_) {
+      beginRemoveRows({}, rows, rows_ - 1);
+      rows_ = rows;
+      endRemoveRows();
+    }
+    if (rows > 0) emit dataChanged(index(0, 0), index(rows - 1, PaybackPanel::kColumns - 1));
+    emit headerDataChanged(Qt::Horizontal, 0, PaybackPanel::kColumns - 1);
+  }
+
+ private:
+  const PaybackPanel& panel_;
+  int rows_ = 0;
+};
+
+PaybackWindow::PaybackWindow(TolvarnMain& logic, FileSystem& files, MessageBoxes& boxes)
+    : QWidget(nullptr, Qt::Window),
+      ui_(std::make_unique<Ui::PaybackWindow>()),
+      logic_(logic),
+      panel_(files, boxes),
+      model_(std::make_unique<PaybackTableModel>(panel_)) {
+  ui_->setupUi(this);
+  ask_file_name_ = [](QWidget* owner, const QString& suggested) {
+    return QFileDialog::getSaveFileName(owner, tr("Export CSV"), suggested,
+                                        tr("Comma-separated values (*.csv)"));
+  };
+  BindInputs();
+
+  QFont bold = font();
+  bold.setBold(true);
+  ui_->Headline->setFont(bold);
+  QPalette warning = ui_->Messages->palette();
+  warning.setColor(QPalette::WindowText, QColor(192, 0, 0));
+  ui_->Messages->setPalette(warning);
+
+  ui_->Table->setModel(model_.get());
+  ui_->Table->verticalHeader()->hide();
+  // Widths fixed once from the titles and a wide figure, so no update measures every cell.
+  const QFontMetrics metrics(font());
+  ui_->Table->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
+  const int figure = metrics.horizontalAdvance(QStringLiteral("-\u00A300000.00"));
+  const int gallons = metrics.horizontalAdvance(QStringLiteral("(gallons)"));
+  for (int column = 0; column < PaybackPanel::kColumns; ++column) {
+    int title = column == 0 ? 0 : std::max(figure, gallons);
+    for (const QString& line : FromUtf8(panel_.ColumnTitle(column)).split(QLatin1Char('\n')))
+      title = std::max(title, metrics.horizontalAdvance(line));
+    ui_->Table->setColumnWidth(column, title + 12);
+  }
+
+  connect(ui_->ExportCsv, &QPushButton::clicked, this, &PaybackWindow::ExportCsv);
+  connect(ui_->Close, &QPushButton::clicked, this, &QWidget::close);
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, &QWidget::close);
+  resize(sizeHint().expandedTo(QSize(960, 640)));
+}
+
+PaybackWindow::~PaybackWindow() = default;
+
+void PaybackWindow::BindInputs() {
+  const auto& table = PaybackInputTable();
+  std::vector<std::string_view> labels;
+  for (const PaybackInputInfo& info : table)
+    labels.push_back(info.label);
+  const std::vector<std::string> captions = WithAccessKeys(labels, kFormKeys);
+  for (size_t i = 0; i < kPaybackInputCount; ++i) {
+    const PaybackInputInfo& info = table[i];
+    const QString name = FromUtf8(info.name);
+    auto* edit = findChild<QLineEdit*>(name);
+    auto* label = findChild<QLabel*>(name + QStringLiteral("Label"));
+    auto* unit = findChild<QLabel*>(name + QStringLiteral("Unit"));
+    Q_ASSERT(edit != nullptr && label != nullptr && unit != nullptr);
+    edits_[i] = edit;
+    label->setText(FromUtf8(captions[i]) + QLatin1Char(':'));
+    unit->setText(FromUtf8(info.unit));
+    edit->setToolTip(FromUtf8(info.tooltip));
+    edit->setText(FromUtf8(panel_.Text(info.input)));
+    // Every keystroke works the comparison out again (well under a millisecond), so a message
+    // or a new figure shows at once.
+    connect(edit, &QLineEdit::textChanged, this, [this, input = info.input](const QString& text) {
+      panel_.SetText(input, text.toStdString());
+      ShowResults();
+    });
+  }
+  connect(ui_->USGallons, &QCheckBox::toggled, this, [this](bool on) {
+    panel_.SetUSGallons(on);
+    ShowResults();
+  });
+}
+
+void PaybackWindow::Open() {
+  if (!panel_.Opened()) {
+    panel_.Open();
+    for (size_t i = 0; i < kPaybackInputCount; ++i) {
+      const QSignalBlocker quiet(edits_[i]);
+      edits_[i]->setText(FromUtf8(panel_.Text(PaybackInputTable()[i].input)));
+    }
+    const QSignalBlocker quiet(ui_->USGallons);
+    ui_->USGallons->setChecked(panel_.USGallons());
+    edits_[0]->setFocus();
+  }
+  panel_.Follow(logic_.State().LastComparison, logic_.State().CurrencySymbol);
+  ShowResults();
+  FollowOnTop();
+  show();
+  raise();
+  activateWindow();
+}
+
+void PaybackWindow::Refresh() {
+  FollowOnTop();
+  if (panel_.Follow(logic_.State().LastComparison, logic_.State().CurrencySymbol)) ShowResults();
+}
+
+void PaybackWindow::FollowOnTop() {
+  const bool on_top = logic_.Fields().CheckValue(Field::OnTop) == 1;
+  // As the main window does: a shown window changes its keep-above state in place.
+  if (QWindow* native = windowHandle()) {
+    if (native->flags().testFlag(Qt::WindowStaysOnTopHint) != on_top)
+      native->setFlag(Qt::WindowStaysOnTopHint, on_top);
+    return;
+  }
+  if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != on_top)
+    setWindowFlag(Qt::WindowStaysOnTopHint, on_top);
+}
+
+void PaybackWindow::ShowResults() {
+  const QString notice = FromUtf8(panel_.Notice());
+  ui_->Messages->setText(notice);
+  ui_->Messages->setVisible(!notice.isEmpty());
+  ui_->Headline->setText(FromUtf8(panel_.Headline()));
+  ui_->Totals->setText(FromUtf8(panel_.Totals()));
+  ui_->Status->setText(FromUtf8(panel_.Status()));
+  const QString currency = FromUtf8(panel_.Currency());
+  if (currency != last_currency_) {
+    last_currency_ = currency;
+    ui_->EnergyPriceUnit->setText(FromUtf8(panel_.Unit(PaybackInput::EnergyPrice)));
+  }
+  model_->Update();
+  ui_->Chart->SetResult(panel_.Result(), panel_.Currency());
+  ui_->ExportCsv->setEnabled(panel_.CanExport());
+}
+
+void PaybackWindow::ExportCsv() {
+  if (!panel_.CanExport()) return;
+  const QString name = ask_file_name_(this, QDir::home().filePath(QStringLiteral("payback.csv")));
+  if (name.isEmpty()) return;
+  panel_.Export(QFile::encodeName(name).toStdString());
+}
+
+void PaybackWindow::closeEvent(QCloseEvent* event) {
+  panel_.Close();
+  event->accept();
+}
+
+}  // namespace tolvarn
