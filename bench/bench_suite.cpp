@@ -28,6 +28,7 @@
 #include "core/memory_field_store.h"
 #include "platform/fake_platform.h"
 #include "platform/posix_file_system.h"
+#include "platform/xdg_launcher.h"
 #include "shell/qt/main_window.h"
 #include "shell/tolvarn_main.h"
 

@@ -13,6 +13,7 @@
 #include "../platform/posix_file_system.h"
 #include "../platform/posix_platform.h"
 #include "../platform/working_directory.h"
+#include "../platform/xdg_launcher.h"
 #include "../shell/tolvarn_main.h"
 
 namespace {

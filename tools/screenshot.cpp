@@ -9,6 +9,7 @@
 
 #include "../platform/posix_file_system.h"
 #include "../platform/posix_platform.h"
+#include "../platform/xdg_launcher.h"
 #include "../shell/qt/font_configuration.h"
 #include "../shell/qt/main_window.h"
 #include "../shell/qt/qt_message_boxes.h"

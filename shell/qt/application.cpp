@@ -12,6 +12,7 @@
 #include "../../platform/posix_file_system.h"
 #include "../../platform/posix_platform.h"
 #include "../../platform/working_directory.h"
+#include "../../platform/xdg_launcher.h"
 #include "after_first_paint.h"
 #include "font_configuration.h"
 #include "main_window.h"

@@ -20,6 +20,7 @@
 
 #include "platform/fake_platform.h"
 #include "platform/posix_file_system.h"
+#include "platform/xdg_launcher.h"
 #include "shell/qt/main_window.h"
 
 namespace tolvarn::testing {
