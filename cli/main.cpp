@@ -13,7 +13,6 @@
 #include "../platform/posix_file_system.h"
 #include "../platform/posix_platform.h"
 #include "../platform/working_directory.h"
-#include "../platform/xdg_launcher.h"
 #include "../shell/tolvarn_main.h"
 
 namespace {
@@ -209,7 +208,7 @@ int main(int argc, char** argv) {
   CliLocale locale(currency);
   tolvarn::ThrowingProcess process;
   tolvarn::PosixFileSystem files(root);
-  tolvarn::XdgLauncher launcher(root);
+  tolvarn::NoLauncher launcher;
   tolvarn::HeadlessWindow host;
   tolvarn::TolvarnMain window(fields, {boxes, clock, locale, process, files, launcher, host});
   int boxes_before_command = 0;

@@ -62,6 +62,8 @@ class TolvarnMain : public FilesWindow {
   // What start-up and Start share: currency, configuration, flags, options, empty entries; a
   // window's start also prepares the results log and records the start in it.
   void PrepareWindow(bool read_configuration, bool window_start);
+  // The browser could not show a page: said whenever the handler reports it.
+  void BrowserFailed();
 
   std::string arguments_;
   std::string scratch_;  // reused while symbols are removed and added, to spare allocations

@@ -3,8 +3,10 @@
 #include <QDialog>
 #include <QLabel>
 #include <QWindow>
+#include <csignal>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
+#include <set>
 
 #include "gui_fixture.h"
 #include "platform/instance_lock.h"
@@ -220,7 +222,7 @@ TEST_F(GuiTest, ArchiveWithScriptedAnswers) {
 TEST_F(GuiTest, HelpOpensTheLocalPagesOrSaysTheyAreMissing) {
   ASSERT_TRUE(Open());
   Click("Help1");
-  EXPECT_EQ(Read("opened"), "Help/index.htm\n");
+  EXPECT_TRUE(WaitFor([this] { return Read("opened") == "Help/index.htm\n"; }));
   std::filesystem::remove(dir_ / "Help/index.htm");
   Click("Help1");
   EXPECT_EQ(Read("opened"), "Help/index.htm\n");
@@ -231,10 +233,57 @@ TEST_F(GuiTest, HelpOpensTheLocalPagesOrSaysTheyAreMissing) {
 TEST_F(GuiTest, UpdateAndTheLogoOpenTheWebSite) {
   ASSERT_TRUE(Open());
   Click("Update");
+  EXPECT_TRUE(WaitFor([this] { return !Read("opened").empty(); }));
   QTest::mouseClick(Widget<QLabel>("Logo"), Qt::LeftButton);
-  EXPECT_EQ(Read("opened"),
-            "https://quennix.example/software/misc/update.htm?ID=2&Ver=4.3\n"
-            "https://quennix.example/\n");
+  EXPECT_TRUE(WaitFor([this] {
+    return Read("opened") ==
+           "https://quennix.example/software/misc/update.htm?ID=2&Ver=4.3\n"
+           "https://quennix.example/\n";
+  }));
+  EXPECT_TRUE(fake_.boxes.Shown().empty());
+}
+
+// State: a desktop whose handler finds no viewer, or fails to open, two seconds after it
+// starts. Action: Help, Update, Results. Expected: each command returns at once, and each
+// failure is shown when the handler ends, with the message of its command.
+TEST_F(GuiTest, AHandlerThatFailsLateIsStillReported) {
+  Write("bin/xdg-open",
+        "#!/bin/sh\ncode=$(cat \"" + (dir_ / "exit_code").string() + "\")\nsleep 2\nexit $code\n");
+  ASSERT_TRUE(Open());
+  Write("exit_code", "3");
+  for (const char* command : {"Help1", "Update", "ViewL"})
+    Click(command);
+  QTest::qWait(300);  // long enough for the handlers to read their exit codes
+  Write("exit_code", "4");
+  Click("ViewL");
+  EXPECT_TRUE(fake_.boxes.Shown().empty()) << "a command waited for its handler";
+  ASSERT_TRUE(WaitFor([this] { return fake_.boxes.Shown().size() == 4; }));
+  std::multiset<std::string> shown;
+  for (const MessageBoxRequest& box : fake_.boxes.Shown())
+    shown.insert(box.title + ": " + box.text);
+  EXPECT_EQ(shown, (std::multiset<std::string>{
+                       "Tolvarn Error: Unable to launch Browser.",
+                       "Tolvarn Error: Unable to launch Browser.",
+                       "Tolvarn Log File Error: Unable to run Notepad\r\nCheck that it exists "
+                       "and\r\nis working properly.",
+                       "Tolvarn Log File Error: Unable to opem the log file Tolvarn.log.\r\n"
+                       "This may be a permissions problem."}));
+}
+
+// A handler that keeps running (a browser left open) has not failed.
+TEST_F(GuiTest, AHandlerThatKeepsRunningIsNoFailure) {
+  Write("bin/xdg-open",
+        "#!/bin/sh\necho $$ > \"" + (dir_ / "pid").string() + "\"\nexec sleep 60\n");
+  ASSERT_TRUE(Open());
+  Click("Help1");
+  ASSERT_TRUE(WaitFor([this] { return !Read("pid").empty(); }));
+  QTest::qWait(1500);  // three times as long as the window used to wait
+  EXPECT_TRUE(fake_.boxes.Shown().empty());
+  const pid_t handler = std::stoi(Read("pid"));
+  EXPECT_EQ(::kill(handler, 0), 0) << "the handler was stopped";
+  window_.reset();
+  handlers_.reset();
+  ::kill(handler, SIGKILL);
 }
 
 TEST_F(GuiTest, AboutShowsNameAndVersionAndReturnsWithSaveDisabled) {
