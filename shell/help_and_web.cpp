@@ -58,8 +58,9 @@ void TolvarnMain::Logo_Click() {
 void TolvarnMain::About_Click() {
   State().RunOnTop = static_cast<int16_t>(Fields().CheckValue(Field::OnTop) + 1);
   platform().window.ShowAbout();
-  // Closing the About window makes the main window active again.
-  Form_Activate();
+  // Back from the About window the main window keeps on top as before; it is no new activation,
+  // so a result waiting for Save stays savable (as after switching to another program).
+  if (Fields().CheckValue(Field::OnTop) == 1) platform().window.SetTopMost(true);
 }
 
 TolvarnMain::AboutTexts TolvarnMain::About_Load() const {

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -41,6 +42,8 @@ MainWindow::MainWindow(const WindowServices& services, std::string arguments,
   ApplyLook();
   ConnectEvents();
   ui_->Save->setEnabled(false);
+  // The first thing to enter is the tariff; the notes are optional.
+  ui_->WVCost->setFocus();
 }
 
 MainWindow::~MainWindow() = default;
@@ -158,6 +161,18 @@ void MainWindow::ShowAbout() {
 
 void MainWindow::Close() {
   close();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  // A field passes on the Return it does not use; the notes box uses it for a new line, and a
+  // button that has the focus is not a field.
+  const bool in_field = qobject_cast<QLineEdit*>(focusWidget()) != nullptr;
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && in_field &&
+      ui_->Calc->isEnabled()) {
+    ui_->Calc->click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

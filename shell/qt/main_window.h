@@ -38,8 +38,8 @@ class MainWindow final : public QWidget, public WindowHost {
 
   // The load handler; the program may end in it (a broken installation, a damaged file).
   void Load();
-  // The activation handler: after loading (About_Click runs it again when the About window
-  // closes; switching to another program and back is no activation of this program's window).
+  // The activation handler: after loading only (closing the About window, or switching to
+  // another program and back, is no activation: a result waiting for Save stays savable).
   void Activate();
 
   // The window's font: Arial 9.75 point, the program's font throughout.
@@ -55,6 +55,8 @@ class MainWindow final : public QWidget, public WindowHost {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // Return or Enter in a field runs Calculate, the window's default command.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   // Runs a handler of the logic; an ending of the program is passed to `on_end`.

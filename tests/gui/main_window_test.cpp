@@ -119,6 +119,46 @@ TEST_F(GuiTest, OnTopKeepsTheWindowAboveWithoutMovingOrHidingIt) {
   EXPECT_FALSE(window_->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
+// State: a fresh window. Expected: the focus in the first tariff field, the tab order as it was.
+// Action: Return in a field. Expected: Calculate runs; in the notes, Return starts a new line.
+TEST_F(GuiTest, ReturnInAFieldCalculates) {
+  ASSERT_TRUE(Open());
+  window_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+  EXPECT_EQ(QApplication::focusWidget(), Widget<QWidget>("WVCost"));
+  QTest::keyClick(Widget<QWidget>("WVCost"), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), Widget<QWidget>("VRate"));
+  QTest::keyClick(Widget<QWidget>("VRate"), Qt::Key_Backtab);
+  QTest::keyClick(Widget<QWidget>("WVCost"), Qt::Key_Backtab);
+  EXPECT_EQ(QApplication::focusWidget(), Widget<QWidget>("AutoSave"));
+  EXPECT_TRUE(Widget<QPushButton>("Calc")->isDefault());
+  Type("Item1UseD", "4");
+  for (const char* field : {"WVCost", "Item1Use", "Item2Cost"}) {
+    SCOPED_TRACE(field);
+    Click("Clear");
+    Type("Item1UseD", "4");
+    Type("Item1Use", "9");
+    ASSERT_EQ(TextOf("Item1Day"), "");
+    Widget<QLineEdit>(field)->setFocus();
+    QTest::keyClick(Widget<QLineEdit>(field), Qt::Key_Return);
+    EXPECT_NE(TextOf("Item1Day"), "");
+  }
+  Click("Clear");
+  Type("Item1UseD", "4");
+  Type("Item1Use", "9");
+  auto* notes = Widget<QPlainTextEdit>("Notes");
+  notes->setFocus();
+  QTest::keyClicks(notes, "old");
+  QTest::keyClick(notes, Qt::Key_Return);
+  QTest::keyClicks(notes, "new");
+  EXPECT_EQ(notes->toPlainText(), "old\nnew");
+  EXPECT_EQ(TextOf("Item1Day"), "");
+  // A button with the focus is no field.
+  Widget<QPushButton>("Help1")->setFocus();
+  QTest::keyClick(Widget<QPushButton>("Help1"), Qt::Key_Return);
+  EXPECT_EQ(TextOf("Item1Day"), "");
+}
+
 TEST_F(GuiTest, NotesTakeSeventyFiveCharacters) {
   ASSERT_TRUE(Open());
   // Pasted, as typing accented letters through the test's keyboard needs a keyboard locale.
@@ -286,7 +326,8 @@ TEST_F(GuiTest, AHandlerThatKeepsRunningIsNoFailure) {
   ::kill(handler, SIGKILL);
 }
 
-TEST_F(GuiTest, AboutShowsNameAndVersionAndReturnsWithSaveDisabled) {
+// A result waiting for Save is still savable after the About window.
+TEST_F(GuiTest, AboutShowsNameAndVersionAndReturnsWithSaveStillWaiting) {
   ASSERT_TRUE(Open());
   Type("Item1Use", "9");
   Type("Item1UseD", "4");
@@ -306,7 +347,9 @@ TEST_F(GuiTest, AboutShowsNameAndVersionAndReturnsWithSaveDisabled) {
   EXPECT_EQ(title, "About Tolvarn");
   EXPECT_EQ(name, "Tolvarn");
   EXPECT_EQ(version, "Version 4.3");
-  EXPECT_FALSE(Widget<QPushButton>("Save")->isEnabled());
+  ASSERT_TRUE(Widget<QPushButton>("Save")->isEnabled());
+  Click("Save");
+  EXPECT_NE(Read("Log/Tolvarn.log").find("Water Volume Cost"), std::string::npos);
 }
 
 TEST_F(GuiTest, AMissingDirectoryEndsTheProgramWithItsBox) {
