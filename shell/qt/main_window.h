@@ -63,6 +63,8 @@ class MainWindow final : public QWidget, public WindowHost {
   void Handle(const std::function<void()>& handler);
   void ConnectEvents();
   void ApplyLook();
+  // Makes each field as wide as the widest text it shows for any value the checks accept.
+  void SizeFields();
 
   std::unique_ptr<Ui::TolvarnMain> ui_;
   QTimer timer_;

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -85,6 +86,10 @@ class GuiTest : public ::testing::Test {
         WindowServices{fake_.boxes, fake_.clock, locale != nullptr ? *locale : fake_.locale,
                        *files_, *launcher_},
         arguments, [this](int status) { ended_ = status; });
+    if (screen_ != nullptr) {
+      window_->setScreen(screen_);
+      window_->move(screen_->availableGeometry().topLeft() + QPoint(40, 40));
+    }
     window_->Load();
     if (ended_ >= 0) return false;
     window_->show();
@@ -125,6 +130,7 @@ class GuiTest : public ::testing::Test {
   std::unique_ptr<XdgLauncher> launcher_;
   std::unique_ptr<MainWindow> window_;
   int ended_ = -1;
+  QScreen* screen_ = nullptr;   // the screen to open the window on; none: the first
   std::string expected_modal_;  // the title of a modal window the test means to open
 
  private:

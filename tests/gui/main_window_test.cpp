@@ -2,9 +2,13 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QWindow>
 #include <csignal>
 #include <cstdlib>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <set>
 
@@ -15,6 +19,133 @@ namespace tolvarn {
 namespace {
 
 using testing::GuiTest;
+
+// Where each named control lies in the window, and how large it is.
+std::map<std::string, std::string> Geometries(const QWidget& window) {
+  std::map<std::string, std::string> where;
+  for (const QWidget* widget : window.findChildren<QWidget*>()) {
+    const QRect box = widget->geometry();
+    if (!widget->objectName().isEmpty() && !widget->objectName().startsWith("qt_"))
+      where[widget->objectName().toStdString()] = QString("%1,%2 %3x%4")
+                                                      .arg(box.x())
+                                                      .arg(box.y())
+                                                      .arg(box.width())
+                                                      .arg(box.height())
+                                                      .toStdString();
+  }
+  return where;
+}
+
+// Whether a field draws its whole text: QLineEdit scrolls a text that, with a pixel for the
+// cursor, is wider than its contents less the two pixels it keeps either side.
+bool ShowsWhole(const QLineEdit& edit) {
+  QStyleOptionFrame option;
+  option.initFrom(&edit);
+  option.rect = edit.rect();
+  option.lineWidth = edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &edit);
+  const QRect contents = edit.style()
+                             ->subElementRect(QStyle::SE_LineEditContents, &option, &edit)
+                             .marginsRemoved(edit.textMargins());
+  const int text = edit.fontMetrics().horizontalAdvance(edit.text());
+  return text <= edit.contentsRect().width() && text + 1 <= contents.width() - 2 * 2;
+}
+
+// State: the offscreen desktop's two screens, 1280 x 900 and 1920 x 1080. Action: open the
+// window on each. Expected: the size its layout asks for, every control in the same place.
+TEST_F(GuiTest, TheWindowOpensAtItsNaturalSizeOnEveryScreen) {
+  ASSERT_EQ(QGuiApplication::screens().size(), 2);
+  std::vector<std::map<std::string, std::string>> seen;
+  for (QScreen* screen : QGuiApplication::screens()) {
+    SCOPED_TRACE(screen->name().toStdString());
+    screen_ = screen;
+    ASSERT_TRUE(Open());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    EXPECT_EQ(window_->screen(), screen);
+    EXPECT_EQ(window_->size(), window_->sizeHint());
+    EXPECT_LE(window_->width(), screen->availableGeometry().width());
+    seen.push_back(Geometries(*window_));
+    seen.back()["window"] =
+        std::to_string(window_->width()) + "x" + std::to_string(window_->height());
+    window_.reset();
+  }
+  EXPECT_EQ(seen[0], seen[1]);
+}
+
+// Action: ask for a larger window, then maximise it. Expected: the window keeps its size, and
+// no heading, label or field moves.
+TEST_F(GuiTest, ResizingOrMaximisingMovesNothing) {
+  ASSERT_TRUE(Open());
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+  const auto before = Geometries(*window_);
+  const QSize size = window_->size();
+  window_->resize(size + QSize(600, 400));
+  QTest::qWait(50);
+  EXPECT_EQ(window_->size(), size);
+  EXPECT_EQ(Geometries(*window_), before);
+  window_->showMaximized();
+  QTest::qWait(50);
+  EXPECT_EQ(Geometries(*window_), before);
+}
+
+// Action: switch units both ways, and show the longest status text. Expected: no control moves
+// and no caption wraps.
+TEST_F(GuiTest, ChangingCaptionsMovesNothing) {
+  ASSERT_TRUE(Open());
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+  const auto before = Geometries(*window_);
+  Click("VolUnits1");
+  ASSERT_EQ(Caption("WVChargeL"), "/1000 Gal");
+  QTest::qWait(20);  // the layout settles
+  EXPECT_EQ(Geometries(*window_), before);
+  Type("Item1Use", "9");
+  Type("Item1UseD", "4");
+  Click("Calc");
+  Click("Calc");
+  ASSERT_EQ(Caption("Status"), "The Data Has Not Changed Since The Last Calculation");
+  QTest::qWait(10);
+  EXPECT_EQ(Geometries(*window_), before);
+  Click("VolUnits1");
+  QTest::qWait(20);
+  EXPECT_EQ(Geometries(*window_), before);
+}
+
+// State: the largest inputs the checks accept (the highest tariff, tax, use and cost, 199 %
+// inflation, ten years). Expected: every result shows its whole text, on either screen and
+// with each common currency symbol.
+TEST_F(GuiTest, TheLargestResultsShowWhole) {
+  for (QScreen* screen : QGuiApplication::screens()) {
+    for (const char* symbol : {"\u00A3", "\u20AC", "$"}) {
+      SCOPED_TRACE(screen->name().toStdString() + " " + symbol);
+      screen_ = screen;
+      fake_.locale.symbol = symbol;
+      ASSERT_TRUE(Open());
+      for (const auto& [name, text] :
+           std::vector<std::pair<const char*, const char*>>{{"WVCost", "5"},
+                                                            {"SVCost", "5"},
+                                                            {"SVAllow", "99"},
+                                                            {"VRate", "50"},
+                                                            {"AnInfT", "199"},
+                                                            {"PPeriod", "10"},
+                                                            {"Item1Use", "500"},
+                                                            {"Item1UseD", "99"},
+                                                            {"Item1Cost", "5000"},
+                                                            {"Item2Use", "1"},
+                                                            {"Item2UseD", "1"}})
+        Type(name, text);
+      Click("Calc");
+      ASSERT_TRUE(fake_.boxes.Shown().empty()) << "the checks refused the inputs";
+      for (const Field field : AllFields()) {
+        if (KindOf(field) != FieldKind::Result && KindOf(field) != FieldKind::Input) continue;
+        const std::string name(FieldName(field));
+        auto* edit = window_->findChild<QLineEdit*>(QString::fromStdString(name));
+        if (edit == nullptr) continue;
+        EXPECT_TRUE(ShowsWhole(*edit)) << name << " " << edit->text().toStdString();
+      }
+      EXPECT_EQ(TextOf("Item1Period").size(), std::string(symbol).size() + 14);
+      window_.reset();
+    }
+  }
+}
 
 // State: a working directory without a log. Action: start. Expected: the log begins with its
 // header and the start entry, and the window waits with empty entries and Save disabled.
