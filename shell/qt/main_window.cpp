@@ -111,9 +111,17 @@ MainWindow::MainWindow(const WindowServices& services, std::string arguments,
   ApplyLook();
   ConnectEvents();
   ui_->Save->setEnabled(false);
+  FixLayout(*window_layout);
+  // The first thing to enter is the tariff; the notes are optional.
+  ui_->WVCost->setFocus();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::FixLayout(QLayout& window_layout) {
   // The window is as large as its layout needs in its fonts, whatever the screen: a form of
   // fixed fields gains nothing from more room, and the desktop offers no maximising.
-  window_layout->setSizeConstraint(QLayout::SetFixedSize);
+  window_layout.setSizeConstraint(QLayout::SetFixedSize);
   // A status text, however long, takes the room left beside the title and never widens the
   // window.
   QSizePolicy status_policy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -131,11 +139,7 @@ MainWindow::MainWindow(const WindowServices& services, std::string arguments,
     label->setText(designed);
     label->setMinimumWidth(widest);
   }
-  // The first thing to enter is the tariff; the notes are optional.
-  ui_->WVCost->setFocus();
 }
-
-MainWindow::~MainWindow() = default;
 
 QFont MainWindow::BaseFont() {
   QFont base(QStringLiteral("Arial"));

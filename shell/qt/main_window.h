@@ -63,6 +63,9 @@ class MainWindow final : public QWidget, public WindowHost {
   void Handle(const std::function<void()>& handler);
   void ConnectEvents();
   void ApplyLook();
+  // Gives the window its natural size, fixed, and keeps every control still whatever a caption
+  // or the status line says.
+  void FixLayout(QLayout& window_layout);
   // Makes each field as wide as the widest text it shows for any value the checks accept.
   void SizeFields();
 
