@@ -70,7 +70,6 @@ class FakeLauncher final : public Launcher {
     if (failure) handler(*failure);
     return true;
   }
-  size_t Running() const { return running_.size(); }
   std::vector<std::string> opened;
 
  private:
