@@ -248,8 +248,7 @@ int main(int argc, char** argv) {
   QApplication application(app_argc, argv);
   FakePlatform fake;
   PosixFileSystem files(work.string());
-  XdgLauncher launcher(work.string());
-  MainWindow window({fake.boxes, fake.clock, fake.locale, files, launcher}, "", [](int) {});
+  MainWindow window({fake.boxes, fake.clock, fake.locale, files, fake.launcher}, "", [](int) {});
   window.Load();
   window.show();
   auto* calculate = window.findChild<QAbstractButton*>("Calc");

@@ -33,9 +33,8 @@ struct Setup {
     fs::copy(fs::path(TOLVARN_SHARE_DIR) / "Data", dir / "Data", fs::copy_options::recursive);
     fs::copy(fs::path(TOLVARN_SHARE_DIR) / "Help", dir / "Help", fs::copy_options::recursive);
     files = std::make_unique<PosixFileSystem>(dir.string());
-    launcher = std::make_unique<XdgLauncher>(dir.string());
     window = std::make_unique<MainWindow>(
-        WindowServices{fake.boxes, fake.clock, fake.locale, *files, *launcher}, "", [](int) {});
+        WindowServices{fake.boxes, fake.clock, fake.locale, *files, fake.launcher}, "", [](int) {});
     window->Load();
     window->show();
     for (const auto& [field, text] :
@@ -63,7 +62,6 @@ struct Setup {
   fs::path dir;
   FakePlatform fake;
   std::unique_ptr<PosixFileSystem> files;
-  std::unique_ptr<XdgLauncher> launcher;
   std::unique_ptr<MainWindow> window;
   PaybackWindow* payback = nullptr;
   QLineEdit* discount = nullptr;

@@ -352,7 +352,7 @@ int main(int argc, char** argv) {
   CliLocale locale(currency);
   tolvarn::ThrowingProcess process;
   tolvarn::PosixFileSystem files(root);
-  tolvarn::XdgLauncher launcher(root);
+  tolvarn::NoLauncher launcher;
   tolvarn::HeadlessWindow host;
   tolvarn::TolvarnMain window(fields, {boxes, clock, locale, process, files, launcher, host});
 

@@ -129,20 +129,17 @@ void FilesWindow::Archive_Click() {
 void FilesWindow::ViewL_Click() {
   Check_Dir("Log");
   if (!Check_File("results log", "Log/", "Tolvarn.log")) return;
-  switch (platform().launcher.OpenWithDefaultHandler(kLogPath)) {
-    case LaunchResult::Opened:
-      break;
-    case LaunchResult::NotStarted:
+  // The viewer runs on its own; a failure it reports later is shown when it comes.
+  platform().launcher.Open(kLogPath, [this](LaunchFailure failure) {
+    if (failure == LaunchFailure::NotStarted)
       ShowMessage(kLogFileError,
                   "Unable to run Notepad\r\nCheck that it exists and\r\nis working properly.",
                   BoxIcon::Exclamation);
-      break;
-    case LaunchResult::Failed:
+    else
       ShowMessage(kLogFileError,
                   "Unable to opem the log file Tolvarn.log.\r\nThis may be a permissions problem.",
                   BoxIcon::Exclamation);
-      break;
-  }
+  });
 }
 
 }  // namespace tolvarn

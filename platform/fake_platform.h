@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,15 +54,26 @@ class FakeLocale final : public Locale {
   std::string date_format = "%d/%m/%y";
 };
 
-// Records what it was asked to open and answers with `result`.
+// Records what it was asked to open; every handler keeps running until the test ends it.
 class FakeLauncher final : public Launcher {
  public:
-  LaunchResult OpenWithDefaultHandler(std::string_view target) override {
+  void Open(std::string_view target, FailureHandler on_failure) override {
     opened.emplace_back(target);
-    return result;
+    running_.push_back(std::move(on_failure));
+  }
+  // The most recent handler still running ends with `failure` (nullopt: it opened the target).
+  // False when none is running.
+  bool End(std::optional<LaunchFailure> failure) {
+    if (running_.empty()) return false;
+    FailureHandler handler = std::move(running_.back());
+    running_.pop_back();
+    if (failure) handler(*failure);
+    return true;
   }
   std::vector<std::string> opened;
-  LaunchResult result = LaunchResult::Opened;
+
+ private:
+  std::vector<FailureHandler> running_;
 };
 
 struct FakePlatform {

@@ -1,5 +1,5 @@
-// The file system and the desktop's default handler on a POSIX system, rooted at the program's
-// working directory (the process's own current directory is never changed).
+// The file system on a POSIX system, rooted at the program's working directory (the process's
+// own current directory is never changed).
 #pragma once
 
 #include <sys/types.h>
@@ -7,7 +7,6 @@
 #include <string>
 
 #include "file_system.h"
-#include "launcher.h"
 
 namespace tolvarn {
 
@@ -33,19 +32,6 @@ class PosixFileSystem final : public FileSystem {
   FileStatus WriteTemporary(const std::string& target, std::string_view text, const char* source,
                             bool replace, mode_t mode);
 
-  std::string root_;
-};
-
-// Runs "xdg-open TARGET" in the working directory, with an argument vector (never a shell). A
-// handler that reports failure at once (within half a second) counts as NotStarted when no
-// viewer could be found and Failed otherwise; one still running then is left to run, and
-// reaped when it ends.
-class XdgLauncher final : public Launcher {
- public:
-  explicit XdgLauncher(std::string root) : root_(std::move(root)) {}
-  LaunchResult OpenWithDefaultHandler(std::string_view target) override;
-
- private:
   std::string root_;
 };
 

@@ -1,5 +1,5 @@
 // Help, the maker's web pages and the About window: all opened by the desktop's default handler,
-// which the program does not wait for.
+// which the program does not wait for; a failure it reports later is shown when it comes.
 #include "../core/number_text.h"
 #include "tolvarn_main.h"
 #include "version.h"
@@ -21,8 +21,7 @@ void TolvarnMain::Help1_Click() {
                   BoxIcon::Exclamation);
       return;
     }
-    if (platform().launcher.OpenWithDefaultHandler(kHelpPath) != LaunchResult::Opened)
-      ShowMessage("Tolvarn Error", "Unable to launch Browser.", BoxIcon::None);
+    platform().launcher.Open(kHelpPath, [this](LaunchFailure) { BrowserFailed(); });
   } catch (const std::exception&) {
     ShowMessage("Tolvarn Help File Error",
                 "Unable to opem the help file.\r\nThis may be a permissions problem.",
@@ -33,8 +32,7 @@ void TolvarnMain::Help1_Click() {
 void TolvarnMain::OpenWebPage(std::string_view page) {
   try {
     const std::string address = std::string(kWebSiteBase) + std::string(page);
-    if (platform().launcher.OpenWithDefaultHandler(address) != LaunchResult::Opened)
-      ShowMessage("Tolvarn Error", "Unable to launch Browser.", BoxIcon::None);
+    platform().launcher.Open(address, [this](LaunchFailure) { BrowserFailed(); });
   } catch (const std::exception& error) {
     ShowMessage(
         "Tolvarn Error",
@@ -42,6 +40,10 @@ void TolvarnMain::OpenWebPage(std::string_view page) {
             error.what(),
         BoxIcon::None);
   }
+}
+
+void TolvarnMain::BrowserFailed() {
+  ShowMessage("Tolvarn Error", "Unable to launch Browser.", BoxIcon::None);
 }
 
 void TolvarnMain::Update_Click() {
@@ -56,8 +58,9 @@ void TolvarnMain::Logo_Click() {
 void TolvarnMain::About_Click() {
   State().RunOnTop = static_cast<int16_t>(Fields().CheckValue(Field::OnTop) + 1);
   platform().window.ShowAbout();
-  // Closing the About window makes the main window active again.
-  Form_Activate();
+  // Back from the About window the main window keeps on top as before; it is no new activation,
+  // so a result waiting for Save stays savable (as after switching to another program).
+  if (Fields().CheckValue(Field::OnTop) == 1) platform().window.SetTopMost(true);
 }
 
 TolvarnMain::AboutTexts TolvarnMain::About_Load() const {

@@ -11,6 +11,18 @@ namespace tolvarn {
 inline constexpr std::string_view kWebSiteBase = "https://quennix.example/";
 inline constexpr std::string_view kCopyright = "\u00A9 2026 Quennix. Free to use and share.";
 
+// The unit labels the units switch sets, with their captions in litres and in gallons (the
+// window sizes them for the longer, so that a switch moves nothing).
+struct UnitCaption {
+  Field label;
+  std::string_view litres, gallons;
+};
+inline constexpr UnitCaption kUnitCaptions[] = {
+    {Field::Item1UseL, "Ltr", "Gal"},        {Field::Item2UseL, "Ltr", "Gal"},
+    {Field::Item1WatL, "Ltr", "Gal"},        {Field::Item2WatL, "Ltr", "Gal"},
+    {Field::ItemWatS, "Ltr", "Gal"},         {Field::WVChargeL, "/cu m", "/1000 Gal"},
+    {Field::SVChargeL, "/cu m", "/1000 Gal"}};
+
 class TolvarnMain : public FilesWindow {
  public:
   // `arguments` is the program's argument text ("-InhibitErrorCheck" or nothing).
@@ -62,6 +74,8 @@ class TolvarnMain : public FilesWindow {
   // What start-up and Start share: currency, configuration, flags, options, empty entries; a
   // window's start also prepares the results log and records the start in it.
   void PrepareWindow(bool read_configuration, bool window_start);
+  // The browser could not show a page: said whenever the handler reports it.
+  void BrowserFailed();
 
   std::string arguments_;
   std::string scratch_;  // reused while symbols are removed and added, to spare allocations

@@ -10,21 +10,25 @@ void TolvarnMain::VolUnits1_Click() {
   };
   FieldStore& fields = Fields();
   WindowState& state = State();
-  fields.SetCaption(Field::Item1UseL, pick("Ltr", "Gal"));
-  fields.SetCaption(Field::Item2UseL, pick("Ltr", "Gal"));
+  const auto caption = [&](Field label) {
+    for (const UnitCaption& unit : kUnitCaptions)
+      if (unit.label == label) fields.SetCaption(label, pick(unit.litres, unit.gallons));
+  };
+  caption(Field::Item1UseL);
+  caption(Field::Item2UseL);
   fields.SetToolTip(Field::Item1Use, pick("Item 1 Water Use in litres (1.0 to 500.0)",
                                           "Item 1 Water Use in gallons (1.0 to 500.0)"));
   fields.SetToolTip(Field::Item2Use, pick("Item 2 Water Use in litres (1.0 to 500.0)",
                                           "Item 2 Water Use in gallons (1.0 to 500.0)"));
-  fields.SetCaption(Field::Item1WatL, pick("Ltr", "Gal"));
-  fields.SetCaption(Field::Item2WatL, pick("Ltr", "Gal"));
-  fields.SetCaption(Field::ItemWatS, pick("Ltr", "Gal"));
+  caption(Field::Item1WatL);
+  caption(Field::Item2WatL);
+  caption(Field::ItemWatS);
   fields.SetToolTip(Field::Item1W, pick("Item 1 water use over Payback Period in litres",
                                         "Item 1 water use over Payback Period in gallons"));
   fields.SetToolTip(Field::Item2W, pick("Item 2 water use over Payback Period in litres",
                                         "Item 2 water use over Payback Period in gallons"));
-  fields.SetCaption(Field::WVChargeL, pick("/cu m", "/1000 Gal"));
-  fields.SetCaption(Field::SVChargeL, pick("/cu m", "/1000 Gal"));
+  caption(Field::WVChargeL);
+  caption(Field::SVChargeL);
   state.ChargeUnitText = pick("per Cubic Metre", "per 1000 Gallons");
   state.UnitAbbrev = pick("Ltr", "Gal");
   state.UnitWord = pick("litres", "gallons");

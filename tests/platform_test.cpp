@@ -2,14 +2,20 @@
 // time and never through the process's own C locale.
 #include <gtest/gtest.h>
 
+#include <poll.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/posix_file_system.h"
 #include "platform/posix_platform.h"
+#include "platform/xdg_launcher.h"
 
 namespace tolvarn {
 namespace {
@@ -103,6 +109,53 @@ TEST_F(PosixFileSystemTest, ReplaceKeepsPermissionsAndFollowsALink) {
           std::filesystem::perms::group_read | std::filesystem::perms::group_write);
   EXPECT_FALSE(files.IsFile("real"));
   EXPECT_TRUE(files.Exists("real"));
+}
+
+// The launcher returns at once; how the handler ends decides what is reported, whenever that
+// is. The watch here polls the descriptor, as the window's event loop does.
+TEST(XdgLauncherTest, TheHandlersEndingDecidesTheFailure) {
+  const std::filesystem::path bin =
+      std::filesystem::temp_directory_path() / ("tolvarn_launch_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(bin);
+  const std::string saved_path = std::getenv("PATH");
+  std::vector<std::pair<int, std::function<void()>>> watched;
+  XdgLauncher launcher(bin.string(), [&watched](int fd, std::function<void()> ready) {
+    watched.emplace_back(fd, std::move(ready));
+  });
+  struct Row {
+    const char* script;  // the handler's body; none: no xdg-open at all
+    std::optional<LaunchFailure> failure;
+  };
+  const Row rows[] = {
+      {nullptr, LaunchFailure::NotStarted},           {"exit 0", std::nullopt},
+      {"sleep 1; exit 3", LaunchFailure::NotStarted},  // no viewer, found late
+      {"exit 127", LaunchFailure::NotStarted},        {"exit 4", LaunchFailure::Failed},
+      {"kill -9 $$", LaunchFailure::Failed},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.script == nullptr ? "none" : row.script);
+    std::filesystem::remove(bin / "xdg-open");
+    ::setenv("PATH",
+             (row.script == nullptr ? bin.string() : bin.string() + ":" + saved_path).c_str(), 1);
+    if (row.script != nullptr) {
+      std::ofstream(bin / "xdg-open") << "#!/bin/sh\n" << row.script << "\n";
+      std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
+    }
+    watched.clear();
+    std::vector<LaunchFailure> reported;
+    launcher.Open("Help/index.htm", [&reported](LaunchFailure f) { reported.push_back(f); });
+    if (row.script != nullptr) {
+      ASSERT_EQ(watched.size(), 1u);
+      EXPECT_TRUE(reported.empty());  // nothing is known until the handler ends
+      pollfd ended{watched[0].first, POLLIN, 0};
+      ASSERT_EQ(::poll(&ended, 1, 5000), 1);
+      watched[0].second();
+    }
+    EXPECT_EQ(reported, row.failure ? std::vector<LaunchFailure>{*row.failure}
+                                    : std::vector<LaunchFailure>{});
+  }
+  ::setenv("PATH", saved_path.c_str(), 1);
+  std::filesystem::remove_all(bin);
 }
 
 }  // namespace

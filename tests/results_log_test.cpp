@@ -303,30 +303,35 @@ TEST_F(ResultsLog, EveryLogCommandEndsTheProgramWithoutTheLogDirectory) {
   EXPECT_TRUE(fake.launcher.opened.empty());
 }
 
+// The viewer is never waited for: its failure is reported when it ends, however late.
 TEST_F(ResultsLog, ViewerOutcomes) {
   struct Row {
-    LaunchResult result;
+    const char* ending;
+    std::optional<LaunchFailure> failure;
     std::vector<MessageBoxRequest> boxes;
   };
   const Row rows[] = {
-      {LaunchResult::Opened, {}},
-      {LaunchResult::NotStarted,
+      {"opened", std::nullopt, {}},
+      {"no viewer",
+       LaunchFailure::NotStarted,
        {{"Tolvarn Log File Error",
          "Unable to run Notepad\r\nCheck that it exists and\r\nis "
          "working properly.",
          BoxIcon::Exclamation, BoxButtons::Ok}}},
-      {LaunchResult::Failed,
+      {"open failed",
+       LaunchFailure::Failed,
        {{"Tolvarn Log File Error",
          "Unable to opem the log file Tolvarn.log.\r\nThis may be a permissions problem.",
          BoxIcon::Exclamation, BoxButtons::Ok}}},
   };
   PutLog(kHeader);
   for (const Row& row : rows) {
-    SCOPED_TRACE(static_cast<int>(row.result));
+    SCOPED_TRACE(row.ending);
     fake.launcher.opened.clear();
-    fake.launcher.result = row.result;
     window.ViewL_Click();
     EXPECT_EQ(fake.launcher.opened, std::vector<std::string>{"Log/Tolvarn.log"});
+    ExpectBoxes({});  // nothing while the viewer runs
+    ASSERT_TRUE(fake.launcher.End(row.failure));
     ExpectBoxes(row.boxes);
   }
 }

@@ -11,6 +11,8 @@
 
 #include "../platform/posix_file_system.h"
 #include "../platform/posix_platform.h"
+#include "../platform/xdg_launcher.h"
+#include "../shell/qt/event_loop_watch.h"
 #include "../shell/qt/font_configuration.h"
 #include "../shell/qt/main_window.h"
 #include "../shell/qt/payback_window.h"
@@ -28,7 +30,8 @@ int main(int argc, char** argv) {
   tolvarn::SystemClock clock;
   tolvarn::SystemLocale locale;
   tolvarn::PosixFileSystem files(argv[1]);
-  tolvarn::XdgLauncher launcher(argv[1]);
+  QObject handlers;
+  tolvarn::XdgLauncher launcher(argv[1], tolvarn::WatchInEventLoop(handlers));
   int ended = -1;
   tolvarn::MainWindow window({boxes, clock, locale, files, launcher}, "",
                              [&ended](int status) { ended = status; });

@@ -12,7 +12,9 @@
 #include "../../platform/posix_file_system.h"
 #include "../../platform/posix_platform.h"
 #include "../../platform/working_directory.h"
+#include "../../platform/xdg_launcher.h"
 #include "after_first_paint.h"
+#include "event_loop_watch.h"
 #include "font_configuration.h"
 #include "main_window.h"
 #include "qt_message_boxes.h"
@@ -69,7 +71,9 @@ int RunTolvarn(int argc, char** argv, const std::function<void()>& when_idle) {
   SystemClock clock;
   SystemLocale locale;
   PosixFileSystem files(root.path);
-  XdgLauncher launcher(root.path);
+  // Handlers are watched as long as the program runs.
+  QObject handlers;
+  XdgLauncher launcher(root.path, WatchInEventLoop(handlers));
   MainWindow window({boxes, clock, locale, files, launcher}, arguments,
                     [](int status) { std::exit(status); });
   boxes.SetParent(&window);

@@ -5,12 +5,18 @@
 #include <QCloseEvent>
 #include <QEvent>
 #include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTextCursor>
+#include <QVBoxLayout>
 #include <QWindow>
+#include <algorithm>
 
 #include "about_dialog.h"
 #include "artwork.h"
@@ -23,6 +29,62 @@ namespace {
 constexpr int kStatusMilliseconds = 2000;
 constexpr int kNotesLimit = 75;
 
+// The widest text each field shows for a value the checks accept, "0" standing for any digit
+// (the font's digits are all as wide). Inputs: their display form at the limits, with a digit
+// to spare. Results: the largest calculation the checks allow (the highest tariff, tax, use and
+// cost, 199 % inflation over ten years) has 8 whole digits a day, 10 a quarter, 11 over the
+// period and 9 for the water.
+struct WidestText {
+  Field field;
+  bool money;  // shown after the currency symbol
+  const char* digits;
+};
+constexpr WidestText kWidestTexts[] = {
+    {Field::WVCost, true, "00.0000"},
+    {Field::SVCost, true, "00.0000"},
+    {Field::SVAllow, false, "000.0"},
+    {Field::VRate, false, "000.0"},
+    {Field::AnInfT, false, "-000.0"},
+    {Field::PPeriod, false, "000.0"},
+    {Field::Item1Use, false, "0000.0"},
+    {Field::Item2Use, false, "0000.0"},
+    {Field::Item1UseD, false, "000"},
+    {Field::Item2UseD, false, "000"},
+    {Field::Item1Cost, true, "00000.00"},
+    {Field::Item2Cost, true, "00000.00"},
+    {Field::Item1WCost, true, "00000000.000"},
+    {Field::Item2WCost, true, "00000000.000"},
+    {Field::Item1SCost, true, "00000000.000"},
+    {Field::Item2SCost, true, "00000000.000"},
+    {Field::Item1Day, true, "00000000.000"},
+    {Field::Item2Day, true, "00000000.000"},
+    {Field::DaySave, true, "00000000.000"},
+    {Field::Item1Qtr, true, "0000000000.00"},
+    {Field::Item2Qtr, true, "0000000000.00"},
+    {Field::QtrSave, true, "0000000000.00"},
+    {Field::Item1Period, true, "00000000000.00"},
+    {Field::Item2Period, true, "00000000000.00"},
+    {Field::PeriodSave, true, "00000000000.00"},
+    {Field::Item1W, false, "000000000"},
+    {Field::Item2W, false, "000000000"},
+    {Field::PeriodWater, false, "000000000"},
+};
+
+// The width at which `edit` shows `text` whole: its frame and text margins, the two pixels
+// QLineEdit keeps either side of its text, one for the cursor, and one to spare.
+int WidthToShow(const QLineEdit& edit, const QString& text) {
+  QStyleOptionFrame option;
+  option.initFrom(&edit);
+  option.lineWidth = edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &edit);
+  constexpr int kProbe = 1000;
+  option.rect = QRect(0, 0, kProbe, edit.sizeHint().height());
+  const int contents =
+      edit.style()->subElementRect(QStyle::SE_LineEditContents, &option, &edit).width();
+  const QMargins margins = edit.textMargins();
+  return kProbe - contents + margins.left() + margins.right() + 2 * 2 + 1 + 1 +
+         edit.fontMetrics().horizontalAdvance(text);
+}
+
 }  // namespace
 
 MainWindow::MainWindow(const WindowServices& services, std::string arguments,
@@ -33,7 +95,15 @@ MainWindow::MainWindow(const WindowServices& services, std::string arguments,
       boxes_(services.boxes) {
   // The form's font is set before its children exist, so none of them lays out its text twice.
   setFont(BaseFont());
-  ui_->setupUi(this);
+  // The form lies at its natural size in the window's top left corner, so that a window made
+  // larger than it (by a desktop that ignores its fixed size) pulls nothing apart.
+  setObjectName(QStringLiteral("TolvarnMain"));
+  auto* form = new QWidget(this);
+  form->setObjectName(QStringLiteral("form"));
+  ui_->setupUi(form);
+  auto* window_layout = new QVBoxLayout(this);
+  window_layout->setContentsMargins(0, 0, 0, 0);
+  window_layout->addWidget(form, 0, Qt::AlignLeft | Qt::AlignTop);
   timer_.setParent(this);
   timer_.setObjectName("Timer1");
   timer_.setInterval(kStatusMilliseconds);
@@ -47,9 +117,35 @@ MainWindow::MainWindow(const WindowServices& services, std::string arguments,
   ConnectEvents();
   ui_->Save->setEnabled(false);
   ui_->Payback->setEnabled(false);
+  FixLayout(*window_layout);
+  // The first thing to enter is the tariff; the notes are optional.
+  ui_->WVCost->setFocus();
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::FixLayout(QLayout& window_layout) {
+  // The window is as large as its layout needs in its fonts, whatever the screen: a form of
+  // fixed fields gains nothing from more room, and the desktop offers no maximising.
+  window_layout.setSizeConstraint(QLayout::SetFixedSize);
+  // A status text, however long, takes the room left beside the title and never widens the
+  // window.
+  QSizePolicy status_policy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  status_policy.setHorizontalStretch(1);
+  ui_->Status->setSizePolicy(status_policy);
+  // Each unit label is as wide as its longer caption, so switching units moves nothing.
+  for (const UnitCaption& unit : kUnitCaptions) {
+    auto* label = static_cast<QLabel*>(store_->WidgetOf(unit.label));
+    const QString designed = label->text();
+    int widest = 0;
+    for (const std::string_view caption : {unit.litres, unit.gallons}) {
+      label->setText(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+      widest = std::max(widest, label->sizeHint().width());
+    }
+    label->setText(designed);
+    label->setMinimumWidth(widest);
+  }
+}
 
 QFont MainWindow::BaseFont() {
   QFont base(QStringLiteral("Arial"));
@@ -149,6 +245,17 @@ void MainWindow::ShowPayback() {
 
 void MainWindow::Load() {
   Handle([this] { logic_->Form_Load(); });
+  SizeFields();
+}
+
+void MainWindow::SizeFields() {
+  // The currency symbol is the locale's, known once the window has loaded.
+  const QString symbol = QString::fromStdString(logic_->State().CurrencySymbol);
+  for (const WidestText& widest : kWidestTexts) {
+    auto* edit = static_cast<QLineEdit*>(store_->WidgetOf(widest.field));
+    const QString digits = QString::fromLatin1(widest.digits);
+    edit->setFixedWidth(WidthToShow(*edit, widest.money ? symbol + digits : digits));
+  }
 }
 
 void MainWindow::Activate() {
@@ -183,6 +290,18 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   // The Payback window goes with the main window, saving its settings as it closes.
   if (payback_) payback_->close();
   QWidget::closeEvent(event);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  // A field passes on the Return it does not use; the notes box uses it for a new line, and a
+  // button that has the focus is not a field.
+  const bool in_field = qobject_cast<QLineEdit*>(focusWidget()) != nullptr;
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && in_field &&
+      ui_->Calc->isEnabled()) {
+    ui_->Calc->click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

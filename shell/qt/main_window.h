@@ -40,8 +40,8 @@ class MainWindow final : public QWidget, public WindowHost {
 
   // The load handler; the program may end in it (a broken installation, a damaged file).
   void Load();
-  // The activation handler: after loading (About_Click runs it again when the About window
-  // closes; switching to another program and back is no activation of this program's window).
+  // The activation handler: after loading only (closing the About window, or switching to
+  // another program and back, is no activation: a result waiting for Save stays savable).
   void Activate();
 
   // The window's font: Arial 9.75 point, the program's font throughout.
@@ -61,6 +61,8 @@ class MainWindow final : public QWidget, public WindowHost {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // Return or Enter in a field runs Calculate, the window's default command.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   // Runs a handler of the logic; an ending of the program is passed to `on_end`.
@@ -71,6 +73,11 @@ class MainWindow final : public QWidget, public WindowHost {
   // Calculate.
   void FollowCommand();
   void ShowPayback();
+  // Gives the window its natural size, fixed, and keeps every control still whatever a caption
+  // or the status line says.
+  void FixLayout(QLayout& window_layout);
+  // Makes each field as wide as the widest text it shows for any value the checks accept.
+  void SizeFields();
 
   std::unique_ptr<Ui::TolvarnMain> ui_;
   QTimer timer_;

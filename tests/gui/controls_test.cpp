@@ -124,8 +124,7 @@ QString CaptionOf(QWidget* widget) {
 TEST(MainWindowControls, EachHasItsNameKindCaptionAndTooltip) {
   FakePlatform fake;
   PosixFileSystem files("/nonexistent");
-  XdgLauncher launcher("/nonexistent");
-  MainWindow window({fake.boxes, fake.clock, fake.locale, files, launcher}, "", [](int) {});
+  MainWindow window({fake.boxes, fake.clock, fake.locale, files, fake.launcher}, "", [](int) {});
   for (const Control& control : kControls) {
     SCOPED_TRACE(control.name);
     QWidget* widget = window.findChild<QWidget*>(QString::fromLatin1(control.name));
@@ -161,8 +160,7 @@ TEST(MainWindowControls, EachHasItsNameKindCaptionAndTooltip) {
 TEST(MainWindowControls, TheWindowIsDrawnInArialAtItsSizes) {
   FakePlatform fake;
   PosixFileSystem files("/nonexistent");
-  XdgLauncher launcher("/nonexistent");
-  MainWindow window({fake.boxes, fake.clock, fake.locale, files, launcher}, "", [](int) {});
+  MainWindow window({fake.boxes, fake.clock, fake.locale, files, fake.launcher}, "", [](int) {});
   const auto font_of = [&window](const char* name) {
     return window.findChild<QWidget*>(QString::fromLatin1(name))->font();
   };

@@ -10,16 +10,20 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
 
 #include "platform/fake_platform.h"
 #include "platform/posix_file_system.h"
+#include "platform/xdg_launcher.h"
+#include "shell/qt/event_loop_watch.h"
 #include "shell/qt/main_window.h"
 
 namespace tolvarn::testing {
@@ -64,6 +68,7 @@ class GuiTest : public ::testing::Test {
   void TearDown() override {
     watchdog_.stop();
     window_.reset();
+    handlers_.reset();
     ::setenv("PATH", saved_path_.c_str(), 1);
     EXPECT_EQ(unexpected_modal_, "") << "a modal window appeared that the test did not expect";
     EXPECT_TRUE(fake_.boxes.unexpected.empty())
@@ -75,11 +80,16 @@ class GuiTest : public ::testing::Test {
   // Starts the window as the program does; false when the program ended while loading.
   bool Open(const std::string& arguments = "", Locale* locale = nullptr) {
     files_ = std::make_unique<PosixFileSystem>(dir_.string());
-    launcher_ = std::make_unique<XdgLauncher>(dir_.string());
+    handlers_ = std::make_unique<QObject>();
+    launcher_ = std::make_unique<XdgLauncher>(dir_.string(), WatchInEventLoop(*handlers_));
     window_ = std::make_unique<MainWindow>(
         WindowServices{fake_.boxes, fake_.clock, locale != nullptr ? *locale : fake_.locale,
                        *files_, *launcher_},
         arguments, [this](int status) { ended_ = status; });
+    if (screen_ != nullptr) {
+      window_->setScreen(screen_);
+      window_->move(screen_->availableGeometry().topLeft() + QPoint(40, 40));
+    }
     window_->Load();
     if (ended_ >= 0) return false;
     window_->show();
@@ -109,14 +119,18 @@ class GuiTest : public ::testing::Test {
   std::string TextOf(const char* name) const {
     return Widget<QLineEdit>(name)->text().toStdString();
   }
+  // Lets the window run until `done` holds, or five seconds have passed.
+  static bool WaitFor(const std::function<bool()>& done) { return QTest::qWaitFor(done, 5000); }
   std::string Caption(const char* name) const { return Widget<QLabel>(name)->text().toStdString(); }
 
   std::filesystem::path dir_;
   FakePlatform fake_;
   std::unique_ptr<PosixFileSystem> files_;
+  std::unique_ptr<QObject> handlers_;  // the running handlers are watched while it lives
   std::unique_ptr<XdgLauncher> launcher_;
   std::unique_ptr<MainWindow> window_;
   int ended_ = -1;
+  QScreen* screen_ = nullptr;   // the screen to open the window on; none: the first
   std::string expected_modal_;  // the title of a modal window the test means to open
 
  private:

@@ -1,17 +1,30 @@
 // The GUI tests' main: a QApplication on the offscreen platform with the program's fonts, then
-// GoogleTest.
+// GoogleTest. The offscreen desktop has two screens, 1280 x 900 and 1920 x 1080, so that tests
+// can open the window on either.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
+#include <cstdio>
+#include <fstream>
+#include <string>
 
 #include "shell/qt/font_configuration.h"
 #include "shell/qt/main_window.h"
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+  const std::string screens = "/tmp/tolvarn_gui_screens_" + std::to_string(::getpid()) + ".json";
+  if (platform.isEmpty() || platform == "offscreen") {
+    std::ofstream(screens) << R"({"screens": [
+      {"name": "Small", "x": 0, "y": 0, "width": 1280, "height": 900, "logicalDpi": 96},
+      {"name": "Large", "x": 1280, "y": 0, "width": 1920, "height": 1080, "logicalDpi": 96}]})";
+    qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + screens.c_str());
+  }
   // The fonts as the program sets them up.
   tolvarn::UseQuickFontConfiguration();
   QApplication application(argc, argv);
+  std::remove(screens.c_str());
   QApplication::setFont(tolvarn::MainWindow::BaseFont());
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

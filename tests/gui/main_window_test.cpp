@@ -2,9 +2,15 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QWindow>
+#include <csignal>
 #include <cstdlib>
+#include <map>
 #include <nlohmann/json.hpp>
+#include <set>
 
 #include "gui_fixture.h"
 #include "platform/instance_lock.h"
@@ -13,6 +19,133 @@ namespace tolvarn {
 namespace {
 
 using testing::GuiTest;
+
+// Where each named control lies in the window, and how large it is.
+std::map<std::string, std::string> Geometries(const QWidget& window) {
+  std::map<std::string, std::string> where;
+  for (const QWidget* widget : window.findChildren<QWidget*>()) {
+    const QRect box = widget->geometry();
+    if (!widget->objectName().isEmpty() && !widget->objectName().startsWith("qt_"))
+      where[widget->objectName().toStdString()] = QString("%1,%2 %3x%4")
+                                                      .arg(box.x())
+                                                      .arg(box.y())
+                                                      .arg(box.width())
+                                                      .arg(box.height())
+                                                      .toStdString();
+  }
+  return where;
+}
+
+// Whether a field draws its whole text: QLineEdit scrolls a text that, with a pixel for the
+// cursor, is wider than its contents less the two pixels it keeps either side.
+bool ShowsWhole(const QLineEdit& edit) {
+  QStyleOptionFrame option;
+  option.initFrom(&edit);
+  option.rect = edit.rect();
+  option.lineWidth = edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &edit);
+  const QRect contents = edit.style()
+                             ->subElementRect(QStyle::SE_LineEditContents, &option, &edit)
+                             .marginsRemoved(edit.textMargins());
+  const int text = edit.fontMetrics().horizontalAdvance(edit.text());
+  return text <= edit.contentsRect().width() && text + 1 <= contents.width() - 2 * 2;
+}
+
+// State: the offscreen desktop's two screens, 1280 x 900 and 1920 x 1080. Action: open the
+// window on each. Expected: the size its layout asks for, every control in the same place.
+TEST_F(GuiTest, TheWindowOpensAtItsNaturalSizeOnEveryScreen) {
+  ASSERT_EQ(QGuiApplication::screens().size(), 2);
+  std::vector<std::map<std::string, std::string>> seen;
+  for (QScreen* screen : QGuiApplication::screens()) {
+    SCOPED_TRACE(screen->name().toStdString());
+    screen_ = screen;
+    ASSERT_TRUE(Open());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    EXPECT_EQ(window_->screen(), screen);
+    EXPECT_EQ(window_->size(), window_->sizeHint());
+    EXPECT_LE(window_->width(), screen->availableGeometry().width());
+    seen.push_back(Geometries(*window_));
+    seen.back()["window"] =
+        std::to_string(window_->width()) + "x" + std::to_string(window_->height());
+    window_.reset();
+  }
+  EXPECT_EQ(seen[0], seen[1]);
+}
+
+// Action: ask for a larger window, then maximise it. Expected: the window keeps its size, and
+// no heading, label or field moves.
+TEST_F(GuiTest, ResizingOrMaximisingMovesNothing) {
+  ASSERT_TRUE(Open());
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+  const auto before = Geometries(*window_);
+  const QSize size = window_->size();
+  window_->resize(size + QSize(600, 400));
+  QTest::qWait(50);
+  EXPECT_EQ(window_->size(), size);
+  EXPECT_EQ(Geometries(*window_), before);
+  window_->showMaximized();
+  QTest::qWait(50);
+  EXPECT_EQ(Geometries(*window_), before);
+}
+
+// Action: switch units both ways, and show the longest status text. Expected: no control moves
+// and no caption wraps.
+TEST_F(GuiTest, ChangingCaptionsMovesNothing) {
+  ASSERT_TRUE(Open());
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+  const auto before = Geometries(*window_);
+  Click("VolUnits1");
+  ASSERT_EQ(Caption("WVChargeL"), "/1000 Gal");
+  QTest::qWait(20);  // the layout settles
+  EXPECT_EQ(Geometries(*window_), before);
+  Type("Item1Use", "9");
+  Type("Item1UseD", "4");
+  Click("Calc");
+  Click("Calc");
+  ASSERT_EQ(Caption("Status"), "The Data Has Not Changed Since The Last Calculation");
+  QTest::qWait(10);
+  EXPECT_EQ(Geometries(*window_), before);
+  Click("VolUnits1");
+  QTest::qWait(20);
+  EXPECT_EQ(Geometries(*window_), before);
+}
+
+// State: the largest inputs the checks accept (the highest tariff, tax, use and cost, 199 %
+// inflation, ten years). Expected: every result shows its whole text, on either screen and
+// with each common currency symbol.
+TEST_F(GuiTest, TheLargestResultsShowWhole) {
+  for (QScreen* screen : QGuiApplication::screens()) {
+    for (const char* symbol : {"\u00A3", "\u20AC", "$"}) {
+      SCOPED_TRACE(screen->name().toStdString() + " " + symbol);
+      screen_ = screen;
+      fake_.locale.symbol = symbol;
+      ASSERT_TRUE(Open());
+      for (const auto& [name, text] :
+           std::vector<std::pair<const char*, const char*>>{{"WVCost", "5"},
+                                                            {"SVCost", "5"},
+                                                            {"SVAllow", "99"},
+                                                            {"VRate", "50"},
+                                                            {"AnInfT", "199"},
+                                                            {"PPeriod", "10"},
+                                                            {"Item1Use", "500"},
+                                                            {"Item1UseD", "99"},
+                                                            {"Item1Cost", "5000"},
+                                                            {"Item2Use", "1"},
+                                                            {"Item2UseD", "1"}})
+        Type(name, text);
+      Click("Calc");
+      ASSERT_TRUE(fake_.boxes.Shown().empty()) << "the checks refused the inputs";
+      for (const Field field : AllFields()) {
+        if (KindOf(field) != FieldKind::Result && KindOf(field) != FieldKind::Input) continue;
+        const std::string name(FieldName(field));
+        auto* edit = window_->findChild<QLineEdit*>(QString::fromStdString(name));
+        if (edit == nullptr) continue;
+        EXPECT_TRUE(ShowsWhole(*edit)) << name << " " << edit->text().toStdString();
+      }
+      EXPECT_EQ(TextOf("Item1Period").size(), std::string(symbol).size() + 14);
+      window_.reset();
+    }
+  }
+}
 
 // State: a working directory without a log. Action: start. Expected: the log begins with its
 // header and the start entry, and the window waits with empty entries and Save disabled.
@@ -115,6 +248,46 @@ TEST_F(GuiTest, OnTopKeepsTheWindowAboveWithoutMovingOrHidingIt) {
   EXPECT_EQ(window_->geometry(), before);
   Click("OnTop");
   EXPECT_FALSE(window_->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+// State: a fresh window. Expected: the focus in the first tariff field, the tab order as it was.
+// Action: Return in a field. Expected: Calculate runs; in the notes, Return starts a new line.
+TEST_F(GuiTest, ReturnInAFieldCalculates) {
+  ASSERT_TRUE(Open());
+  window_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+  EXPECT_EQ(QApplication::focusWidget(), Widget<QWidget>("WVCost"));
+  QTest::keyClick(Widget<QWidget>("WVCost"), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), Widget<QWidget>("VRate"));
+  QTest::keyClick(Widget<QWidget>("VRate"), Qt::Key_Backtab);
+  QTest::keyClick(Widget<QWidget>("WVCost"), Qt::Key_Backtab);
+  EXPECT_EQ(QApplication::focusWidget(), Widget<QWidget>("AutoSave"));
+  EXPECT_TRUE(Widget<QPushButton>("Calc")->isDefault());
+  Type("Item1UseD", "4");
+  for (const char* field : {"WVCost", "Item1Use", "Item2Cost"}) {
+    SCOPED_TRACE(field);
+    Click("Clear");
+    Type("Item1UseD", "4");
+    Type("Item1Use", "9");
+    ASSERT_EQ(TextOf("Item1Day"), "");
+    Widget<QLineEdit>(field)->setFocus();
+    QTest::keyClick(Widget<QLineEdit>(field), Qt::Key_Return);
+    EXPECT_NE(TextOf("Item1Day"), "");
+  }
+  Click("Clear");
+  Type("Item1UseD", "4");
+  Type("Item1Use", "9");
+  auto* notes = Widget<QPlainTextEdit>("Notes");
+  notes->setFocus();
+  QTest::keyClicks(notes, "old");
+  QTest::keyClick(notes, Qt::Key_Return);
+  QTest::keyClicks(notes, "new");
+  EXPECT_EQ(notes->toPlainText(), "old\nnew");
+  EXPECT_EQ(TextOf("Item1Day"), "");
+  // A button with the focus is no field.
+  Widget<QPushButton>("Help1")->setFocus();
+  QTest::keyClick(Widget<QPushButton>("Help1"), Qt::Key_Return);
+  EXPECT_EQ(TextOf("Item1Day"), "");
 }
 
 TEST_F(GuiTest, NotesTakeSeventyFiveCharacters) {
@@ -220,7 +393,7 @@ TEST_F(GuiTest, ArchiveWithScriptedAnswers) {
 TEST_F(GuiTest, HelpOpensTheLocalPagesOrSaysTheyAreMissing) {
   ASSERT_TRUE(Open());
   Click("Help1");
-  EXPECT_EQ(Read("opened"), "Help/index.htm\n");
+  EXPECT_TRUE(WaitFor([this] { return Read("opened") == "Help/index.htm\n"; }));
   std::filesystem::remove(dir_ / "Help/index.htm");
   Click("Help1");
   EXPECT_EQ(Read("opened"), "Help/index.htm\n");
@@ -231,13 +404,61 @@ TEST_F(GuiTest, HelpOpensTheLocalPagesOrSaysTheyAreMissing) {
 TEST_F(GuiTest, UpdateAndTheLogoOpenTheWebSite) {
   ASSERT_TRUE(Open());
   Click("Update");
+  EXPECT_TRUE(WaitFor([this] { return !Read("opened").empty(); }));
   QTest::mouseClick(Widget<QLabel>("Logo"), Qt::LeftButton);
-  EXPECT_EQ(Read("opened"),
-            "https://quennix.example/software/misc/update.htm?ID=2&Ver=4.3\n"
-            "https://quennix.example/\n");
+  EXPECT_TRUE(WaitFor([this] {
+    return Read("opened") ==
+           "https://quennix.example/software/misc/update.htm?ID=2&Ver=4.3\n"
+           "https://quennix.example/\n";
+  }));
+  EXPECT_TRUE(fake_.boxes.Shown().empty());
 }
 
-TEST_F(GuiTest, AboutShowsNameAndVersionAndReturnsWithSaveDisabled) {
+// State: a desktop whose handler finds no viewer, or fails to open, two seconds after it
+// starts. Action: Help, Update, Results. Expected: each command returns at once, and each
+// failure is shown when the handler ends, with the message of its command.
+TEST_F(GuiTest, AHandlerThatFailsLateIsStillReported) {
+  Write("bin/xdg-open",
+        "#!/bin/sh\ncode=$(cat \"" + (dir_ / "exit_code").string() + "\")\nsleep 2\nexit $code\n");
+  ASSERT_TRUE(Open());
+  Write("exit_code", "3");
+  for (const char* command : {"Help1", "Update", "ViewL"})
+    Click(command);
+  QTest::qWait(300);  // long enough for the handlers to read their exit codes
+  Write("exit_code", "4");
+  Click("ViewL");
+  EXPECT_TRUE(fake_.boxes.Shown().empty()) << "a command waited for its handler";
+  ASSERT_TRUE(WaitFor([this] { return fake_.boxes.Shown().size() == 4; }));
+  std::multiset<std::string> shown;
+  for (const MessageBoxRequest& box : fake_.boxes.Shown())
+    shown.insert(box.title + ": " + box.text);
+  EXPECT_EQ(shown, (std::multiset<std::string>{
+                       "Tolvarn Error: Unable to launch Browser.",
+                       "Tolvarn Error: Unable to launch Browser.",
+                       "Tolvarn Log File Error: Unable to run Notepad\r\nCheck that it exists "
+                       "and\r\nis working properly.",
+                       "Tolvarn Log File Error: Unable to opem the log file Tolvarn.log.\r\n"
+                       "This may be a permissions problem."}));
+}
+
+// A handler that keeps running (a browser left open) has not failed.
+TEST_F(GuiTest, AHandlerThatKeepsRunningIsNoFailure) {
+  Write("bin/xdg-open",
+        "#!/bin/sh\necho $$ > \"" + (dir_ / "pid").string() + "\"\nexec sleep 60\n");
+  ASSERT_TRUE(Open());
+  Click("Help1");
+  ASSERT_TRUE(WaitFor([this] { return !Read("pid").empty(); }));
+  QTest::qWait(1500);  // three times as long as the window used to wait
+  EXPECT_TRUE(fake_.boxes.Shown().empty());
+  const pid_t handler = std::stoi(Read("pid"));
+  EXPECT_EQ(::kill(handler, 0), 0) << "the handler was stopped";
+  window_.reset();
+  handlers_.reset();
+  ::kill(handler, SIGKILL);
+}
+
+// A result waiting for Save is still savable after the About window.
+TEST_F(GuiTest, AboutShowsNameAndVersionAndReturnsWithSaveStillWaiting) {
   ASSERT_TRUE(Open());
   Type("Item1Use", "9");
   Type("Item1UseD", "4");
@@ -257,7 +478,9 @@ TEST_F(GuiTest, AboutShowsNameAndVersionAndReturnsWithSaveDisabled) {
   EXPECT_EQ(title, "About Tolvarn");
   EXPECT_EQ(name, "Tolvarn");
   EXPECT_EQ(version, "Version 4.3");
-  EXPECT_FALSE(Widget<QPushButton>("Save")->isEnabled());
+  ASSERT_TRUE(Widget<QPushButton>("Save")->isEnabled());
+  Click("Save");
+  EXPECT_NE(Read("Log/Tolvarn.log").find("Water Volume Cost"), std::string::npos);
 }
 
 TEST_F(GuiTest, AMissingDirectoryEndsTheProgramWithItsBox) {
