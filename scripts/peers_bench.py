@@ -11,10 +11,13 @@ environment. Measured for each run, from the moment the program is started:
   never counts);
 - time to first drawing: until the first Damage on the screen inside that window after it was
   mapped (nothing else is on the screen);
-- peak memory: the program's own VmHWM (/proc/PID/status), read SETTLE seconds after its first
-  drawing, just before it is ended. Helper processes it leaves behind (a session bus, D-Bus
+- peak memory: the program's own VmHWM (/proc/PID/status), read --settle seconds after its
+  first drawing, just before it is ended. Helper processes it leaves behind (a session bus, D-Bus
   activated services, kdeinit and the like) are not counted; they are found by a mark in their
-  environment and ended with it.
+  environment and ended with it;
+- shared with X: the part of its resident memory that it shares with the X server (RssShmem,
+  read at the same moment). A Qt program draws its window into such memory (MIT-SHM) and keeps
+  it; a GTK 3 program draws on the server, which this figure does not see.
 
 Tolvarn starts as at a user's first start: no working directory, so it makes one from the
 template beside the program under the fresh HOME.
@@ -22,6 +25,7 @@ template beside the program under the fresh HOME.
 
 import argparse
 import ctypes
+import json
 import os
 import select
 import shutil
@@ -35,13 +39,13 @@ import uuid
 
 MARK = "TOLVARN_PEERS_RUN"
 
-# name, command (from the build directory for Tolvarn's own), what it is
 TOLVARN = "Tolvarn"
 EMPTY = "empty Qt window"
 CONTROLS = "one control of each kind"
 
 
 def programs(build):
+    """Name, command and kind ("own", "probe" or "peer") of each program measured."""
     return [
         (TOLVARN, [os.path.join(build, "app/tolvarn")], "own"),
         (EMPTY, [os.path.join(build, "tools/tolvarn-empty-window"), "--stay"], "probe"),
@@ -69,8 +73,8 @@ def ratio_text(value, base):
 def table(results, measures):
     """The printed table: one row per program and measure; ratios to Tolvarn's median."""
     lines = []
-    header = f"{'program':<26} {'measure':<17} {'median':>9} {'min':>9} {'max':>9} {'÷ Tolvarn':>9}"
-    lines.append(header)
+    lines.append(f"{'program':<26} {'measure':<17} {'median':>9} {'min':>9} {'max':>9}"
+                 f" {'/ Tolvarn':>9}")
     base = results.get(TOLVARN)
     for name, runs in results.items():
         for key, label, unit, scale in measures:
@@ -86,37 +90,49 @@ MEASURES = [
     ("map", "time to map", "ms", 1e3),
     ("draw", "to first drawing", "ms", 1e3),
     ("peak", "peak memory", "MiB", 1 / 1024),
+    ("shared", "shared with X", "MiB", 1 / 1024),
 ]
 
 
-def goals(results, kinds):
-    """The three goals: (text, ratio, limit, met) for each, or a reason when it cannot be judged."""
-    def median_of(name, key):
-        return statistics.median(run[key] for run in results[name])
+def median_of(results, name, key):
+    return statistics.median(run[key] for run in results[name])
 
+
+def goals(results, kinds):
+    """The three goals, each as (text, ratio, limit, met); ratio None when it cannot be judged."""
     peers = [name for name in results if kinds.get(name) == "peer"]
-    out = []
-    if TOLVARN not in results:
-        return [("Tolvarn was not measured", None, None, False)]
-    own_map = median_of(TOLVARN, "map")
-    own_peak = median_of(TOLVARN, "peak")
-    if peers:
-        fastest = min(peers, key=lambda name: median_of(name, "map"))
-        lightest = min(peers, key=lambda name: median_of(name, "peak"))
-        out.append((f"time to map <= 0.6 x the fastest peer ({fastest})",
-                    own_map / median_of(fastest, "map"), 0.6))
-        out.append((f"peak memory <= the lightest peer's ({lightest})",
-                    own_peak / median_of(lightest, "peak"), 1.0))
-    else:
-        out.append(("time to map <= 0.6 x the fastest peer: no peer was measured", None, 0.6))
-        out.append(("peak memory <= the lightest peer's: no peer was measured", None, 1.0))
-    if EMPTY in results:
-        out.insert(1, ("time to map <= 1.35 x the empty Qt window",
-                       own_map / median_of(EMPTY, "map"), 1.35))
-    else:
-        out.insert(1, ("time to map <= 1.35 x the empty Qt window: not measured", None, 1.35))
+    own = TOLVARN in results
+    fastest = min(peers, key=lambda name: median_of(results, name, "map")) if peers else None
+    lightest = min(peers, key=lambda name: median_of(results, name, "peak")) if peers else None
+
+    def ratio(key, other):
+        if not own or other not in results:
+            return None
+        return median_of(results, TOLVARN, key) / median_of(results, other, key)
+
+    judged = [
+        (f"time to map <= 0.6 x the fastest peer ({fastest or 'none measured'})",
+         ratio("map", fastest), 0.6),
+        (f"time to map <= 1.35 x the {EMPTY}", ratio("map", EMPTY), 1.35),
+        (f"peak memory <= the lightest peer's ({lightest or 'none measured'})",
+         ratio("peak", lightest), 1.0),
+    ]
     return [(text, value, limit, value is not None and value <= limit)
-            for text, value, limit in out]
+            for text, value, limit in judged]
+
+
+def unshared_note(results, kinds):
+    """Peak memory less what is shared with the X server, against the lightest peer's."""
+    peers = [name for name in results if kinds.get(name) == "peer"]
+    if TOLVARN not in results or not peers:
+        return None
+
+    def unshared(name):
+        return median_of(results, name, "peak") - median_of(results, name, "shared")
+    lightest = min(peers, key=lambda name: median_of(results, name, "peak"))
+    return (f"peak memory less the memory shared with the X server, against {lightest}'s: "
+            f"{unshared(TOLVARN) / 1024:.1f} MiB / {unshared(lightest) / 1024:.1f} MiB = "
+            f"{unshared(TOLVARN) / unshared(lightest):.2f}")
 
 
 def goal_lines(judged):
@@ -150,12 +166,12 @@ def descends_from(pid, ancestor):
     return False
 
 
-def peak_kib(pid):
-    """VmHWM of the process, in KiB; None once it has ended."""
+def status_kib(pid, field):
+    """A figure in KiB from /proc/PID/status (VmHWM, RssShmem...); None once it has ended."""
     try:
         with open(f"/proc/{pid}/status") as status:
             for line in status:
-                if line.startswith("VmHWM:"):
+                if line.startswith(field + ":"):
                     return int(line.split()[1])
     except OSError:
         pass
@@ -253,10 +269,10 @@ def start_bus(env):
 
 class Screen:
     def __init__(self, name):
+        # Imported here, so that the figures above can be used (and tested) without an X library.
         from Xlib import X, display
-        from Xlib.ext import damage, res
+        from Xlib.ext import damage
         self.X = X
-        self.damage_module = damage
         self.display = display.Display(name)
         for extension in ("DAMAGE", "X-Resource"):
             if not self.display.has_extension(extension):
@@ -314,8 +330,8 @@ class Screen:
         return left
 
 
-def measure_once(screen, display_name, command, settle, timeout):
-    """One run: the times to map and to first drawing (seconds) and the peak memory (KiB)."""
+def measure_once(screen, display_name, command, settle, timeout, extra_env=()):
+    """One run: the times to map and to first drawing (s), the peak and shared memory (KiB)."""
     X = screen.X
     home = tempfile.mkdtemp(prefix="tolvarn-peers-")
     runtime = os.path.join(home, ".runtime")
@@ -331,6 +347,7 @@ def measure_once(screen, display_name, command, settle, timeout):
         "XDG_RUNTIME_DIR": runtime,
         MARK: mark,
     }
+    env.update(extra_env)
     bus, env["DBUS_SESSION_BUS_ADDRESS"] = start_bus(env)
     process = None
     try:
@@ -371,10 +388,12 @@ def measure_once(screen, display_name, command, settle, timeout):
         settle_end = time.monotonic() + settle
         while time.monotonic() < settle_end:
             screen.next_events(settle_end - time.monotonic())
-        peak = peak_kib(owner)
-        if peak is None:
+        peak = status_kib(owner, "VmHWM")
+        shared = status_kib(owner, "RssShmem")
+        if peak is None or shared is None:
             raise RuntimeError("ended before its memory could be read")
-        return (mapped_at - start) / 1e9, (drawn_at - start) / 1e9, peak
+        return {"map": (mapped_at - start) / 1e9, "draw": (drawn_at - start) / 1e9,
+                "peak": peak, "shared": shared}
     finally:
         if process is not None:
             end_run(process, mark, own=set())
@@ -395,9 +414,13 @@ def main():
                         help="seconds between the first drawing and reading the peak memory")
     parser.add_argument("--timeout", type=float, default=30.0)
     parser.add_argument("--only", action="append", help="measure only these programs")
+    parser.add_argument("--env", action="append", default=[], metavar="NAME=VALUE",
+                        help="set in each program's environment (for experiments)")
+    parser.add_argument("--json", metavar="FILE", help="also write every run's figures to FILE")
     args = parser.parse_args()
 
     build = os.path.abspath(args.build)
+    extra_env = dict(setting.split("=", 1) for setting in args.env)
     chosen = []
     kinds = {}
     for name, command, kind in programs(build):
@@ -420,14 +443,14 @@ def main():
                 if name in failed:
                     continue
                 try:
-                    mapped, drawn, peak = measure_once(screen, display_name, command,
-                                                       args.settle, args.timeout)
+                    figures = measure_once(screen, display_name, command, args.settle,
+                                           args.timeout, extra_env)
                 except RuntimeError as problem:
                     failed[name] = str(problem)
                     print(f"{name}: {problem}; skipped", file=sys.stderr)
                     continue
                 if run >= 0:
-                    results[name].append({"map": mapped, "draw": drawn, "peak": peak})
+                    results[name].append(figures)
                 left = screen.windows_left()
                 if left:
                     raise RuntimeError(f"{name} left {len(left)} windows on the screen")
@@ -438,11 +461,17 @@ def main():
         server.terminate()
         server.wait()
     results = {name: runs for name, runs in results.items() if runs}
+    if args.json:
+        with open(args.json, "w") as out:
+            json.dump(results, out, indent=1)
     print(f"{args.runs} runs of each in turns after {args.warmups} warm-ups; Xvfb 1280x900, "
           "no window manager, a fresh HOME and session bus per run")
     print("\n".join(table(results, MEASURES)))
     print()
     print("\n".join(goal_lines(goals(results, kinds))))
+    note = unshared_note(results, kinds)
+    if note:
+        print(f"note: {note}")
     for name, problem in failed.items():
         print(f"{name}: not measured ({problem})")
 
