@@ -253,9 +253,11 @@ def start_xvfb():
     return server, ":" + number.decode().strip()
 
 
-def start_bus(env):
+def start_bus(env, folder):
+    # Its socket in the run's own folder, so that nothing of it outlives the run.
     bus = subprocess.Popen(
-        ["dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address=1"],
+        ["dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address=1",
+         f"--address=unix:dir={folder}"],
         env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
     address = bus.stdout.readline().decode().strip()
     if not address:
@@ -348,7 +350,7 @@ def measure_once(screen, display_name, command, settle, timeout, extra_env=()):
         MARK: mark,
     }
     env.update(extra_env)
-    bus, env["DBUS_SESSION_BUS_ADDRESS"] = start_bus(env)
+    bus, env["DBUS_SESSION_BUS_ADDRESS"] = start_bus(env, runtime)
     process = None
     try:
         screen.drain()
