@@ -10,7 +10,9 @@ environment. Measured for each run, from the moment the program is started:
   program's own process owns (asked of the server through X-Resource, so a helper's window
   never counts);
 - time to first drawing: until the first Damage on the screen inside that window after it was
-  mapped (nothing else is on the screen);
+  mapped (nothing else is on the screen). A window whose background the server paints would
+  count as drawn at its map; none of these programs' has one (their first drawing comes
+  milliseconds after the map);
 - peak memory: the program's own VmHWM (/proc/PID/status), read --settle seconds after its
   first drawing, just before it is ended. Helper processes it leaves behind (a session bus, D-Bus
   activated services, kdeinit and the like) are not counted; they are found by a mark in their
@@ -205,7 +207,7 @@ def reap():
             return
 
 
-def end_run(process, mark, own):
+def end_run(process, mark):
     """Ends the program (asked first, as a desktop would), then whatever its run left behind."""
     if process.poll() is None:
         process.terminate()
@@ -215,7 +217,7 @@ def end_run(process, mark, own):
             process.kill()
             process.wait()
     for _ in range(20):
-        left = [pid for pid in marked(mark) if pid not in own]
+        left = marked(mark)
         if not left:
             break
         for pid in left:
@@ -398,11 +400,11 @@ def measure_once(screen, display_name, command, settle, timeout, extra_env=()):
                 "peak": peak, "shared": shared}
     finally:
         if process is not None:
-            end_run(process, mark, own=set())
+            end_run(process, mark)
         if bus.poll() is None:
             bus.kill()
         bus.wait()
-        end_run(bus, mark, own=set())
+        end_run(bus, mark)
         screen.drain()
         shutil.rmtree(home, ignore_errors=True)
 

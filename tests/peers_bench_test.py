@@ -102,7 +102,7 @@ class ProcessesTest(unittest.TestCase):
             self.assertEqual(len(found), 2)
             self.assertIn(program.pid, found)
             self.assertNotIn(unmarked.pid, found)
-            peers_bench.end_run(program, mark, own=set())
+            peers_bench.end_run(program, mark)
             self.assertEqual(peers_bench.marked(mark), [])
             self.assertIsNone(unmarked.poll())  # nothing unmarked is touched
         finally:
