@@ -1,7 +1,8 @@
 // tolvarn-bench: the program's performance goals, each measured against a baseline in the same
 // run and printed as a ratio. Run by scripts/bench.sh, never by the tests.
-// - start-up to the window drawn and idle, against an empty Qt Widgets window: at most 1.15
-//   times its time and its peak memory;
+// - start-up to the window drawn and idle, offscreen, against an empty Qt Widgets window, for
+//   comparison (the start-up goals are measured on an X server beside the desktop calculators
+//   a user knows: bash scripts/bench.sh --peers);
 // - one Calculate through the Qt window: under 1 ms; through the in-memory window: under 5 us;
 // - one append to a 500 MB log, against one to a 1 MB log: the same;
 // - the archive's scan of a 500 MB log, against grep -q: at most 1.5 times, flat memory;
@@ -229,9 +230,9 @@ int main(int argc, char** argv) {
       MeasureAgainst({(build / "tools/tolvarn-startup-probe").string(), "--workdir", work.string()},
                      {(build / "tools/tolvarn-empty-window").string()}, 60);
   Row("start-up to the window drawn and idle (time)", startup.idle_seconds, empty.idle_seconds,
-      "ms", 1e3, "<= 1.15 x an empty Qt window");
+      "ms", 1e3, "(for comparison; goals: --peers)");
   Row("start-up to the window drawn and idle (memory)", startup.idle_peak_kib, empty.idle_peak_kib,
-      "MiB", 1.0 / 1024, "<= 1.15 x an empty Qt window");
+      "MiB", 1.0 / 1024, "(for comparison; goals: --peers)");
   Row("start-up, whole run (time)", startup.seconds, empty.seconds, "ms", 1e3,
       "(the empty window reads the fonts as it ends)");
   Row("start-up, whole run (peak memory)", startup.peak_kib, empty.peak_kib, "MiB", 1.0 / 1024, "");

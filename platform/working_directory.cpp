@@ -1,20 +1,22 @@
 #include "working_directory.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <ftw.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
-#include <system_error>
+#include <cstring>
+#include <string>
 
-// Every start takes the paths below with plain strings and stat(); std::filesystem, whose code
-// is large, is paged in only on the first start, which copies the template.
+// Every start takes the paths below with plain strings and POSIX calls: std::filesystem, whose
+// code is large, would be paged in for the first start's copy of the template alone.
 
 namespace tolvarn {
 namespace {
-
-namespace fs = std::filesystem;
 
 bool IsDirectory(const std::string& path) {
   struct stat status {};
@@ -43,14 +45,110 @@ std::string UserDirectory() {
   return std::string(home) + "/.local/share/tolvarn";
 }
 
+// The folder that holds `path` ("" for a name without one).
+std::string Parent(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "" : path.substr(0, slash);
+}
+
+// Makes the folder `path` and those above it that are missing, as `mkdir -p` does.
+bool MakeParents(const std::string& path) {
+  if (path.empty() || IsDirectory(path)) return true;
+  if (!MakeParents(Parent(path))) return false;
+  if (::mkdir(path.c_str(), 0777) == 0) return true;
+  if (errno != EEXIST) return false;
+  if (IsDirectory(path)) return true;  // made meanwhile
+  errno = ENOTDIR;
+  return false;
+}
+
+bool CopyFile(const std::string& from, const std::string& to) {
+  const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  // The copies are the user's own files, made as any new file of theirs is.
+  const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  bool copied = out >= 0;
+  char buffer[16384];
+  while (copied) {
+    const ssize_t got = ::read(in, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      copied = got == 0;
+      break;
+    }
+    for (ssize_t put = 0; copied && put < got;) {
+      const ssize_t wrote = ::write(out, buffer + put, static_cast<size_t>(got - put));
+      if (wrote < 0 && errno == EINTR) continue;
+      copied = wrote > 0;
+      if (copied) put += wrote;
+    }
+  }
+  int error = errno;
+  if (out >= 0 && ::close(out) != 0 && copied) {
+    copied = false;  // a write that the file system could not keep after all
+    error = errno;
+  }
+  ::close(in);
+  errno = error;
+  return copied;
+}
+
+// Copies the folder `from` to `to`, which must not exist yet: its folders and regular files
+// (a link is followed, as a copy of the template should hold what it points at); anything else
+// in it is left out. On failure errno says why and the caller removes what was made.
+bool CopyTree(const std::string& from, const std::string& to, int depth = 0) {
+  if (depth > 32) {
+    errno = ELOOP;
+    return false;
+  }
+  if (::mkdir(to.c_str(), 0777) != 0) return false;
+  DIR* folder = ::opendir(from.c_str());
+  if (folder == nullptr) return false;
+  bool copied = true;
+  errno = 0;
+  while (const dirent* entry = ::readdir(folder)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat status {};
+    const std::string source = from + '/' + name;
+    const std::string target = to + '/' + name;
+    if (::stat(source.c_str(), &status) != 0) {
+      copied = false;
+    } else if (S_ISDIR(status.st_mode)) {
+      copied = CopyTree(source, target, depth + 1);
+    } else if (S_ISREG(status.st_mode)) {
+      copied = CopyFile(source, target);
+    }
+    if (!copied) break;
+    errno = 0;
+  }
+  if (copied && errno != 0) copied = false;  // readdir failed
+  const int saved = errno;
+  ::closedir(folder);
+  errno = saved;
+  return copied;
+}
+
+void RemoveTree(const std::string& path) {
+  ::nftw(
+      path.c_str(),
+      [](const char* name, const struct stat*, int, FTW*) {
+        ::remove(name);
+        return 0;
+      },
+      16, FTW_DEPTH | FTW_PHYS);
+}
+
 }  // namespace
 
 std::string TemplateDirectory() {
-  std::error_code error;
-  const fs::path program = fs::read_symlink("/proc/self/exe", error);
-  if (!error) {
-    const fs::path beside = program.parent_path().parent_path() / "share" / "tolvarn";
-    if (IsDirectory((beside / "Data").string())) return beside.string();
+  char program[PATH_MAX];
+  const ssize_t length = ::readlink("/proc/self/exe", program, sizeof program - 1);
+  if (length > 0) {
+    // <prefix>/bin/tolvarn -> <prefix>/share/tolvarn
+    const std::string prefix = Parent(Parent(std::string(program, static_cast<size_t>(length))));
+    const std::string beside = prefix + "/share/tolvarn";
+    if (IsDirectory(beside + "/Data")) return beside;
   }
   return TOLVARN_INSTALLED_TEMPLATE;
 }
@@ -72,18 +170,19 @@ WorkingDirectory ResolveWorkingDirectory(const std::optional<std::string>& reque
   if (IsDirectory(user)) return {user, ""};
   // The first start: made whole in a temporary directory, then renamed into place, so that a
   // failed copy never leaves a half-made directory behind to be taken for a broken one.
-  const fs::path source = TemplateDirectory();
-  std::error_code error;
-  const fs::path staging = user + ".new-" + std::to_string(::getpid());
-  fs::create_directories(staging / "Log", error);
-  if (!error) fs::copy(source / "Data", staging / "Data", fs::copy_options::recursive, error);
-  if (!error) fs::copy(source / "Help", staging / "Help", fs::copy_options::recursive, error);
-  if (!error) fs::rename(staging, user, error);
-  if (error) {
-    std::error_code ignored;
-    fs::remove_all(staging, ignored);
+  const std::string source = TemplateDirectory();
+  const std::string staging = user + ".new-" + std::to_string(::getpid());
+  RemoveTree(staging);  // left by an earlier first start that ended under the same process id
+  bool made = MakeParents(Parent(staging)) && ::mkdir(staging.c_str(), 0777) == 0 &&
+              ::mkdir((staging + "/Log").c_str(), 0777) == 0 &&
+              CopyTree(source + "/Data", staging + "/Data") &&
+              CopyTree(source + "/Help", staging + "/Help") &&
+              ::rename(staging.c_str(), user.c_str()) == 0;
+  if (!made) {
+    const int error = errno;
+    RemoveTree(staging);
     if (IsDirectory(user)) return {user, ""};  // another copy made it meanwhile
-    return {"", "cannot create " + user + " from " + source.string() + ": " + error.message()};
+    return {"", "cannot create " + user + " from " + source + ": " + std::strerror(error)};
   }
   return {user, ""};
 }

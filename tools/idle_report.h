@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 
 namespace tolvarn {
 
@@ -31,6 +32,13 @@ inline void ReportIdle() {
 inline void ReportIdleAndQuit() {
   ReportIdle();
   QCoreApplication::quit();
+}
+
+// With --stay as its first argument a probe reports but keeps its window open until it is
+// closed, so that a harness outside can watch it on a display and read its memory.
+inline std::function<void()> WhenIdle(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "--stay") == 0) return ReportIdle;
+  return ReportIdleAndQuit;
 }
 
 }  // namespace tolvarn

@@ -1,0 +1,122 @@
+"""The start-up harness's own logic: the goals it judges, the ratios it prints, and which
+processes it counts as a program's own or ends as left behind. Needs no X server."""
+
+import os
+import subprocess
+import sys
+import time
+import unittest
+import uuid
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts"))
+import peers_bench  # noqa: E402
+
+KINDS = {"Tolvarn": "own", "empty Qt window": "probe", "one control of each kind": "probe",
+         "galculator": "peer", "kcalc": "peer"}
+
+
+def runs(*maps_and_peaks):
+    """Runs with these (time to map in ms, peak memory in MiB) figures; 1 MiB shared each."""
+    return [{"map": ms / 1000, "draw": ms / 1000, "peak": mib * 1024, "shared": 1024}
+            for ms, mib in maps_and_peaks]
+
+
+class GoalsTest(unittest.TestCase):
+    def judge(self, results):
+        return {text.split(" (")[0]: (round(value, 3) if value is not None else None, met)
+                for text, value, _, met in peers_bench.goals(results, KINDS)}
+
+    def test_goals_against_the_medians(self):
+        cases = [
+            # what, results, (map vs fastest peer, map vs empty window, memory vs lightest peer)
+            ("all met; the memory just at its limit",
+             {"Tolvarn": runs((60, 29), (54, 29), (50, 30)),
+              "empty Qt window": runs((42, 25), (40, 25), (40.5, 25)),
+              "galculator": runs((91, 29), (100, 29), (300, 85)),  # a slow outlier: the median
+              "kcalc": runs((180, 93))},
+             ((0.54, True), (1.333, True), (1.0, True))),
+            ("missed: slower and heavier",
+             {"Tolvarn": runs((80, 30)), "empty Qt window": runs((40, 25)),
+              "galculator": runs((100, 29)), "kcalc": runs((90, 93))},
+             ((0.889, False), (2.0, False), (1.034, False))),
+            # The probes are no peers, however light or fast they are.
+            ("the probes are never the fastest or the lightest peer",
+             {"Tolvarn": runs((50, 28)), "empty Qt window": runs((10, 5)),
+              "one control of each kind": runs((12, 6)), "kcalc": runs((100, 28))},
+             ((0.5, True), (5.0, False), (1.0, True))),
+            ("nothing to set it against: judged missed, without a ratio",
+             {"Tolvarn": runs((50, 28))},
+             ((None, False), (None, False), (None, False))),
+        ]
+        for what, results, expected in cases:
+            with self.subTest(what):
+                judged = self.judge(results)
+                self.assertEqual(tuple(judged.values()), expected)
+
+    def test_each_goal_names_the_peer_it_is_set_against(self):
+        results = {"Tolvarn": runs((50, 28)), "galculator": runs((100, 29)),
+                   "kcalc": runs((90, 93))}
+        texts = [text for text, *_ in peers_bench.goals(results, KINDS)]
+        self.assertIn("(kcalc)", texts[0])  # the fastest
+        self.assertIn("(galculator)", texts[2])  # the lightest
+
+    def test_the_table_gives_each_median_against_tolvarns(self):
+        results = {"Tolvarn": runs((50, 28), (70, 30), (60, 29)),
+                   "galculator": runs((120, 29), (90, 29), (100, 29))}
+        lines = peers_bench.table(results, peers_bench.MEASURES)
+        row = next(line for line in lines if line.startswith("galculator") and "map" in line)
+        self.assertEqual(row.split()[-7:], ["100.0", "ms", "90.0", "ms", "120.0", "ms", "1.67"])
+
+    def test_the_note_sets_apart_the_memory_shared_with_the_x_server(self):
+        results = {"Tolvarn": runs((50, 30)), "galculator": runs((100, 29))}
+        results["galculator"][0]["shared"] = 0
+        note = peers_bench.unshared_note(results, KINDS)
+        self.assertTrue(note.endswith("29.0 MiB / 29.0 MiB = 1.00"), note)
+
+
+class ProcessesTest(unittest.TestCase):
+    def test_descent(self):
+        child = subprocess.Popen(["sleep", "5"])
+        try:
+            self.assertTrue(peers_bench.descends_from(child.pid, os.getpid()))
+            self.assertTrue(peers_bench.descends_from(os.getpid(), os.getpid()))
+            self.assertFalse(peers_bench.descends_from(os.getpid(), child.pid))
+            self.assertFalse(peers_bench.descends_from(0, os.getpid()))
+        finally:
+            child.kill()
+            child.wait()
+
+    def test_a_helper_left_behind_is_found_by_its_mark_and_ended(self):
+        mark = uuid.uuid4().hex
+        env = dict(os.environ, **{peers_bench.MARK: mark})
+        # The program starts a helper in a session of its own, as a daemon does, and keeps running.
+        program = subprocess.Popen(
+            ["sh", "-c", "setsid sleep 30 & exec sleep 30"], env=env,
+            stdout=subprocess.DEVNULL)
+        unmarked = subprocess.Popen(["sleep", "30"])
+        try:
+            deadline = time.monotonic() + 5
+            while len(peers_bench.marked(mark)) < 2 and time.monotonic() < deadline:
+                time.sleep(0.01)
+            found = peers_bench.marked(mark)
+            self.assertEqual(len(found), 2)
+            self.assertIn(program.pid, found)
+            self.assertNotIn(unmarked.pid, found)
+            peers_bench.end_run(program, mark)
+            self.assertEqual(peers_bench.marked(mark), [])
+            self.assertIsNone(unmarked.poll())  # nothing unmarked is touched
+        finally:
+            unmarked.kill()
+            unmarked.wait()
+            for pid in peers_bench.marked(mark):
+                os.kill(pid, 9)
+
+    def test_status_figures_of_a_running_and_an_ended_process(self):
+        self.assertGreater(peers_bench.status_kib(os.getpid(), "VmHWM"), 0)
+        child = subprocess.Popen(["true"])
+        child.wait()
+        self.assertIsNone(peers_bench.status_kib(child.pid, "VmHWM"))
+
+
+if __name__ == "__main__":
+    unittest.main()
