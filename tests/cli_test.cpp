@@ -52,8 +52,9 @@ CalcRun RunCalc(const std::vector<std::string>& args, const std::string& prefix,
   const auto out = dir / ("tolvarn_cli_out_" + std::to_string(::getpid()));
   const auto err = dir / ("tolvarn_cli_err_" + std::to_string(::getpid()));
   std::string command = prefix + " " + Quote(program);
+  // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "literal" + a temporary.
   for (const std::string& arg : args)
-    command += " " + Quote(arg);
+    command.append(" ").append(Quote(arg));
   command += " >" + out.string() + " 2>" + err.string() + " </dev/null";
   const int raw = std::system(command.c_str());
   CalcRun run;
@@ -348,8 +349,10 @@ TEST_F(CliFiles, TwoCopiesAppendingAtOnceLoseAndMixNothing) {
            " --currency '\u00A3' --log --set Notes=" + notes +
            " --set Item1Use=9 --set Item1UseD=4 >/dev/null || echo failed; done";
   };
-  const std::string command = "(" + loop("first") + ") > " + (dir_ / "a").string() + " & (" +
-                              loop("second") + ") > " + (dir_ / "b").string() + " & wait";
+  std::string command;
+  command.append("(").append(loop("first")).append(") > ").append((dir_ / "a").string());
+  command.append(" & (").append(loop("second")).append(") > ").append((dir_ / "b").string());
+  command.append(" & wait");
   ASSERT_EQ(std::system(("bash -c " + Quote(command)).c_str()), 0);
   EXPECT_EQ(Read("a") + Read("b"), "");
 
