@@ -43,14 +43,4 @@ inline std::string_view Take(std::string_view text, size_t count) {
   return text.substr(0, pos);
 }
 
-// The last `count` characters.
-inline std::string_view LastChars(std::string_view text, size_t count) {
-  const size_t total = Length(text);
-  if (total <= count) return text;
-  size_t pos = 0;
-  for (size_t skip = total - count; skip > 0; --skip)
-    pos += CharBytes(text, pos);
-  return text.substr(pos);
-}
-
 }  // namespace tolvarn::utf8

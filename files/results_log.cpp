@@ -100,16 +100,17 @@ void FilesWindow::Archive_Click() {
     const LocalDateTime now = platform().clock.Now();
     const std::string stem = "Log/Tolvarn_" + TwoDigits(now.year % 100) + TwoDigits(now.month) +
                              TwoDigits(now.day) + "_";
-    // The archive is the log itself under a second name where the file system allows it, so an
-    // entry another copy appends before the new log replaces this one still lands in it; a
-    // name that another copy takes meanwhile moves the archive on to the next number.
-    FileStatus archived{FileStep::Exists};
-    for (int n = 1; archived.failed == FileStep::Exists; ++n) {
+    // The archive is a copy of its own, whole before the log is renewed; a name that another
+    // copy takes meanwhile moves the archive on to the next number.
+    FileSystem::ArchiveStatus archived{{FileStep::Exists}, {}};
+    for (int n = 1; archived.archive.failed == FileStep::Exists; ++n) {
       const std::string name = stem + std::to_string(n) + ".log";
-      if (!platform().files.Exists(name)) archived = platform().files.Snapshot(kLogPath, name);
+      if (!platform().files.Exists(name))
+        archived = platform().files.Archive(kLogPath, name, LogHeader() + std::string(kLineEnd));
     }
-    if (!archived.ok()) return archive_failed();
+    if (!archived.archive.ok()) return archive_failed();
     ShowStatus("Results Log File Archived");
+    if (!archived.renew.ok()) archive_failed();
   } else if (answer == BoxAnswer::No) {
     if (has_record) {
       const BoxAnswer sure = platform().boxes.Show(
@@ -117,13 +118,11 @@ void FilesWindow::Archive_Click() {
            BoxIcon::None, BoxButtons::YesNo});
       if (sure != BoxAnswer::Yes) return;
     }
+    // Also over a read-only log: the new one replaces it only once it is complete.
+    if (!platform().files.Renew(kLogPath, LogHeader() + std::string(kLineEnd)).ok())
+      return archive_failed();
     ShowStatus("Results Log File Cleared");
-  } else {
-    return;
   }
-  // The new log replaces the old one only once it is complete.
-  if (!platform().files.Replace(kLogPath, LogHeader() + std::string(kLineEnd)).ok())
-    archive_failed();
 }
 
 void FilesWindow::ViewL_Click() {

@@ -16,14 +16,12 @@ bool IsControl(char c) {
   return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
 }
 
+// A value longer than its column is written whole, without blanks, and pushes the rest of the
+// line to the right: a cut number would be a wrong number.
 void AppendRightColumn(std::string& out, std::string_view value, int pad, int width) {
   const size_t length = utf8::Length(value);
   const auto columns = static_cast<size_t>(width);
-  if (length >= columns) {
-    out += utf8::LastChars(value, columns);
-    return;
-  }
-  out.append(std::min(static_cast<size_t>(pad), columns - length), ' ');
+  if (length < columns) out.append(std::min(static_cast<size_t>(pad), columns - length), ' ');
   out += value;
 }
 

@@ -124,21 +124,24 @@ FileStatus FakeFileSystem::Replace(std::string_view path, std::string_view text)
   return Write(path, std::string(text), "Replace");
 }
 
-FileStatus FakeFileSystem::Snapshot(std::string_view from, std::string_view to) {
+FileStatus FakeFileSystem::Renew(std::string_view path, std::string_view text) {
+  return Write(path, std::string(text), "Renew");
+}
+
+FileSystem::ArchiveStatus FakeFileSystem::Archive(std::string_view from, std::string_view to,
+                                                  std::string_view fresh) {
   const auto source = files.find(std::string(from));
-  if (source == files.end()) {
-    operations.push_back("Snapshot " + std::string(to));
-    return {FileStep::Open};
-  }
-  if (Exists(to)) {
-    operations.push_back("Snapshot " + std::string(to));
-    return {FileStep::Exists};
-  }
-  if (Fails(FileStep::Read)) {
-    operations.push_back("Snapshot " + std::string(to));
-    return {FileStep::Read};
-  }
-  return Write(to, source->second, "Snapshot");
+  const auto refused = [&](FileStep step) -> ArchiveStatus {
+    operations.push_back("Archive " + std::string(to));
+    return {{step}, {}};
+  };
+  if (source == files.end()) return refused(FileStep::Open);
+  if (Exists(to)) return refused(FileStep::Exists);
+  if (Fails(FileStep::Read)) return refused(FileStep::Read);
+  ArchiveStatus status;
+  status.archive = Write(to, source->second, "Archive");
+  if (status.archive.ok()) status.renew = Renew(from, fresh);
+  return status;
 }
 
 }  // namespace tolvarn

@@ -23,7 +23,9 @@ class FakeFileSystem final : public FileSystem {
   FileStatus Append(std::string_view path, std::string_view text) override;
   FileStatus CreateNew(std::string_view path, std::string_view text) override;
   FileStatus Replace(std::string_view path, std::string_view text) override;
-  FileStatus Snapshot(std::string_view from, std::string_view to) override;
+  FileStatus Renew(std::string_view path, std::string_view text) override;
+  ArchiveStatus Archive(std::string_view from, std::string_view to,
+                        std::string_view fresh) override;
 
   void AddDirectory(const std::string& path) { directories.insert(path); }
   // The next operation that reaches `step` fails there; `skip` lets that many such operations

@@ -57,20 +57,31 @@ class FileSystem {
   virtual FileStatus Append(std::string_view path, std::string_view text) = 0;
 
   // Creates a file that does not exist yet, holding the whole text from the moment it appears
-  // under its name. Fails with Exists if the name is taken.
+  // under its name, also where the file system has no hard links. Fails with Exists if the name
+  // is taken. A new file gets the permissions the user's umask leaves of 0666.
   virtual FileStatus CreateNew(std::string_view path, std::string_view text) = 0;
 
   // Gives a file (new or existing) the text: written to a temporary file in the same directory,
   // flushed to disk and renamed over the name, so the old file stays whole until the new one is
   // complete. An existing file that may not be written is not replaced; its permissions carry
-  // over; a link is followed. On failure the temporary file is removed.
+  // over; a link is followed. A crash leaves no temporary file for good: it is unnamed where the
+  // file system allows, and otherwise removed by the next write once its process has ended.
   virtual FileStatus Replace(std::string_view path, std::string_view text) = 0;
 
-  // Makes `to` hold what `from` holds, together with whatever is appended to `from` until it is
-  // replaced: a second name for the same file where the file system allows it, else a copy made
-  // through a temporary file. Never leaves a partial file under `to`; fails with Exists if the
-  // name is taken.
-  virtual FileStatus Snapshot(std::string_view from, std::string_view to) = 0;
+  // As Replace, but also over a read-only file (the directory's permissions decide), and the
+  // file gets the permissions of a new one.
+  virtual FileStatus Renew(std::string_view path, std::string_view text) = 0;
+
+  // Copies `from` to the new file `to`, then renews `from` with `fresh`. The copy is complete and
+  // independent of `from` before `from` is touched, and is never left partial under its name;
+  // whatever another copy appends to `from` until it is renewed goes into `to` as well. Fails
+  // with Exists, changing nothing, if `to` is taken.
+  struct ArchiveStatus {
+    FileStatus archive;  // making `to`
+    FileStatus renew;    // renewing `from`, tried only once `to` is made
+  };
+  virtual ArchiveStatus Archive(std::string_view from, std::string_view to,
+                                std::string_view fresh) = 0;
 };
 
 }  // namespace tolvarn

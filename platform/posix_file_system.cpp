@@ -1,12 +1,18 @@
 #include "posix_file_system.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -24,6 +30,12 @@ class Descriptor {
   Descriptor& operator=(const Descriptor&) = delete;
   int get() const { return fd_; }
   bool ok() const { return fd_ >= 0; }
+  void Reset(int fd) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
+  }
+  // Gives up the descriptor without closing it.
+  void Forget() { fd_ = -1; }
   // Closes now, reporting whether the data reached the file.
   bool Close() {
     const int fd = fd_;
@@ -121,7 +133,8 @@ class FileBlockReader final : public BlockReader {
   bool failed_ = false;
 };
 
-// A name for a temporary file beside `path` that no other running copy will pick.
+// A name for a temporary file beside `path` that no other running copy will pick. It is hidden
+// and carries this process's id, so that a later write can tell whether its process still runs.
 std::string TemporaryName(const std::string& path) {
   static std::mt19937_64 random{std::random_device{}() ^ static_cast<uint64_t>(::getpid())};
   const size_t slash = path.rfind('/');
@@ -131,16 +144,208 @@ std::string TemporaryName(const std::string& path) {
          std::to_string(random() % 1000000000) + ".tmp";
 }
 
+std::string DirectoryOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+// Whether a process has ended: it is gone, or a zombie that its parent has not reaped yet.
+bool HasEnded(int pid) {
+  if (::kill(pid, 0) != 0) return errno == ESRCH;
+  const std::string path = "/proc/" + std::to_string(pid) + "/stat";
+  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  char stat[512];
+  const ssize_t got = fd.ok() ? ::read(fd.get(), stat, sizeof stat) : -1;
+  if (got <= 0) return false;
+  // "PID (COMMAND) STATE ...", where the command may hold blanks and parentheses.
+  const std::string_view text(stat, static_cast<size_t>(got));
+  const size_t close = text.rfind(')');
+  return close != std::string_view::npos && close + 2 < text.size() &&
+         (text[close + 2] == 'Z' || text[close + 2] == 'X');
+}
+
+// Whether a directory entry is a temporary file (".NAME.PID.N.tmp") whose process has ended.
+bool IsStaleTemporary(std::string_view name) {
+  if (!name.starts_with('.') || !name.ends_with(".tmp")) return false;
+  name.remove_suffix(4);
+  const auto number = [](std::string_view text) {
+    return !text.empty() && text.size() <= 9 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  const size_t random_dot = name.rfind('.');
+  if (random_dot == std::string_view::npos || !number(name.substr(random_dot + 1))) return false;
+  name = name.substr(0, random_dot);
+  const size_t pid_dot = name.rfind('.');
+  if (pid_dot == std::string_view::npos || pid_dot == 0 || !number(name.substr(pid_dot + 1)))
+    return false;
+  const int pid = std::stoi(std::string(name.substr(pid_dot + 1)));
+  return pid > 0 && HasEnded(pid);
+}
+
+// Removes what killed processes left of their temporary files in a directory.
+void RemoveStaleTemporaries(const std::string& directory) {
+  DIR* dir = ::opendir(directory.c_str());
+  if (dir == nullptr) return;
+  while (const dirent* entry = ::readdir(dir))
+    if (IsStaleTemporary(entry->d_name)) ::unlinkat(::dirfd(dir), entry->d_name, 0);
+  ::closedir(dir);
+}
+
 // Makes a rename in a directory last through a power loss.
 void SyncDirectoryOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash);
-  const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int fd = ::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd >= 0) {
     ::fsync(fd);
     ::close(fd);
   }
 }
+
+// Copies what `in` holds from its current offset to its end.
+FileStep CopyRest(int in, int out) {
+  char buffer[65536];
+  while (true) {
+    const ssize_t got = ::read(in, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return FileStep::Read;
+    if (got == 0) return FileStep::None;
+    if (!WriteAll(out, std::string_view(buffer, static_cast<size_t>(got)))) return FileStep::Write;
+  }
+}
+
+// Gives a file the permissions `mode` unless it has them (a file system without permissions may
+// refuse any change), and flushes it to disk.
+FileStep SetModeAndFlush(int fd, std::optional<mode_t> mode) {
+  struct stat info {};
+  if (mode &&
+      (::fstat(fd, &info) != 0 || ((info.st_mode & 07777) != *mode && ::fchmod(fd, *mode) != 0)))
+    return FileStep::Write;
+  return ::fsync(fd) == 0 ? FileStep::None : FileStep::Flush;
+}
+
+// Whether a failed rename or link says the file system cannot do it, rather than that it failed.
+bool Unsupported(int error) {
+  return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EPERM;
+}
+
+// A new file written beside its target and put under the target's name once it is complete.
+// Unnamed (O_TMPFILE) where the file system allows, so a killed process leaves nothing behind;
+// otherwise hidden under a temporary name, which the destructor or a later write removes.
+class TempFile {
+ public:
+  TempFile() = default;
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  ~TempFile() {
+    if (!name_.empty()) ::unlink(name_.c_str());
+  }
+
+  // The mode 0666 leaves the permissions to the user's umask, as for any new file.
+  FileStep Open(const std::string& target) {
+    RemoveStaleTemporaries(DirectoryOf(target));
+#ifdef O_TMPFILE
+    fd_.Reset(::open(DirectoryOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666));
+    if (fd_.ok()) return FileStep::None;
+#endif
+    name_ = TemporaryName(target);
+    fd_.Reset(::open(name_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (fd_.ok()) return FileStep::None;
+    name_.clear();
+    return FileStep::Open;
+  }
+
+  int fd() const {
+    return fd_.get();
+  }
+
+  // Gives the file the permissions `keep` (those of the file it replaces) and flushes it.
+  FileStep Flush(std::optional<mode_t> keep) const {
+    return SetModeAndFlush(fd(), keep);
+  }
+
+  // Puts the file under `target` unless that name is taken. Afterwards fd() is the file under
+  // that name.
+  FileStatus PublishNew(const std::string& target) {
+    if (name_.empty()) {
+      if (LinkUnnamed(target)) return {};
+      if (errno == EEXIST) return {FileStep::Exists};
+      if (const FileStep step = Name(target); step != FileStep::None) return {step};
+    }
+    if (::renameat2(AT_FDCWD, name_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+      name_.clear();
+      return {};
+    }
+    if (errno == EEXIST) return {FileStep::Exists};
+    if (!Unsupported(errno)) return {FileStep::Rename};
+    if (::link(name_.c_str(), target.c_str()) == 0) return {};  // the temporary name goes later
+    if (errno == EEXIST) return {FileStep::Exists};
+    if (!Unsupported(errno)) return {FileStep::Rename};
+    return WriteInPlace(target);
+  }
+
+  // Puts the file under `target`, replacing what stands there.
+  FileStatus PublishOver(const std::string& target) {
+    if (name_.empty()) {
+      const std::string name = TemporaryName(target);
+      if (LinkUnnamed(name)) {
+        name_ = name;
+      } else if (const FileStep step = Name(target); step != FileStep::None) {
+        return {step};
+      }
+    }
+    if (::rename(name_.c_str(), target.c_str()) != 0) return {FileStep::Rename};
+    name_.clear();
+    return {};
+  }
+
+ private:
+  bool LinkUnnamed(const std::string& name) const {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd());
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+  }
+
+  // Copies an unnamed file that cannot be linked (no hard links here) into a named one.
+  FileStep Name(const std::string& target) {
+    struct stat info {};
+    if (::fstat(fd(), &info) != 0) return FileStep::Read;
+    const std::string name = TemporaryName(target);
+    Descriptor named(::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!named.ok()) return FileStep::Open;
+    name_ = name;
+    FileStep step = ::lseek(fd(), 0, SEEK_SET) == 0 ? CopyRest(fd(), named.get()) : FileStep::Read;
+    if (step == FileStep::None) {
+      step = SetModeAndFlush(named.get(), static_cast<mode_t>(info.st_mode & 07777));
+      fd_.Reset(named.get());
+      named.Forget();
+    }
+    return step;
+  }
+
+  // The last resort where the file system has neither hard links nor an exclusive rename: the
+  // file is written under its own name, which it takes with no permissions at all, so that no
+  // other copy can open it (and append to it) before it is complete.
+  FileStatus WriteInPlace(const std::string& target) {
+    struct stat info {};
+    if (::fstat(fd(), &info) != 0) return {FileStep::Read};
+    Descriptor out(::open(target.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0));
+    if (!out.ok()) return {errno == EEXIST ? FileStep::Exists : FileStep::Open};
+    // Read back under its name: some FUSE file systems do not read back through the descriptor
+    // that wrote.
+    Descriptor in(::open(name_.c_str(), O_RDONLY | O_CLOEXEC));
+    FileStep step = in.ok() ? CopyRest(in.get(), out.get()) : FileStep::Read;
+    if (step == FileStep::None)
+      step = SetModeAndFlush(out.get(), static_cast<mode_t>(info.st_mode & 07777));
+    if (step != FileStep::None) {
+      ::unlink(target.c_str());
+      return {step};
+    }
+    fd_.Reset(out.get());
+    out.Forget();
+    return {};
+  }
+
+  Descriptor fd_{-1};
+  std::string name_;  // empty while the file is unnamed or once it has its final name
+};
 
 }  // namespace
 
@@ -188,12 +393,27 @@ FileStatus PosixFileSystem::Append(std::string_view path, std::string_view text)
 }
 
 FileStatus PosixFileSystem::CreateNew(std::string_view path, std::string_view text) {
-  return WriteTemporary(Full(path), text, nullptr, false, 0644);
+  const std::string target = Full(path);
+  TempFile file;
+  if (const FileStep step = file.Open(target); step != FileStep::None) return {step};
+  if (!WriteAll(file.fd(), text)) return {FileStep::Write};
+  if (const FileStep step = file.Flush(std::nullopt); step != FileStep::None) return {step};
+  const FileStatus status = file.PublishNew(target);
+  if (status.ok()) SyncDirectoryOf(target);
+  return status;
 }
 
 FileStatus PosixFileSystem::Replace(std::string_view path, std::string_view text) {
+  return Overwrite(path, text, false);
+}
+
+FileStatus PosixFileSystem::Renew(std::string_view path, std::string_view text) {
+  return Overwrite(path, text, true);
+}
+
+FileStatus PosixFileSystem::Overwrite(std::string_view path, std::string_view text, bool renew) {
   std::string target = Full(path);
-  mode_t mode = 0644;
+  std::optional<mode_t> keep;
   struct stat info {};
   if (::lstat(target.c_str(), &info) == 0) {
     if (S_ISLNK(info.st_mode)) {
@@ -204,61 +424,55 @@ FileStatus PosixFileSystem::Replace(std::string_view path, std::string_view text
       std::free(resolved);
       if (::stat(target.c_str(), &info) != 0) return {FileStep::Open};
     }
-    // A file that may not be written is not replaced behind its owner's back.
-    if (!S_ISREG(info.st_mode) || ::access(target.c_str(), W_OK) != 0) return {FileStep::Open};
-    mode = info.st_mode & 07777;
-  }
-  return WriteTemporary(target, text, nullptr, true, mode);
-}
-
-FileStatus PosixFileSystem::Snapshot(std::string_view from, std::string_view to) {
-  const std::string source = Full(from);
-  const std::string target = Full(to);
-  if (::link(source.c_str(), target.c_str()) == 0) {
-    SyncDirectoryOf(target);
-    return {};
-  }
-  if (errno == EEXIST) return {FileStep::Exists};
-  // No second names on this file system: a copy, which cannot see later appends.
-  return WriteTemporary(target, {}, source.c_str(), false, 0644);
-}
-
-FileStatus PosixFileSystem::WriteTemporary(const std::string& target, std::string_view text,
-                                           const char* source, bool replace, mode_t mode) {
-  const std::string temporary = TemporaryName(target);
-  FileStatus status;
-  {
-    Descriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (!fd.ok()) return {FileStep::Open};
-    if (source == nullptr) {
-      if (!WriteAll(fd.get(), text)) status = {FileStep::Write};
-    } else {
-      Descriptor in(::open(source, O_RDONLY | O_CLOEXEC));
-      if (!in.ok()) status = {FileStep::Open};
-      char buffer[65536];
-      while (status.ok()) {
-        const ssize_t got = ::read(in.get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) status = {FileStep::Read};
-        if (got <= 0) break;
-        if (!WriteAll(fd.get(), std::string_view(buffer, static_cast<size_t>(got))))
-          status = {FileStep::Write};
-      }
-    }
-    if (status.ok() && ::fchmod(fd.get(), mode) != 0) status = {FileStep::Write};
-    if (status.ok() && ::fsync(fd.get()) != 0) status = {FileStep::Flush};
-    if (!fd.Close() && status.ok()) status = {FileStep::Flush};
-  }
-  if (status.ok()) {
-    if (replace) {
-      if (::rename(temporary.c_str(), target.c_str()) != 0) status = {FileStep::Rename};
-    } else if (::link(temporary.c_str(), target.c_str()) != 0) {
-      status = {errno == EEXIST ? FileStep::Exists : FileStep::Rename};
+    if (!S_ISREG(info.st_mode)) return {FileStep::Open};
+    // A file that may not be written is not replaced behind its owner's back, unless it is to
+    // be renewed (its directory's permissions decide then).
+    if (!renew) {
+      if (::access(target.c_str(), W_OK) != 0) return {FileStep::Open};
+      keep = info.st_mode & 07777;
     }
   }
-  // After a rename the temporary name is gone already; after a link or a failure it goes now.
-  ::unlink(temporary.c_str());
+  TempFile file;
+  if (const FileStep step = file.Open(target); step != FileStep::None) return {step};
+  if (!WriteAll(file.fd(), text)) return {FileStep::Write};
+  if (const FileStep step = file.Flush(keep); step != FileStep::None) return {step};
+  const FileStatus status = file.PublishOver(target);
   if (status.ok()) SyncDirectoryOf(target);
+  return status;
+}
+
+FileSystem::ArchiveStatus PosixFileSystem::Archive(std::string_view from, std::string_view to,
+                                                   std::string_view fresh) {
+  const std::string target = Full(to);
+  Descriptor in(::open(Full(from).c_str(), O_RDONLY | O_CLOEXEC));
+  if (!in.ok()) return {{FileStep::Open}, {}};
+  ArchiveStatus status;
+  TempFile copy;
+  if (const FileStep step = copy.Open(target); step != FileStep::None) return {{step}, {}};
+  if (const FileStep step = CopyRest(in.get(), copy.fd()); step != FileStep::None)
+    return {{step}, {}};
+  if (const FileStep step = copy.Flush(std::nullopt); step != FileStep::None) return {{step}, {}};
+  status.archive = copy.PublishNew(target);
+  if (!status.archive.ok()) return status;
+  SyncDirectoryOf(target);
+
+  status.renew = Renew(from, fresh);
+  if (!status.renew.ok()) return status;
+  // What another copy appended after the copy was taken, up to the renewal, belongs to the
+  // archive; should it not fit there, it goes into the new log rather than nowhere.
+  std::string rest;
+  char buffer[65536];
+  while (true) {
+    const ssize_t got = ::read(in.get(), buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    rest.append(buffer, static_cast<size_t>(got));
+  }
+  if (!rest.empty()) {
+    const bool kept = ::lseek(copy.fd(), 0, SEEK_END) >= 0 && WriteAll(copy.fd(), rest) &&
+                      ::fsync(copy.fd()) == 0;
+    if (!kept) Append(from, rest);
+  }
   return status;
 }
 

@@ -22,15 +22,15 @@ class PosixFileSystem final : public FileSystem {
   FileStatus Append(std::string_view path, std::string_view text) override;
   FileStatus CreateNew(std::string_view path, std::string_view text) override;
   FileStatus Replace(std::string_view path, std::string_view text) override;
-  FileStatus Snapshot(std::string_view from, std::string_view to) override;
+  FileStatus Renew(std::string_view path, std::string_view text) override;
+  ArchiveStatus Archive(std::string_view from, std::string_view to,
+                        std::string_view fresh) override;
 
  private:
   std::string Full(std::string_view path) const;
-  // Writes `text`, or the contents of the file `source`, to a new temporary file beside
-  // `target`, and puts it under that name: by a rename over it, or by a link that fails when
-  // the name is taken.
-  FileStatus WriteTemporary(const std::string& target, std::string_view text, const char* source,
-                            bool replace, mode_t mode);
+  // Replace, and Renew when `renew`: a read-only file is replaced and the new one gets the
+  // permissions of a new file.
+  FileStatus Overwrite(std::string_view path, std::string_view text, bool renew);
 
   std::string root_;
 };

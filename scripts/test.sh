@@ -8,7 +8,7 @@ tolvarn_generate_locales
 
 build=build/test
 rm -rf "$build"
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVARN_WERROR=ON
 cmake --build "$build" -j"$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
 
@@ -17,7 +17,7 @@ ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
 sanitize=build/test-sanitize
 rm -rf "$sanitize"
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$sanitize" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTOLVARN_SANITIZE=ON -DTOLVARN_FUZZ=ON -DTOLVARN_BENCHMARKS=OFF
+  -DTOLVARN_SANITIZE=ON -DTOLVARN_FUZZ=ON -DTOLVARN_BENCHMARKS=OFF -DTOLVARN_WERROR=ON
 cmake --build "$sanitize" -j"$(nproc)"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir "$sanitize" --output-on-failure -j"$(nproc)" -E 'debian_package|clang_format' \

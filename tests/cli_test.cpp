@@ -54,8 +54,9 @@ CalcRun RunCalc(const std::vector<std::string>& args, const std::string& prefix,
   const auto out = dir / ("tolvarn_cli_out_" + std::to_string(::getpid()));
   const auto err = dir / ("tolvarn_cli_err_" + std::to_string(::getpid()));
   std::string command = prefix + " " + Quote(program);
+  // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "literal" + a temporary.
   for (const std::string& arg : args)
-    command += " " + Quote(arg);
+    command.append(" ").append(Quote(arg));
   command += " >" + out.string() + " 2>" + err.string() + " </dev/null";
   const int raw = std::system(command.c_str());
   CalcRun run;
@@ -213,8 +214,9 @@ const std::string kExampleFile =
 class CliFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/tolvarn_cli_XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    // Under $TMPDIR, so that the tests can be run on another file system.
+    std::string pattern = (std::filesystem::temp_directory_path() / "tolvarn_cli_XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     dir_ = pattern;
     for (const char* sub : {"Data", "Help", "Log"})
       std::filesystem::create_directory(dir_ / sub);
@@ -261,6 +263,22 @@ TEST_F(CliFiles, SaveDataWritesTheFileThatReadsBack) {
   EXPECT_EQ(json["fields"]["WVCost"], "\u00A32.0000");
   EXPECT_EQ(json["fields"]["AnInfT"], "-3.0");
   EXPECT_EQ(json["captions"]["WVChargeL"], "/1000 Gal");
+}
+
+// The first --log makes the log with its whole header and the user's umask (it holds the
+// user's notes); the test command runs this also where link() fails, as on FAT.
+TEST_F(CliFiles, LogIsCreatedWithItsHeaderUnderTheUsersUmask) {
+  namespace fs = std::filesystem;
+  const CalcRun run =
+      CalcHere({"--log", "--set", "Notes=private", "--set", "Item1Use=9", "--set", "Item1UseD=4"},
+               "umask 077; env LC_ALL=C");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string log = Read("Log/Tolvarn.log");
+  EXPECT_TRUE(log.starts_with("Tolvarn Results Log\r\nVersion 4.3\r\nFile Created\r\n")) << log;
+  EXPECT_NE(log.find("\r\nprivate\r\n"), std::string::npos) << log;
+  EXPECT_EQ(fs::status(dir_ / "Log/Tolvarn.log").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "Log"), {}), 1);
 }
 
 TEST_F(CliFiles, EndsWithItsBoxWhenTheInstallationIsBroken) {
@@ -333,8 +351,10 @@ TEST_F(CliFiles, TwoCopiesAppendingAtOnceLoseAndMixNothing) {
            " --currency '\u00A3' --log --set Notes=" + notes +
            " --set Item1Use=9 --set Item1UseD=4 >/dev/null || echo failed; done";
   };
-  const std::string command = "(" + loop("first") + ") > " + (dir_ / "a").string() + " & (" +
-                              loop("second") + ") > " + (dir_ / "b").string() + " & wait";
+  std::string command;
+  command.append("(").append(loop("first")).append(") > ").append((dir_ / "a").string());
+  command.append(" & (").append(loop("second")).append(") > ").append((dir_ / "b").string());
+  command.append(" & wait");
   ASSERT_EQ(std::system(("bash -c " + Quote(command)).c_str()), 0);
   EXPECT_EQ(Read("a") + Read("b"), "");
 
@@ -428,7 +448,8 @@ TEST(Cli, FindsItsWorkingDirectoryAsTheWindowDoes) {
 namespace {
 
 // Killed at any moment, a copy never leaves a damaged file: the configuration file is the old
-// one or the new one, whole, and the log holds only whole entries.
+// one or the new one, whole, no temporary file stays for good, and the log holds only whole
+// entries.
 class CliKilled : public CliFiles {
  protected:
   // Starts tolvarn-calc, kills it after `microseconds` if it still runs, and waits for it.
@@ -487,6 +508,12 @@ TEST_F(CliKilled, SaveDataKilledAnywhereLeavesTheOldOrTheNewFile) {
     old_file = now;
   }
   EXPECT_EQ(seen.size(), 2u) << "the kills never caught a save in time, or always did";
+  // Nothing of the killed copies stays once a later save has run.
+  RunAndKill({"--save-data"}, 5'000'000);
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_ / "Data"))
+    names.push_back(entry.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{"Tolvarn.ini"});
 }
 
 TEST_F(CliKilled, LoggingKilledAnywhereLeavesOnlyWholeEntries) {

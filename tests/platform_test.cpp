@@ -1,9 +1,11 @@
 // The real locale: dates and currency symbols from the user's environment, read afresh each
 // time and never through the process's own C locale.
-#include <sys/resource.h>
-#include <unistd.h>
-
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <poll.h>
 
@@ -60,41 +62,156 @@ TEST(SystemLocale, FollowsTheUsersSettings) {
 namespace tolvarn {
 namespace {
 
-// The real file system's promises: nothing half-written under a final name, late appends kept
-// by an archive, and a replaced file keeping its permissions and its link.
+// The real file system's promises: nothing half-written under a final name, archives apart
+// from the log, a read-only log renewed, the user's umask kept and no temporary file left.
+// The test command runs these also with link() failing, as on FAT (TOLVARN_NO_LINKS is set).
 class PosixFileSystemTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/tolvarn_fs_XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    // Under $TMPDIR, so that the tests can be run on another file system.
+    std::string pattern = (std::filesystem::temp_directory_path() / "tolvarn_fs_XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
     dir_ = pattern;
+    // Reachable by the unprivileged user of AsUser (where the file system has permissions).
+    std::error_code ignored;
+    std::filesystem::permissions(dir_, std::filesystem::perms::all, ignored);
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
   std::string Read(const std::string& name) {
     std::ifstream in(dir_ / name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
+  void Write(const std::string& name, const std::string& text, mode_t mode) {
+    std::ofstream(dir_ / name, std::ios::binary) << text;
+    ::chmod((dir_ / name).c_str(), mode);
+  }
+  mode_t Mode(const std::string& name) {
+    struct stat info {};
+    return ::stat((dir_ / name).c_str(), &info) == 0 ? info.st_mode & 07777 : 01000;
+  }
+  size_t Entries() {
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir_), {}));
+  }
+  // Runs `body` in a child process, as nobody when the tests run as root (whom permissions do
+  // not stop), under umask 022; answers whether it answered true.
+  static bool AsUser(const std::function<bool()>& body) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      if (::geteuid() == 0 &&
+          (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+        ::_exit(2);
+      ::umask(022);
+      ::_exit(body() ? 0 : 1);
+    }
+    int status = 0;
+    return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+  }
   std::filesystem::path dir_;
 };
 
 TEST_F(PosixFileSystemTest, CreateNewAppearsWholeOrNotAtAll) {
+  if (std::getenv("TOLVARN_NO_LINKS") != nullptr) {
+    Write("a", "", 0644);
+    ASSERT_NE(::link((dir_ / "a").c_str(), (dir_ / "b").c_str()), 0) << "link() still works";
+    std::filesystem::remove(dir_ / "a");
+  }
   PosixFileSystem files(dir_.string());
   EXPECT_TRUE(files.CreateNew("log", "header\r\n").ok());
   EXPECT_EQ(files.CreateNew("log", "other\r\n").failed, FileStep::Exists);
   EXPECT_EQ(Read("log"), "header\r\n");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1);
+  EXPECT_EQ(Entries(), 1u);
 }
 
-TEST_F(PosixFileSystemTest, ASnapshotKeepsWhatIsAppendedUntilTheFileIsReplaced) {
+TEST_F(PosixFileSystemTest, AnArchiveIsACopyOfItsOwn) {
   PosixFileSystem files(dir_.string());
   ASSERT_TRUE(files.CreateNew("log", "one\n").ok());
-  ASSERT_TRUE(files.Snapshot("log", "archive").ok());
-  EXPECT_EQ(files.Snapshot("log", "archive").failed, FileStep::Exists);
-  ASSERT_TRUE(files.Append("log", "two\n").ok());  // another copy, a moment too late
-  ASSERT_TRUE(files.Replace("log", "new\n").ok());
-  ASSERT_TRUE(files.Append("log", "three\n").ok());
-  EXPECT_EQ(Read("archive"), "one\ntwo\n");
-  EXPECT_EQ(Read("log"), "new\nthree\n");
+  const auto archived = files.Archive("log", "archive", "new\n");
+  EXPECT_TRUE(archived.archive.ok() && archived.renew.ok());
+  EXPECT_EQ(files.Archive("log", "archive", "newer\n").archive.failed, FileStep::Exists);
+  ASSERT_TRUE(files.Append("log", "two\n").ok());
+  EXPECT_EQ(Read("archive"), "one\n");
+  EXPECT_EQ(Read("log"), "new\ntwo\n");
+  EXPECT_EQ(Entries(), 2u);
+}
+
+// A log that may be copied but not renewed (it lies, through a link, in a directory the user
+// may not write): the archive is whole and stays apart from the log that goes on growing.
+TEST_F(PosixFileSystemTest, AnArchiveStaysApartFromALogThatCouldNotBeRenewed) {
+  std::filesystem::create_directory(dir_ / "locked");
+  Write("locked/log", "one\n", 0666);
+  ::chmod((dir_ / "locked").c_str(), 0555);
+  std::filesystem::create_symlink(dir_ / "locked/log", dir_ / "log");
+  EXPECT_TRUE(AsUser([&] {
+    PosixFileSystem files(dir_.string());
+    const auto archived = files.Archive("log", "archive", "new\n");
+    return archived.archive.ok() && !archived.renew.ok() && files.Append("log", "two\n").ok();
+  }));
+  EXPECT_EQ(Read("archive"), "one\n");
+  EXPECT_EQ(Read("log"), "one\ntwo\n");
+}
+
+// A read-only log in a writable directory is archived and renewed with the ordinary
+// permissions; a read-only file is still never replaced.
+TEST_F(PosixFileSystemTest, AReadOnlyLogIsRenewedButAReadOnlyFileNeverReplaced) {
+  Write("log", "one\n", 0444);
+  Write("cleared", "one\n", 0444);
+  Write("config", "old", 0444);
+  EXPECT_TRUE(AsUser([&] {
+    PosixFileSystem files(dir_.string());
+    const auto archived = files.Archive("log", "archive", "new\n");
+    return archived.archive.ok() && archived.renew.ok() && files.Renew("cleared", "new\n").ok() &&
+           files.Replace("config", "new").failed == FileStep::Open;
+  }));
+  EXPECT_EQ(Read("archive"), "one\n");
+  for (const char* name : {"log", "cleared"}) {
+    EXPECT_EQ(Read(name), "new\n") << name;
+    EXPECT_EQ(Mode(name), 0644u) << name;
+  }
+  EXPECT_EQ(Read("config"), "old");
+  EXPECT_EQ(Mode("config"), 0444u);
+  EXPECT_EQ(Entries(), 4u);
+}
+
+// New files get what the umask leaves of 0666; a replaced file keeps its own permissions.
+TEST_F(PosixFileSystemTest, NewFilesFollowTheUmask) {
+  PosixFileSystem files(dir_.string());
+  Write("kept", "old", 0664);
+  Write("log", "old", 0644);
+  const mode_t old_mask = ::umask(077);
+  EXPECT_TRUE(files.CreateNew("created", "x").ok());
+  EXPECT_TRUE(files.Replace("replaced", "x").ok());
+  EXPECT_TRUE(files.Replace("kept", "x").ok());
+  EXPECT_TRUE(files.Archive("log", "archive", "x").renew.ok());
+  ::umask(old_mask);
+  const std::pair<const char*, mode_t> rows[] = {
+      {"created", 0600}, {"replaced", 0600}, {"kept", 0664}, {"log", 0600}, {"archive", 0600}};
+  for (const auto& [name, mode] : rows)
+    EXPECT_EQ(Mode(name), mode) << name;
+}
+
+// A temporary file that a killed copy left is removed by the next write in its directory, once
+// its process has ended; anything else stays.
+TEST_F(PosixFileSystemTest, TemporaryFilesOfEndedProcessesAreRemoved) {
+  const auto ended_child = [] {
+    const pid_t pid = ::fork();
+    if (pid == 0) ::_exit(0);
+    return pid;
+  };
+  const pid_t reaped = ended_child();
+  ASSERT_EQ(::waitpid(reaped, nullptr, 0), reaped);
+  const pid_t zombie = ended_child();  // ended, not yet reaped by its parent
+  ::usleep(100'000);
+  const auto temporary = [](pid_t pid) { return ".config." + std::to_string(pid) + ".12345.tmp"; };
+  for (const std::string& name : {temporary(reaped), temporary(zombie), temporary(::getpid()),
+                                  std::string(".notes.tmp"), std::string("x.1.2.tmp")})
+    Write(name, "partial", 0600);
+  PosixFileSystem files(dir_.string());
+  ASSERT_TRUE(files.Replace("config", "new").ok());
+  ::waitpid(zombie, nullptr, 0);
+  EXPECT_FALSE(std::filesystem::exists(dir_ / temporary(reaped)));
+  EXPECT_FALSE(std::filesystem::exists(dir_ / temporary(zombie)));
+  EXPECT_EQ(Entries(), 4u);
 }
 
 TEST_F(PosixFileSystemTest, ReplaceKeepsPermissionsAndFollowsALink) {

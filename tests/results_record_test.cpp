@@ -39,7 +39,7 @@ std::string Joined(const std::vector<std::string>& lines) {
   return text;
 }
 
-TEST(RecordColumnTest, RightColumnPadsAndKeepsTheLastCharacters) {
+TEST(RecordColumnTest, RightColumnPadsAndWritesOverlongValuesWhole) {
   struct Row {
     const char* meaning;
     const char* value;
@@ -55,9 +55,9 @@ TEST(RecordColumnTest, RightColumnPadsAndKeepsTheLastCharacters) {
       {"a pad wider than the width", "5.0", 6, 5, "  5.0"},
       {"a negative value", "-18.0", 6, 6, " -18.0"},
       {"a value of exactly n characters", "£1234.567", 5, 9, "£1234.567"},
-      {"an overlong value keeps its end", "4106.25", 6, 6, "106.25"},
-      {"the symbol is cut as one character", "£12345.678", 5, 9, "12345.678"},
-      {"an overlong period total", "£1234567890.12", 11, 11, "34567890.12"},
+      {"an overlong value is written whole", "4106.25", 6, 6, "4106.25"},
+      {"an overlong value with its symbol", "£12345.678", 5, 9, "£12345.678"},
+      {"an overlong period total", "£1234567890.12", 11, 11, "£1234567890.12"},
   };
   for (const Row& row : rows)
     EXPECT_EQ(RightColumn(row.value, row.pad, row.width), row.expected) << row.meaning;
@@ -232,7 +232,7 @@ const RecordCase kCases[] = {
          "Cost Saving       :    £0.220/day,    £20.03/Qtr,     £320.53 over  4.0 years",
      }},
     // 45 l a day make 4106.25 l a quarter, seven characters in a column of six.
-    {"identical items: zero differences, an overlong quarter water keeps its end",
+    {"identical items: zero differences, an overlong quarter water written whole",
      false,
      "£",
      "",
@@ -247,8 +247,8 @@ const RecordCase kCases[] = {
          "Item 1:    7.5 Ltr used  6 times a day, Investment Cost:  £120.00",
          "Item 2:    7.5 Ltr used  6 times a day, Investment Cost:  £120.00",
          kDashes,
-         "Item 1 Water Use  :  45.0 Ltr/day 106.25 Ltr/Qtr    49275 Ltr over  3.0 years",
-         "Item 2 Water Use  :  45.0 Ltr/day 106.25 Ltr/Qtr    49275 Ltr over  3.0 years",
+         "Item 1 Water Use  :  45.0 Ltr/day 4106.25 Ltr/Qtr    49275 Ltr over  3.0 years",
+         "Item 2 Water Use  :  45.0 Ltr/day 4106.25 Ltr/Qtr    49275 Ltr over  3.0 years",
          "Water Use Saving  :   0.0 Ltr/day      0 Ltr/Qtr        0 Ltr over  3.0 years",
          kDashes,
          "Item 1 Cost       :    £0.166/day,    £15.13/Qtr,     £181.59 over  3.0 years",
@@ -342,9 +342,9 @@ TEST_F(RecordTest, SameDataLaterGivesTheSameBodyUnderANewDateLine) {
   EXPECT_EQ(State().RecordText, "07/12/26 09:05:04\r\n" + body + "\r\n\r\n");
 }
 
-// Values wider than their columns, put on the window directly: each keeps its last characters
-// and every literal of the line stays in place.
-TEST_F(RecordTest, OverlongValuesKeepTheirLastCharacters) {
+// Values wider than their columns, put on the window directly: each is written whole, without
+// blanks before it, and the rest of its line moves right.
+TEST_F(RecordTest, OverlongValuesAreWrittenWhole) {
   Start();
   Set({{Field::Notes, "overlong"},
        {Field::WVCost, "£12.34567"},
@@ -363,20 +363,21 @@ TEST_F(RecordTest, OverlongValuesKeepTheirLastCharacters) {
 
   window.BuildRecord();
 
-  EXPECT_EQ(Lines(State().RecordBody),
-            (std::vector<std::string>{
-                "overlong",
-                kDashes,
-                "Water Volume Cost         : 12.34567 per Cubic Metre",
-                "Payback Period            :  10.0 years ",
-                "",
-                kDashes,
-                "Item 1: 1234.5 Ltr used 00 times a day, Investment Cost: 23456.78",
-                kDashes,
-                "Item 1 Water Use  :4567.9 Ltr/day 345.67 Ltr/Qtr 23456789 Ltr over 10.0 years",
-                kDashes,
-                "Item 1 Cost       : £1234.567/day, 112345.67/Qtr, 34567890.12 over 10.0 years",
-            }));
+  EXPECT_EQ(
+      Lines(State().RecordBody),
+      (std::vector<std::string>{
+          "overlong",
+          kDashes,
+          "Water Volume Cost         : £12.34567 per Cubic Metre",
+          "Payback Period            :  10.0 years ",
+          "",
+          kDashes,
+          "Item 1: 1234.5 Ltr used 100 times a day, Investment Cost: £123456.78",
+          kDashes,
+          "Item 1 Water Use  :1234567.9 Ltr/day 12345.67 Ltr/Qtr 123456789 Ltr over 10.0 years",
+          kDashes,
+          "Item 1 Cost       : £1234.567/day, £112345.67/Qtr, £1234567890.12 over 10.0 years",
+      }));
 }
 
 // A line break or other control character typed into the notes or any field must not break
