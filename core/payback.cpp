@@ -3,6 +3,7 @@
 // and the point where the dearer item has earned back the difference in purchase cost.
 #include "payback.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "number_text.h"
@@ -18,6 +19,9 @@ constexpr double kLitresPerUkGallon = 4.54609;
 constexpr double kLitresPerUsGallon = 3.785411784;
 constexpr double kKWhPerLitreDegree = 0.001163;  // heating one litre of water by 1 degree C
 constexpr int kMonthsPerYear = 12;
+// How far apart two figures may be from rounding alone: far above a double's error on these
+// sums, far below any cent or day that matters.
+constexpr double kRoundingSlack = 1e-9;
 
 const std::array<PaybackInputInfo, kPaybackInputCount> kTable = {{
     {PaybackInput::Horizon, "Horizon", "Years shown", "years",
@@ -92,7 +96,9 @@ std::string ItemName(int item) {
 // to the nearest month, a half going up.
 std::string PaysBackHeadline(int item, double years) {
   int whole = static_cast<int>(std::floor(years));
-  int months = static_cast<int>(std::floor((years - whole) * kMonthsPerYear + 0.5));
+  // A half month that binary arithmetic leaves a hair short still goes up.
+  int months =
+      static_cast<int>(std::floor((years - whole) * kMonthsPerYear + 0.5 + kRoundingSlack));
   if (months == kMonthsPerYear) {
     ++whole;
     months = 0;
@@ -247,8 +253,13 @@ PaybackResult WorkOutPayback(const CalculatedInputs& calculated, const PaybackIn
     return row.cost[1 - x] - row.cost[x];
   };
   for (int y = 1; y <= horizon; ++y) {
-    const double now = ahead(y);
-    if (now < 0) continue;
+    double now = ahead(y);
+    // Costs that meet exactly at a year's end count as met, though their sums differ in the
+    // last bits.
+    const PaybackYear& row = result.years[static_cast<size_t>(y)];
+    const double tie = kRoundingSlack * std::max(std::abs(row.cost[0]), std::abs(row.cost[1]));
+    if (now < -tie) continue;
+    now = std::max(now, 0.0);
     const double before = ahead(y - 1);
     const double gap = before - now;
     if (!std::isfinite(gap)) return too_large();

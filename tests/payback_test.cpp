@@ -68,6 +68,31 @@ TEST(Payback, HeadlinesAndBreakEven) {
   }
 }
 
+// Break-evens that fall exactly on half a month or on the last year shown, from tariffs whose
+// sums are not exact in binary.
+TEST(Payback, ExactHalvesAndExactYearsSurviveRounding) {
+  struct Case {
+    double charge;
+    CalculatedItem item1, item2;
+    int horizon;
+    const char* headline;
+  } const cases[] = {
+      {1, {10, 1, 10.95}, {58, 1, 0}, 15, "Item 1 pays for itself after 8 months."},
+      {1, {10, 1, 0.73}, {58, 1, 0}, 15, "Item 1 pays for itself after 1 month."},
+      {1.2, {31, 4, 2079.77}, {101, 4, 0}, 50, "Item 1 pays for itself after 17 years."},
+      {2, {14, 2, 1606}, {114, 2, 0}, 11, "Item 1 pays for itself after 11 years."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.headline);
+    CalculatedInputs calculated;
+    calculated.WaterCharge = c.charge;
+    calculated.items = {c.item1, c.item2};
+    const PaybackResult result = WorkOutPayback(calculated, Shown(c.horizon));
+    EXPECT_EQ(result.headline, c.headline);
+    EXPECT_TRUE(result.breakEven.has_value());
+  }
+}
+
 TEST(Payback, YearIIsChargedAtItsPriceAndDiscountedBack) {
   const double rates[][2] = {{10, 0}, {0, 7.5}, {4, 3}, {6, 6}};  // inflation, discount
   for (const auto& [inflation, discount] : rates) {
