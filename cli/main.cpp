@@ -16,8 +16,10 @@
 #include "../files/payback_settings.h"
 #include "../platform/posix_file_system.h"
 #include "../platform/posix_platform.h"
+#include "../platform/throwing_process.h"
 #include "../platform/working_directory.h"
 #include "../shell/tolvarn_main.h"
+#include "cli/console_message_boxes.h"
 
 namespace {
 

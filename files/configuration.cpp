@@ -214,8 +214,7 @@ void FilesWindow::Save_Defaults_Click() {
     state.VUnits = static_cast<int16_t>(Fields().CheckValue(Field::VolUnits1) + 1);
 
     if (!state.CheckMessages.empty()) {
-      platform().boxes.Show(
-          {"Tolvarn Data Error", state.CheckMessages, BoxIcon::Exclamation, BoxButtons::Ok});
+      ShowMessage("Tolvarn Data Error", state.CheckMessages, BoxIcon::Exclamation);
       ManageCurrency(false, true);
       return;
     }

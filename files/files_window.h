@@ -54,9 +54,6 @@ class FilesWindow : public CalcWindow {
   virtual void VolUnits1_Click() = 0;
 
  protected:
-  // Shows a message box that ends the program, then ends it.
-  [[noreturn]] void EndWithMessage(std::string_view title, std::string_view text, BoxIcon icon);
-  void ShowMessage(std::string_view title, std::string_view text, BoxIcon icon);
   // The results log's header entry.
   std::string LogHeader();
 

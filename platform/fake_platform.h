@@ -9,7 +9,7 @@
 
 #include "fake_file_system.h"
 #include "platform.h"
-#include "posix_platform.h"
+#include "platform/throwing_process.h"
 
 namespace tolvarn {
 

@@ -6,7 +6,6 @@
 #include <monetary.h>
 
 #include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string_view>
@@ -142,27 +141,6 @@ std::string SystemLocale::MonthAbbreviation(int month) {
     if (!name.empty()) return name;
   }
   return kEnglish[index];
-}
-
-BoxAnswer ConsoleMessageBoxes::Show(const MessageBoxRequest& request) {
-  // Plain stdio: the window's program never pays for starting the iostreams.
-  const std::string line = request.title + ": " + request.text + '\n';
-  std::fwrite(line.data(), 1, line.size(), stderr);
-  last_box_ = request;
-  ++count_;
-  switch (request.buttons) {
-    case BoxButtons::Ok:
-      return BoxAnswer::Ok;
-    case BoxButtons::YesNo:
-      return BoxAnswer::No;
-    case BoxButtons::YesNoCancel:
-      return BoxAnswer::Cancel;
-  }
-  return BoxAnswer::Ok;
-}
-
-void ThrowingProcess::EndProgram(int status) {
-  throw ProgramEnded{status};
 }
 
 }  // namespace tolvarn

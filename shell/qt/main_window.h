@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "../../platform/platform.h"
-#include "../../platform/posix_platform.h"
 #include "../tolvarn_main.h"
+#include "platform/throwing_process.h"
 #include "qt_field_store.h"
 
 namespace Ui {
