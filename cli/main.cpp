@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../core/memory_field_store.h"
+#include "../core/number_text.h"
 #include "../core/payback.h"
 #include "../core/utf8.h"
 #include "../files/payback_settings.h"
@@ -332,10 +333,7 @@ int main(int argc, char** argv) {
     assignments.push_back({*field, std::move(text)});
   }
   if (!currency.empty()) {
-    const char first = currency.front();
-    const bool number_like = (first >= '0' && first <= '9') || first == '+' || first == '-' ||
-                             first == '.' || first == ' ' || first == '\t';
-    if (tolvarn::utf8::Length(currency) != 1 || number_like)
+    if (tolvarn::utf8::Length(currency) != 1 || tolvarn::CanBeginNumber(currency))
       return UsageError("--currency takes one character that cannot begin a number");
   }
   // The window's rule for the working directory; without the configuration file or the log

@@ -418,6 +418,13 @@ double StrictTextValue(std::string_view text) {
   return value;
 }
 
+bool CanBeginNumber(std::string_view text) {
+  if (text.empty()) return true;
+  const char c = text.front();
+  return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == ',' || c == ' ' ||
+         c == '\t' || c == '\n' || c == '\r';
+}
+
 bool IsNumericText(std::string_view text) {
   double value = 0;
   return ReadStrict(text, value);

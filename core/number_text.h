@@ -24,6 +24,14 @@ double StrictTextValue(std::string_view text);
 // Whether StrictTextValue accepts the text.
 bool IsNumericText(std::string_view text);
 
+// Whether a text beginning so could be taken for (part of) a number: empty, or its first
+// character a digit, a sign, ".", a blank, a tab or a line break, which the readings take or
+// skip. A currency symbol must be none of these, as it is written straight before an amount.
+// "," counts too, though the readings stop at it: to a user of a "1,00 €" locale it is
+// the decimal point and to one of a "1,000.00" locale a digit group mark, so a symbol ","
+// would make ",12.50" read as a fraction or a cut-off amount.
+bool CanBeginNumber(std::string_view text);
+
 // Full-precision text: what C's "%.15g" writes for a double and "%.7g" for a float, with a
 // capital "E" in the exponent form ("1.5E+20", "1E-06"). Negative zero is written "0".
 // Throws RunTimeFailure for infinity or NaN, which never reach a field.

@@ -56,13 +56,6 @@ std::string ToUtf8(const std::string& text, locale_t loc) {
   return out;
 }
 
-bool CanBeginNumber(std::string_view symbol) {
-  if (symbol.empty()) return true;
-  const char c = symbol.front();
-  return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == ',' || c == ' ' ||
-         c == '\t' || c == '\n' || c == '\r';
-}
-
 }  // namespace
 
 LocalDateTime SystemClock::Now() {

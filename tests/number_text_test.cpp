@@ -59,6 +59,19 @@ TEST(TextValue, ReadsTheLeadingNumberAndIgnoresBlanksTabsAndLineFeeds) {
     EXPECT_EQ(TextValue(c.text), c.value) << c.meaning;
 }
 
+TEST(CanBeginNumber, HoldsWhatAReaderOrAUserCouldTakeForANumber) {
+  const struct {
+    std::string text;
+    bool can;
+  } cases[] = {
+      {"", true},        {"0", true},       {"9", true},  {"+", true},   {"-", true},  {".", true},
+      {",", true},       {" ", true},       {"\t", true}, {"\n", true},  {"\r", true}, {"$", false},
+      {"\u00A3", false}, {"\u20AC", false}, {"E", false}, {"kr", false}, {"/", false}, {":", false},
+  };
+  for (const auto& row : cases)
+    EXPECT_EQ(CanBeginNumber(row.text), row.can) << '"' << row.text << '"';
+}
+
 TEST(StrictTextValue, AcceptsOnlyAWholeNumberWithBlanksAround) {
   const ReadCase accepted[] = {
       {"whole number", "5", 5},
