@@ -10,17 +10,17 @@
 #include <string>
 #include <vector>
 
-#include "../core/memory_field_store.h"
-#include "../core/number_text.h"
-#include "../core/payback.h"
-#include "../core/utf8.h"
-#include "../files/payback_settings.h"
-#include "../platform/posix_file_system.h"
-#include "../platform/posix_platform.h"
-#include "../platform/throwing_process.h"
-#include "../platform/working_directory.h"
-#include "../shell/tolvarn_main.h"
 #include "cli/console_message_boxes.h"
+#include "core/memory_field_store.h"
+#include "core/number_text.h"
+#include "core/payback.h"
+#include "core/utf8.h"
+#include "files/payback_settings.h"
+#include "platform/posix_file_system.h"
+#include "platform/posix_platform.h"
+#include "platform/throwing_process.h"
+#include "platform/working_directory.h"
+#include "shell/tolvarn_main.h"
 
 namespace {
 

@@ -14,10 +14,10 @@
 #include <string>
 #include <string_view>
 
-#include "../platform/platform.h"
-#include "field_store.h"
-#include "number_text.h"
-#include "window_state.h"
+#include "core/field_store.h"
+#include "core/number_text.h"
+#include "core/window_state.h"
+#include "platform/platform.h"
 
 namespace tolvarn {
 

@@ -4,8 +4,9 @@
 // digits between steps, and the 32-bit state values are rounded to 32 bits at every store.
 #include <cmath>
 
-#include "checked_math.h"
-#include "item_fields.h"
+#include "core/calc_window.h"
+#include "core/checked_math.h"
+#include "core/item_fields.h"
 
 namespace tolvarn {
 

@@ -1,7 +1,7 @@
 // The data checks. None stops at the first fault and none shows anything: each failed rule
 // appends its message, and the caller decides what to do with the collected text.
-#include "calc_window.h"
-#include "checked_math.h"
+#include "core/calc_window.h"
+#include "core/checked_math.h"
 
 namespace tolvarn {
 void CalcWindow::AddCheckMessage(std::string_view message) {

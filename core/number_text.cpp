@@ -1,4 +1,4 @@
-#include "number_text.h"
+#include "core/number_text.h"
 
 #include <algorithm>
 #include <array>
@@ -10,7 +10,7 @@
 #include <system_error>
 #include <utility>
 
-#include "runtime_failure.h"
+#include "core/runtime_failure.h"
 
 namespace tolvarn {
 namespace {

@@ -1,11 +1,11 @@
 // Payback: the yearly running cost of each item (water, sewerage and the energy that heats its
 // water, at today's prices), charged year by year at the inflated price and discounted back,
 // and the point where the dearer item has earned back the difference in purchase cost.
-#include "payback.h"
+#include "core/payback.h"
 
 #include <cmath>
 
-#include "number_text.h"
+#include "core/number_text.h"
 
 namespace tolvarn {
 namespace {

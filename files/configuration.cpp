@@ -4,8 +4,8 @@
 #include <array>
 #include <cmath>
 
-#include "../core/checked_math.h"
-#include "files_window.h"
+#include "core/checked_math.h"
+#include "files/files_window.h"
 #include "version.h"
 
 namespace tolvarn {

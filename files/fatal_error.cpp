@@ -2,7 +2,7 @@
 // window go into the results log, the user is told which step failed, and the program ends.
 #include <string>
 
-#include "files_window.h"
+#include "files/files_window.h"
 
 namespace tolvarn {
 namespace {

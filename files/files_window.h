@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "../core/calc_window.h"
+#include "core/calc_window.h"
 
 namespace tolvarn {
 

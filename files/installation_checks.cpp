@@ -2,7 +2,7 @@
 // broken installation and ends the program; a missing file is reported and left to the caller.
 #include <cctype>
 
-#include "files_window.h"
+#include "files/files_window.h"
 
 namespace tolvarn {
 

@@ -1,12 +1,12 @@
 // Data/Payback.ini, written as a whole by one atomic replace and read forgivingly: the
 // settings are a convenience, so a damaged value costs that value only.
-#include "payback_settings.h"
+#include "files/payback_settings.h"
 
 #include <array>
 #include <cmath>
 #include <optional>
 
-#include "../core/number_text.h"
+#include "core/number_text.h"
 
 namespace tolvarn {
 namespace {

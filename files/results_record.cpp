@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "../core/utf8.h"
-#include "files_window.h"
+#include "core/utf8.h"
+#include "files/files_window.h"
 
 namespace tolvarn {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "core/runtime_failure.h"
-#include "fuzz_support.h"
+#include "fuzz/fuzz_support.h"
 
 namespace tolvarn::fuzz {
 namespace {

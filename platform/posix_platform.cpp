@@ -1,4 +1,4 @@
-#include "posix_platform.h"
+#include "platform/posix_platform.h"
 
 #include <iconv.h>
 #include <langinfo.h>
@@ -10,8 +10,8 @@
 #include <ctime>
 #include <string_view>
 
-#include "../core/number_text.h"
-#include "../core/utf8.h"
+#include "core/number_text.h"
+#include "core/utf8.h"
 
 namespace tolvarn {
 namespace {

@@ -5,7 +5,8 @@
 
 #include <string>
 
-#include "platform.h"
+#include "platform/clock.h"
+#include "platform/locale.h"
 
 namespace tolvarn {
 

@@ -1,5 +1,5 @@
 // Litres with charges per cubic metre, or gallons with charges per 1000 gallons.
-#include "tolvarn_main.h"
+#include "shell/tolvarn_main.h"
 
 namespace tolvarn {
 

@@ -11,10 +11,10 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-#include "../shell/qt/after_first_paint.h"
-#include "../shell/qt/font_configuration.h"
-#include "../shell/qt/main_window.h"
-#include "idle_report.h"
+#include "shell/qt/after_first_paint.h"
+#include "shell/qt/font_configuration.h"
+#include "shell/qt/main_window.h"
+#include "tools/idle_report.h"
 
 int main(int argc, char** argv) {
   tolvarn::UseQuickFontConfiguration();

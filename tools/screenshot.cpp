@@ -9,14 +9,14 @@
 #include <QTest>
 #include <cstdio>
 
-#include "../platform/posix_file_system.h"
-#include "../platform/posix_platform.h"
-#include "../platform/xdg_launcher.h"
-#include "../shell/qt/event_loop_watch.h"
-#include "../shell/qt/font_configuration.h"
-#include "../shell/qt/main_window.h"
-#include "../shell/qt/payback_window.h"
-#include "../shell/qt/qt_message_boxes.h"
+#include "platform/posix_file_system.h"
+#include "platform/posix_platform.h"
+#include "platform/xdg_launcher.h"
+#include "shell/qt/event_loop_watch.h"
+#include "shell/qt/font_configuration.h"
+#include "shell/qt/main_window.h"
+#include "shell/qt/payback_window.h"
+#include "shell/qt/qt_message_boxes.h"
 
 int main(int argc, char** argv) {
   tolvarn::UseQuickFontConfiguration();

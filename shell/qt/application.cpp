@@ -1,4 +1,4 @@
-#include "application.h"
+#include "shell/qt/application.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -8,16 +8,16 @@
 #include <optional>
 #include <string>
 
-#include "../../platform/instance_lock.h"
-#include "../../platform/posix_file_system.h"
-#include "../../platform/posix_platform.h"
-#include "../../platform/working_directory.h"
-#include "../../platform/xdg_launcher.h"
-#include "after_first_paint.h"
-#include "event_loop_watch.h"
-#include "font_configuration.h"
-#include "main_window.h"
-#include "qt_message_boxes.h"
+#include "platform/instance_lock.h"
+#include "platform/posix_file_system.h"
+#include "platform/posix_platform.h"
+#include "platform/working_directory.h"
+#include "platform/xdg_launcher.h"
+#include "shell/qt/after_first_paint.h"
+#include "shell/qt/event_loop_watch.h"
+#include "shell/qt/font_configuration.h"
+#include "shell/qt/main_window.h"
+#include "shell/qt/qt_message_boxes.h"
 
 namespace {
 
