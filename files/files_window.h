@@ -58,7 +58,8 @@ class FilesWindow : public CalcWindow {
   std::string LogHeader();
 
  private:
-  std::string ConfigFileText();
+  // The configuration file's comment lines and its section line.
+  std::string ConfigFileHeader();
   std::string DumpText(std::string_view OperationName, int16_t Location);
 
   std::optional<FatalReport> last_fatal_;
