@@ -31,11 +31,16 @@ constexpr const char* kUsage =
 
 namespace tolvarn {
 
-int RunTolvarn(int argc, char** argv, const std::function<void()>& when_idle) {
+application_detail::QuickFonts::QuickFonts() {
   UseQuickFontConfiguration();
-  QApplication application(argc, argv);
-  // Message boxes and the About window share the window's font, so no second font is loaded.
-  QApplication::setFont(MainWindow::BaseFont());
+}
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+  setFont(MainWindow::BaseFont());
+}
+
+int RunTolvarn(int argc, char** argv, const std::function<void()>& when_idle) {
+  Application application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tolvarn"));
   // Ties the window to its menu entry and icon on desktops that match them by name.
   QGuiApplication::setDesktopFileName(QStringLiteral("org.quennix.Tolvarn"));
