@@ -167,37 +167,6 @@ constexpr PaybackOption kPaybackOptions[] = {
      "% of item 2's water that the heater warms (0-100)"},
 };
 
-// One payback input, wherever it is kept.
-double& InputSlot(tolvarn::PaybackInputs& inputs, tolvarn::PaybackInput input, double& horizon) {
-  using tolvarn::PaybackInput;
-  tolvarn::PaybackSettings& s = inputs.settings;
-  switch (input) {
-    case PaybackInput::Horizon:
-      return horizon;
-    case PaybackInput::Discount:
-      return s.Discount;
-    case PaybackInput::EnergyPrice:
-      return s.EnergyPrice;
-    case PaybackInput::HeaterEfficiency:
-      return s.HeaterEfficiency;
-    case PaybackInput::TemperatureRise:
-      return s.TemperatureRise;
-    case PaybackInput::Co2PerKWh:
-      return s.Co2PerKWh;
-    case PaybackInput::Co2PerCubicMetre:
-      return s.Co2PerCubicMetre;
-    case PaybackInput::Item1OwnEnergy:
-      return inputs.items[0].OwnEnergy;
-    case PaybackInput::Item1HotShare:
-      return inputs.items[0].HotShare;
-    case PaybackInput::Item2OwnEnergy:
-      return inputs.items[1].OwnEnergy;
-    case PaybackInput::Item2HotShare:
-      return inputs.items[1].HotShare;
-  }
-  return horizon;
-}
-
 nlohmann::ordered_json PaybackJson(const tolvarn::PaybackInputs& inputs,
                                    const tolvarn::PaybackResult& result) {
   using nlohmann::ordered_json;
@@ -366,10 +335,10 @@ int main(int argc, char** argv) {
     }
     double horizon = payback_inputs.settings.Horizon;
     double typed_horizon = typed.settings.Horizon;
-    for (const PaybackOption& option : kPaybackOptions)
-      if (payback_given[static_cast<size_t>(option.input)]->count() > 0)
-        InputSlot(payback_inputs, option.input, horizon) =
-            InputSlot(typed, option.input, typed_horizon);
+    const auto to = tolvarn::PaybackInputSlots(payback_inputs, horizon);
+    const auto from = tolvarn::PaybackInputSlots(typed, typed_horizon);
+    for (size_t i = 0; i < tolvarn::kPaybackInputCount; ++i)
+      if (payback_given[i]->count() > 0) *to[i] = *from[i];
     payback_inputs.settings.Horizon = static_cast<int>(horizon);
     if (us_gallons_given->count() > 0) payback_inputs.settings.USGallons = us_gallons;
   }

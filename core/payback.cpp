@@ -53,8 +53,9 @@ const std::array<PaybackInputInfo, kPaybackInputCount> kTable = {{
      false, 0},
 }};
 
-// The values in table order, to read and to write.
-std::array<double*, kPaybackInputCount> Slots(PaybackInputs& inputs, double& horizon) {
+}  // namespace
+
+std::array<double*, kPaybackInputCount> PaybackInputSlots(PaybackInputs& inputs, double& horizon) {
   PaybackSettings& s = inputs.settings;
   return {&horizon,
           &s.Discount,
@@ -68,6 +69,8 @@ std::array<double*, kPaybackInputCount> Slots(PaybackInputs& inputs, double& hor
           &inputs.items[1].OwnEnergy,
           &inputs.items[1].HotShare};
 }
+
+namespace {
 
 bool Accepts(const PaybackInputInfo& info, double value) {
   return value >= info.minimum && value <= info.maximum &&
@@ -162,7 +165,7 @@ std::vector<std::string> CheckPaybackInputs(
   std::vector<std::string> messages;
   PaybackInputs read = inputs;
   double horizon = 0;
-  const auto slots = Slots(read, horizon);
+  const auto slots = PaybackInputSlots(read, horizon);
   for (size_t i = 0; i < kPaybackInputCount; ++i) {
     const PaybackInputInfo& info = kTable[i];
     if (!IsNumericText(texts[i]) || !Accepts(info, StrictTextValue(texts[i]))) {
@@ -181,7 +184,7 @@ std::vector<std::string> CheckPaybackInputs(
 std::vector<std::string> CheckPaybackInputs(const PaybackInputs& inputs) {
   PaybackInputs copy = inputs;
   double horizon = copy.settings.Horizon;
-  const auto slots = Slots(copy, horizon);
+  const auto slots = PaybackInputSlots(copy, horizon);
   std::vector<std::string> messages;
   for (size_t i = 0; i < kPaybackInputCount; ++i)
     if (!Accepts(kTable[i], *slots[i])) messages.push_back(RangeMessage(kTable[i]));
