@@ -1,7 +1,7 @@
 // How text becomes a number and a number becomes text (number_reading.cpp, number_writing.cpp
-// and fixed_format.cpp). Every field holds text, so these rules
-// decide every value the program computes, shows and logs. None of them depends on the
-// process's C locale: "." is the only decimal point.
+// and fixed_format.cpp). Every field holds text, so these rules decide every value the program
+// computes, shows and logs. None of them depends on the process's C locale: "." is the only
+// decimal point.
 #pragma once
 
 #include <array>
