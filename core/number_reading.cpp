@@ -156,7 +156,7 @@ void KeepDigits(const Scanned& scanned, NumberReading& reading) {
 double TextValue(std::string_view text) {
   // Most texts have no blanks at all; copy only when there is something to drop.
   std::string compact;
-  if (std::any_of(text.begin(), text.end(), IsBlank)) {
+  if (std::any_of(text.begin(), text.end(), [](char c) { return IsBlank(c); })) {
     compact.reserve(text.size());
     for (char c : text)
       if (!IsBlank(c)) compact += c;
@@ -187,7 +187,8 @@ bool IsNumericText(std::string_view text) {
 }
 
 NumberReading ReadNumber(std::string_view text) {
-  if (std::any_of(text.begin(), text.end(), IsBlank)) return {TextValue(text), IsNumericText(text)};
+  if (std::any_of(text.begin(), text.end(), [](char c) { return IsBlank(c); }))
+    return {TextValue(text), IsNumericText(text)};
   // Without blanks both readings scan the same characters.
   const Scanned number = Scan(text);
   if (number.length == 0) return {};
