@@ -14,7 +14,7 @@
 #include "platform/fake_platform.h"
 #include "platform/posix_file_system.h"
 #include "shell/payback_panel.h"
-#include "shell/qt/font_configuration.h"
+#include "shell/qt/application.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/payback_window.h"
 
@@ -131,9 +131,7 @@ BENCHMARK(BM_PaybackPanelUpdate)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  tolvarn::UseQuickFontConfiguration();
-  QApplication application(argc, argv);
-  QApplication::setFont(tolvarn::MainWindow::BaseFont());
+  tolvarn::Application application(argc, argv);
   benchmark::Initialize(&argc, argv);
   tolvarn::Setup setup;
   tolvarn::setup = &setup;

@@ -10,14 +10,17 @@
 #include <string>
 #include <vector>
 
-#include "../core/memory_field_store.h"
-#include "../core/payback.h"
-#include "../core/utf8.h"
-#include "../files/payback_settings.h"
-#include "../platform/posix_file_system.h"
-#include "../platform/posix_platform.h"
-#include "../platform/working_directory.h"
-#include "../shell/tolvarn_main.h"
+#include "cli/console_message_boxes.h"
+#include "core/memory_field_store.h"
+#include "core/number_text.h"
+#include "core/payback.h"
+#include "core/utf8.h"
+#include "files/payback_settings.h"
+#include "platform/posix_file_system.h"
+#include "platform/posix_platform.h"
+#include "platform/throwing_process.h"
+#include "platform/working_directory.h"
+#include "shell/tolvarn_main.h"
 
 namespace {
 
@@ -164,37 +167,6 @@ constexpr PaybackOption kPaybackOptions[] = {
      "% of item 2's water that the heater warms (0-100)"},
 };
 
-// One payback input, wherever it is kept.
-double& InputSlot(tolvarn::PaybackInputs& inputs, tolvarn::PaybackInput input, double& horizon) {
-  using tolvarn::PaybackInput;
-  tolvarn::PaybackSettings& s = inputs.settings;
-  switch (input) {
-    case PaybackInput::Horizon:
-      return horizon;
-    case PaybackInput::Discount:
-      return s.Discount;
-    case PaybackInput::EnergyPrice:
-      return s.EnergyPrice;
-    case PaybackInput::HeaterEfficiency:
-      return s.HeaterEfficiency;
-    case PaybackInput::TemperatureRise:
-      return s.TemperatureRise;
-    case PaybackInput::Co2PerKWh:
-      return s.Co2PerKWh;
-    case PaybackInput::Co2PerCubicMetre:
-      return s.Co2PerCubicMetre;
-    case PaybackInput::Item1OwnEnergy:
-      return inputs.items[0].OwnEnergy;
-    case PaybackInput::Item1HotShare:
-      return inputs.items[0].HotShare;
-    case PaybackInput::Item2OwnEnergy:
-      return inputs.items[1].OwnEnergy;
-    case PaybackInput::Item2HotShare:
-      return inputs.items[1].HotShare;
-  }
-  return horizon;
-}
-
 nlohmann::ordered_json PaybackJson(const tolvarn::PaybackInputs& inputs,
                                    const tolvarn::PaybackResult& result) {
   using nlohmann::ordered_json;
@@ -330,10 +302,7 @@ int main(int argc, char** argv) {
     assignments.push_back({*field, std::move(text)});
   }
   if (!currency.empty()) {
-    const char first = currency.front();
-    const bool number_like = (first >= '0' && first <= '9') || first == '+' || first == '-' ||
-                             first == '.' || first == ' ' || first == '\t';
-    if (tolvarn::utf8::Length(currency) != 1 || number_like)
+    if (tolvarn::utf8::Length(currency) != 1 || tolvarn::CanBeginNumber(currency))
       return UsageError("--currency takes one character that cannot begin a number");
   }
   // The window's rule for the working directory; without the configuration file or the log
@@ -366,10 +335,10 @@ int main(int argc, char** argv) {
     }
     double horizon = payback_inputs.settings.Horizon;
     double typed_horizon = typed.settings.Horizon;
-    for (const PaybackOption& option : kPaybackOptions)
-      if (payback_given[static_cast<size_t>(option.input)]->count() > 0)
-        InputSlot(payback_inputs, option.input, horizon) =
-            InputSlot(typed, option.input, typed_horizon);
+    const auto to = tolvarn::PaybackInputSlots(payback_inputs, horizon);
+    const auto from = tolvarn::PaybackInputSlots(typed, typed_horizon);
+    for (size_t i = 0; i < tolvarn::kPaybackInputCount; ++i)
+      if (payback_given[i]->count() > 0) *to[i] = *from[i];
     payback_inputs.settings.Horizon = static_cast<int>(horizon);
     if (us_gallons_given->count() > 0) payback_inputs.settings.USGallons = us_gallons;
   }

@@ -14,10 +14,10 @@
 #include <string>
 #include <string_view>
 
-#include "../platform/platform.h"
-#include "field_store.h"
-#include "number_text.h"
-#include "window_state.h"
+#include "core/field_store.h"
+#include "core/number_text.h"
+#include "core/window_state.h"
+#include "platform/platform.h"
 
 namespace tolvarn {
 
@@ -78,6 +78,9 @@ class CalcWindow {
   double SingleReadBack(float value);
   // Status line text that the timer clears again.
   void ShowStatus(std::string_view text);
+  // A message box with an OK button; EndWithMessage then ends the program.
+  void ShowMessage(std::string_view title, std::string_view text, BoxIcon icon);
+  [[noreturn]] void EndWithMessage(std::string_view title, std::string_view text, BoxIcon icon);
   const Platform& platform() const { return platform_; }
 
   // Runs a procedure's body; any run-time failure in it goes to FatalError with the

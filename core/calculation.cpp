@@ -4,10 +4,9 @@
 // digits between steps, and the 32-bit state values are rounded to 32 bits at every store.
 #include <cmath>
 
-#include "runtime_failure.h"
-
-#include "checked_math.h"
-#include "item_fields.h"
+#include "core/calc_window.h"
+#include "core/checked_math.h"
+#include "core/item_fields.h"
 
 namespace tolvarn {
 
@@ -38,8 +37,7 @@ void CalcWindow::Calc_Click() {
     state_.ErrorLocation = 102;
     if (!state_.CheckMessages.empty()) {
       ManageCurrency(false, true);
-      platform_.boxes.Show(
-          {"Tolvarn Data Error", state_.CheckMessages, BoxIcon::Stop, BoxButtons::Ok});
+      ShowMessage("Tolvarn Data Error", state_.CheckMessages, BoxIcon::Stop);
       state_.Item1Empty = 0;
       state_.Item2Empty = 0;
       return;
@@ -85,55 +83,6 @@ void CalcWindow::Calc_Click() {
     state_.Item1Empty = 0;
     state_.Item2Empty = 0;
   });
-}
-
-const CalcWindow::ParsedText& CalcWindow::Parse(Field field) const {
-  ParsedText& parsed = parsed_[static_cast<size_t>(field)];
-  const uint64_t revision = fields_.TextRevision(field);
-  if (!parsed.valid || parsed.revision != revision)
-    parsed = {revision, true, ReadNumber(fields_.Text(field))};
-  return parsed;
-}
-
-double CalcWindow::Strict(Field field) const {
-  const ParsedText& parsed = Parse(field);
-  if (!parsed.reading.numeric) throw RunTimeFailure("Type mismatch");
-  return parsed.reading.value;
-}
-
-// How the written text reads back is known without reading it.
-void CalcWindow::SetNumber(Field field, double value) {
-  const NumberReading reading = CarryInto(value, number_text_);
-  fields_.SetText(field, number_text_.view());
-  parsed_[static_cast<size_t>(field)] = {fields_.TextRevision(field), true, reading};
-}
-
-double CalcWindow::FixedReadBack(double value, int decimals) {
-  if (FormatFixedInto(value, decimals, number_text_)) return TextValue(number_text_.view());
-  return TextValue(FormatFixed(value, decimals));
-}
-
-double CalcWindow::FullReadBack(double value) {
-  return CarryInto(value, number_text_).value;
-}
-
-double CalcWindow::SingleReadBack(float value) {
-  TextInto(value, number_text_);
-  return TextValue(number_text_.view());
-}
-
-void CalcWindow::FormatField(Field field, int decimals) {
-  const NumberReading& reading = Parse(field).reading;
-  if (!reading.numeric) return;
-  if (FormatFixedInto(reading, decimals, number_text_))
-    SetText(field, number_text_.view());
-  else
-    SetText(field, FormatFixed(reading, decimals));
-}
-
-void CalcWindow::ShowStatus(std::string_view text) {
-  fields_.SetCaption(Field::Status, text);
-  fields_.SetEnabled(Field::Timer1, true);
 }
 
 // Both factors stay 1 unless the inflation is at least -30 % and the period at least a year.

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "runtime_failure.h"
+#include "core/runtime_failure.h"
 
 namespace tolvarn::checked {
 

@@ -1,7 +1,8 @@
 // The data checks. None stops at the first fault and none shows anything: each failed rule
 // appends its message, and the caller decides what to do with the collected text.
-#include "calc_window.h"
-#include "checked_math.h"
+#include "core/calc_window.h"
+#include "core/checked_math.h"
+#include "core/item_fields.h"
 
 namespace tolvarn {
 void CalcWindow::AddCheckMessage(std::string_view message) {
@@ -76,28 +77,23 @@ void CalcWindow::CheckItemData() {
       return Malformed(field) || (out_of_range && !(empty_passes && Text(field).empty()));
     };
 
+    // An item entered alone needs its use inputs; an item entered at all needs a cost in range.
+    const auto check_item = [&](const ItemFields& item, const ItemFields& other,
+                                std::string_view cost_message) {
+      if (state_.*item.Empty != 0) return;
+      const std::string_view name = item.number == 1 ? "Item 1 " : "Item 2 ";
+      if (state_.*other.Empty == 1) {
+        if (fails(item.Use, 1.0, 500.0, false))
+          AddCheckMessage(with_unit(name, " per Use must be between 1.0 and 500.0"));
+        if (fails(item.UseD, 1.0, 99.0, false))
+          AddCheckMessage(std::string(name) + "Uses per Day must be between 1 and 99");
+      }
+      if (fails(item.Cost, 0, 5000.0, true)) AddCheckMessage(cost_message);
+    };
     state_.ErrorLocation = 122;
-    if (state_.Item1Empty == 0) {
-      if (state_.Item2Empty == 1) {
-        if (fails(Field::Item1Use, 1.0, 500.0, false))
-          AddCheckMessage(with_unit("Item 1 ", " per Use must be between 1.0 and 500.0"));
-        if (fails(Field::Item1UseD, 1.0, 99.0, false))
-          AddCheckMessage("Item 1 Uses per Day must be between 1 and 99");
-      }
-      if (fails(Field::Item1Cost, 0, 5000.0, true))
-        AddCheckMessage("Item1 Cost must be between 0 and 5000.00");
-    }
+    check_item(kItem1, kItem2, "Item1 Cost must be between 0 and 5000.00");
     state_.ErrorLocation = 123;
-    if (state_.Item2Empty == 0) {
-      if (state_.Item1Empty == 1) {
-        if (fails(Field::Item2Use, 1.0, 500.0, false))
-          AddCheckMessage(with_unit("Item 2 ", " per Use must be between 1.0 and 500.0"));
-        if (fails(Field::Item2UseD, 1.0, 99.0, false))
-          AddCheckMessage("Item 2 Uses per Day must be between 1 and 99");
-      }
-      if (fails(Field::Item2Cost, 0, 5000.0, true))
-        AddCheckMessage("Item 2 Cost must be between 0 and 5000.00");
-    }
+    check_item(kItem2, kItem1, "Item 2 Cost must be between 0 and 5000.00");
 
     if (state_.Item1Empty == 0 && state_.Item2Empty == 0) {
       if (fails(Field::Item1Use, 1.0, 500.0, true))

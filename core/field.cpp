@@ -1,4 +1,4 @@
-#include "field.h"
+#include "core/field.h"
 
 namespace tolvarn {
 namespace {

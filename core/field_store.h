@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "field.h"
+#include "core/field.h"
 
 namespace tolvarn {
 

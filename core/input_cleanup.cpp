@@ -1,6 +1,6 @@
 // Input clean-up: each input shown in one tidy form, nothing where a value is zero or its item
 // holds no data. Texts that are not numbers are left as they are.
-#include "calc_window.h"
+#include "core/calc_window.h"
 
 namespace tolvarn {
 

@@ -3,7 +3,8 @@
 
 #include <cstdint>
 
-#include "calc_window.h"
+#include "core/field.h"
+#include "core/window_state.h"
 
 namespace tolvarn {
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-#include "field_store.h"
+#include "core/field_store.h"
 
 namespace tolvarn {
 

@@ -1,6 +1,7 @@
-// How text becomes a number and a number becomes text. Every field holds text, so these rules
-// decide every value the program computes, shows and logs. None of them depends on the
-// process's C locale: "." is the only decimal point.
+// How text becomes a number and a number becomes text (number_reading.cpp, number_writing.cpp
+// and fixed_format.cpp). Every field holds text, so these rules decide every value the program
+// computes, shows and logs. None of them depends on the process's C locale: "." is the only
+// decimal point.
 #pragma once
 
 #include <array>
@@ -23,6 +24,14 @@ double StrictTextValue(std::string_view text);
 
 // Whether StrictTextValue accepts the text.
 bool IsNumericText(std::string_view text);
+
+// Whether a text beginning so could be taken for (part of) a number: empty, or its first
+// character a digit, a sign, ".", a blank, a tab or a line break, which the readings take or
+// skip. A currency symbol must be none of these, as it is written straight before an amount.
+// "," counts too, though the readings stop at it: to a user of a "1,00 €" locale it is
+// the decimal point and to one of a "1,000.00" locale a digit group mark, so a symbol ","
+// would make ",12.50" read as a fraction or a cut-off amount.
+bool CanBeginNumber(std::string_view text);
 
 // Full-precision text: what C's "%.15g" writes for a double and "%.7g" for a float, with a
 // capital "E" in the exponent form ("1.5E+20", "1E-06"). Negative zero is written "0".
@@ -54,7 +63,6 @@ struct NumberText {
 // does) into `text` and returns how that text reads back (the number rounded to 15 significant
 // digits).
 NumberReading CarryInto(double value, NumberText& text);
-NumberReading CarryInto(double value, std::string& text);
 
 // The fixed formats "0.0000" to "0": rounded half away from zero to `decimals` places, where a
 // halfway case is judged on the value's 15-significant-digit decimal form (so 1.005 gives
@@ -62,9 +70,6 @@ NumberReading CarryInto(double value, std::string& text);
 // C's printf writes it; negative zero itself is written without one. Throws for infinity or NaN.
 std::string FormatFixed(double value, int decimals);
 
-// The fixed format applied to a field's text: a text that is a number is read and formatted;
-// any other text, the empty text included, comes back unchanged.
-std::string FormatFixedText(std::string_view text, int decimals);
 // The fixed format of a number read from a text that the strict reading accepts.
 std::string FormatFixed(const NumberReading& number, int decimals);
 // The same into `text` when the result has at most 18 digits, decimals included; false

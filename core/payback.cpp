@@ -1,12 +1,12 @@
 // Payback: the yearly running cost of each item (water, sewerage and the energy that heats its
 // water, at today's prices), charged year by year at the inflated price and discounted back,
 // and the point where the dearer item has earned back the difference in purchase cost.
-#include "payback.h"
+#include "core/payback.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "number_text.h"
+#include "core/number_text.h"
 
 namespace tolvarn {
 namespace {
@@ -57,8 +57,9 @@ const std::array<PaybackInputInfo, kPaybackInputCount> kTable = {{
      false, 0},
 }};
 
-// The values in table order, to read and to write.
-std::array<double*, kPaybackInputCount> Slots(PaybackInputs& inputs, double& horizon) {
+}  // namespace
+
+std::array<double*, kPaybackInputCount> PaybackInputSlots(PaybackInputs& inputs, double& horizon) {
   PaybackSettings& s = inputs.settings;
   return {&horizon,
           &s.Discount,
@@ -72,6 +73,8 @@ std::array<double*, kPaybackInputCount> Slots(PaybackInputs& inputs, double& hor
           &inputs.items[1].OwnEnergy,
           &inputs.items[1].HotShare};
 }
+
+namespace {
 
 bool Accepts(const PaybackInputInfo& info, double value) {
   return value >= info.minimum && value <= info.maximum &&
@@ -168,7 +171,7 @@ std::vector<std::string> CheckPaybackInputs(
   std::vector<std::string> messages;
   PaybackInputs read = inputs;
   double horizon = 0;
-  const auto slots = Slots(read, horizon);
+  const auto slots = PaybackInputSlots(read, horizon);
   for (size_t i = 0; i < kPaybackInputCount; ++i) {
     const PaybackInputInfo& info = kTable[i];
     if (!IsNumericText(texts[i]) || !Accepts(info, StrictTextValue(texts[i]))) {
@@ -187,7 +190,7 @@ std::vector<std::string> CheckPaybackInputs(
 std::vector<std::string> CheckPaybackInputs(const PaybackInputs& inputs) {
   PaybackInputs copy = inputs;
   double horizon = copy.settings.Horizon;
-  const auto slots = Slots(copy, horizon);
+  const auto slots = PaybackInputSlots(copy, horizon);
   std::vector<std::string> messages;
   for (size_t i = 0; i < kPaybackInputCount; ++i)
     if (!Accepts(kTable[i], *slots[i])) messages.push_back(RangeMessage(kTable[i]));

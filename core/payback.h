@@ -79,6 +79,9 @@ struct PaybackInputInfo {
   double fallback;  // the default
 };
 const std::array<PaybackInputInfo, kPaybackInputCount>& PaybackInputTable();
+// Where each input is kept, indexed as PaybackInput, to read and to write: the horizon, a whole
+// number in the settings, goes through `horizon`.
+std::array<double*, kPaybackInputCount> PaybackInputSlots(PaybackInputs& inputs, double& horizon);
 
 // Reads every text (indexed as PaybackInput; blanks around a number are allowed, "." is the
 // decimal point) into `inputs` (USGallons is left as it is). Returns one message per value that

@@ -1,7 +1,8 @@
 // What the user sees of a calculation: empty fields for zero or absent values, fixed decimals,
 // and comparison values shown as magnitudes, orange when item 2 is the dearer or thirstier.
-#include "checked_math.h"
-#include "item_fields.h"
+#include "core/calc_window.h"
+#include "core/checked_math.h"
+#include "core/item_fields.h"
 
 namespace tolvarn {
 

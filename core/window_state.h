@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "payback.h"
+#include "core/payback.h"
 
 namespace tolvarn {
 

@@ -4,8 +4,8 @@
 #include <array>
 #include <cmath>
 
-#include "../core/checked_math.h"
-#include "files_window.h"
+#include "core/checked_math.h"
+#include "files/files_window.h"
 #include "version.h"
 
 namespace tolvarn {
@@ -21,15 +21,16 @@ struct KeyRule {
   bool may_be_empty;  // a key with nothing after "=" still counts
 };
 
-constexpr std::array<KeyRule, 9> kKeys = {{{Key::LogLevel, "LogLevel=", false},
+// In the order the file is written; a reading takes them in any order.
+constexpr std::array<KeyRule, 9> kKeys = {{{Key::AnInf, "AnInf=", true},
+                                           {Key::LogLevel, "LogLevel=", false},
                                            {Key::RunOnTop, "RunOnTop=", false},
-                                           {Key::SVAllow, "SVAllow=", false},
-                                           {Key::SVCost, "SVCost=", false},
-                                           {Key::WVCost, "WVCost=", false},
                                            {Key::PayPeriod, "PayPeriod=", false},
+                                           {Key::SVCost, "SVCost=", false},
+                                           {Key::SVAllow, "SVAllow=", false},
                                            {Key::VRate, "VRate=", false},
-                                           {Key::AnInf, "AnInf=", true},
-                                           {Key::VUnits, "VUnits=", true}}};
+                                           {Key::VUnits, "VUnits=", true},
+                                           {Key::WVCost, "WVCost=", false}}};
 
 // Leading and trailing blanks removed.
 std::string_view TrimBlanks(std::string_view text) {
@@ -171,8 +172,7 @@ void FilesWindow::ReadConfig() {
   });
 }
 
-std::string FilesWindow::ConfigFileText() {
-  const WindowState& state = State();
+std::string FilesWindow::ConfigFileHeader() {
   const LocalDateTime now = platform().clock.Now();
   const auto line = [](std::string_view text) { return std::string(text) + std::string(kLineEnd); };
   std::string text = line("# Tolvarn Version " + std::to_string(kVersionMajor) + "." +
@@ -183,9 +183,6 @@ std::string FilesWindow::ConfigFileText() {
                TwoDigits(now.minute) + ":" + TwoDigits(now.second));
   text += line("");
   text += line("[Run]");
-  text += line("AnInf=" + state.AnInf);
-  text += line("LogLevel=" + std::to_string(Fields().CheckValue(Field::AutoSave) + 1));
-  text += line("RunOnTop=" + std::to_string(Fields().CheckValue(Field::OnTop) + 1));
   return text;
 }
 
@@ -214,26 +211,42 @@ void FilesWindow::Save_Defaults_Click() {
     state.VUnits = static_cast<int16_t>(Fields().CheckValue(Field::VolUnits1) + 1);
 
     if (!state.CheckMessages.empty()) {
-      platform().boxes.Show(
-          {"Tolvarn Data Error", state.CheckMessages, BoxIcon::Exclamation, BoxButtons::Ok});
+      ShowMessage("Tolvarn Data Error", state.CheckMessages, BoxIcon::Exclamation);
       ManageCurrency(false, true);
       return;
     }
 
     state.ErrorLocation = 222;
     Check_Dir("Data");
-    std::string text = ConfigFileText();
-    const auto line = [&text](std::string_view key, double value) {
-      text += key;
-      text += TextOf(value);
-      text += kLineEnd;
+    const auto value = [&](Key key) {
+      switch (key) {
+        case Key::AnInf:
+          return state.AnInf;
+        case Key::LogLevel:
+          return std::to_string(Fields().CheckValue(Field::AutoSave) + 1);
+        case Key::RunOnTop:
+          return std::to_string(Fields().CheckValue(Field::OnTop) + 1);
+        case Key::PayPeriod:
+          return TextOf(period);
+        case Key::SVCost:
+          return TextOf(sewerage);
+        case Key::SVAllow:
+          return TextOf(allowance);
+        case Key::VRate:
+          return TextOf(rate);
+        case Key::VUnits:
+          return std::to_string(state.VUnits);
+        case Key::WVCost:
+          return TextOf(water);
+      }
+      return std::string();
     };
-    line("PayPeriod=", period);
-    line("SVCost=", sewerage);
-    line("SVAllow=", allowance);
-    line("VRate=", rate);
-    text += "VUnits=" + std::to_string(state.VUnits) + std::string(kLineEnd);
-    line("WVCost=", water);
+    std::string text = ConfigFileHeader();
+    for (const KeyRule& rule : kKeys) {
+      text += rule.prefix;
+      text += value(rule.key);
+      text += kLineEnd;
+    }
 
     // Written beside the old file and renamed over it, so that the old file stays whole until
     // the new one is complete. Whichever step fails, it is the disk or the permissions.

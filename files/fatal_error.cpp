@@ -1,9 +1,8 @@
 // The one way out after an unexpected failure: the configuration as read and every value on the
 // window go into the results log, the user is told which step failed, and the program ends.
-#include <cstdlib>
 #include <string>
 
-#include "files_window.h"
+#include "files/files_window.h"
 
 namespace tolvarn {
 namespace {
@@ -75,9 +74,7 @@ void FilesWindow::FatalError(std::string_view OperationName, int16_t Location) {
   text += "A Fatal ";
   text += OperationName;
   text += " Has Ocurred.\r\nThe Program Will Now Terminate.";
-  platform().boxes.Show({"Tolvarn Fatal Error", text, BoxIcon::Stop, BoxButtons::Ok});
-  platform().process.EndProgram(kFatalExitStatus);
-  std::abort();  // EndProgram never returns; this keeps the promise if one ever did
+  EndWithMessage("Tolvarn Fatal Error", text, BoxIcon::Stop);
 }
 
 }  // namespace tolvarn

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "../core/calc_window.h"
+#include "core/calc_window.h"
 
 namespace tolvarn {
 
@@ -54,14 +54,12 @@ class FilesWindow : public CalcWindow {
   virtual void VolUnits1_Click() = 0;
 
  protected:
-  // Shows a message box that ends the program, then ends it.
-  [[noreturn]] void EndWithMessage(std::string_view title, std::string_view text, BoxIcon icon);
-  void ShowMessage(std::string_view title, std::string_view text, BoxIcon icon);
   // The results log's header entry.
   std::string LogHeader();
 
  private:
-  std::string ConfigFileText();
+  // The configuration file's comment lines and its section line.
+  std::string ConfigFileHeader();
   std::string DumpText(std::string_view OperationName, int16_t Location);
 
   std::optional<FatalReport> last_fatal_;
@@ -71,10 +69,11 @@ class FilesWindow : public CalcWindow {
 // value stays on its line of the record or the dump.
 std::string OneLine(std::string_view text);
 
-// Column rules of the record, counted in characters.
-// A right-aligned value: `pad` blanks and the value, cut to its last `width` characters.
-std::string RightColumn(std::string_view value, int pad, int width);
-// A left-aligned label: the label and `pad` blanks, cut to its first 18 characters.
-std::string LeftLabel(std::string_view label, int pad);
+// Column rules of the record, counted in characters; each appends to `out`.
+// A right-aligned value: up to `pad` blanks, as many as keep it within `width`, and the value.
+void AppendRightColumn(std::string& out, std::string_view value, int pad, int width);
+// A left-aligned label: the label cut to its first 18 characters, and up to `pad` blanks, as
+// many as keep it within 18.
+void AppendLeftLabel(std::string& out, std::string_view label, int pad);
 
 }  // namespace tolvarn

@@ -2,19 +2,9 @@
 // broken installation and ends the program; a missing file is reported and left to the caller.
 #include <cctype>
 
-#include "files_window.h"
+#include "files/files_window.h"
 
 namespace tolvarn {
-
-void FilesWindow::ShowMessage(std::string_view title, std::string_view text, BoxIcon icon) {
-  platform().boxes.Show({std::string(title), std::string(text), icon, BoxButtons::Ok});
-}
-
-void FilesWindow::EndWithMessage(std::string_view title, std::string_view text, BoxIcon icon) {
-  ShowMessage(title, text, icon);
-  platform().process.EndProgram(kFatalExitStatus);
-  std::abort();  // EndProgram never returns
-}
 
 void FilesWindow::Check_Dir(std::string_view dir) {
   if (platform().files.DirectoryExists(dir)) return;

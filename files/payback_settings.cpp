@@ -1,12 +1,13 @@
 // Data/Payback.ini, written as a whole by one atomic replace and read forgivingly: the
 // settings are a convenience, so a damaged value costs that value only.
-#include "payback_settings.h"
+#include "files/payback_settings.h"
 
 #include <array>
 #include <cmath>
 #include <optional>
+#include <type_traits>
 
-#include "../core/number_text.h"
+#include "core/number_text.h"
 
 namespace tolvarn {
 namespace {
@@ -42,55 +43,39 @@ constexpr std::array<KeyInfo, 8> kKeys = {{
     {Key::Co2PerCubicMetre, "Co2PerCubicMetre", PaybackInput::Co2PerCubicMetre},
 }};
 
-double Get(const PaybackSettings& s, Key key) {
+// Calls `use` with the member that holds the key's value (an int, a bool or a double).
+template <class Settings, class Use>
+auto WithMember(Settings& s, Key key, Use&& use) {
   switch (key) {
     case Key::Horizon:
-      return s.Horizon;
+      return use(s.Horizon);
     case Key::Discount:
-      return s.Discount;
+      return use(s.Discount);
     case Key::EnergyPrice:
-      return s.EnergyPrice;
+      return use(s.EnergyPrice);
     case Key::HeaterEfficiency:
-      return s.HeaterEfficiency;
+      return use(s.HeaterEfficiency);
     case Key::TemperatureRise:
-      return s.TemperatureRise;
+      return use(s.TemperatureRise);
     case Key::USGallons:
-      return s.USGallons ? 1 : 0;
+      return use(s.USGallons);
     case Key::Co2PerKWh:
-      return s.Co2PerKWh;
+      return use(s.Co2PerKWh);
     case Key::Co2PerCubicMetre:
-      return s.Co2PerCubicMetre;
+      return use(s.Co2PerCubicMetre);
   }
-  return 0;
+  return use(s.Discount);
 }
 
+double Get(const PaybackSettings& s, Key key) {
+  return WithMember(s, key, [](const auto& member) { return static_cast<double>(member); });
+}
+
+// A whole number is cut towards zero, and any value but 0 is true.
 void Put(PaybackSettings& s, Key key, double value) {
-  switch (key) {
-    case Key::Horizon:
-      s.Horizon = static_cast<int>(value);
-      break;
-    case Key::Discount:
-      s.Discount = value;
-      break;
-    case Key::EnergyPrice:
-      s.EnergyPrice = value;
-      break;
-    case Key::HeaterEfficiency:
-      s.HeaterEfficiency = value;
-      break;
-    case Key::TemperatureRise:
-      s.TemperatureRise = value;
-      break;
-    case Key::USGallons:
-      s.USGallons = value != 0;
-      break;
-    case Key::Co2PerKWh:
-      s.Co2PerKWh = value;
-      break;
-    case Key::Co2PerCubicMetre:
-      s.Co2PerCubicMetre = value;
-      break;
-  }
+  WithMember(s, key, [value](auto& member) {
+    member = static_cast<std::remove_reference_t<decltype(member)>>(value);
+  });
 }
 
 bool InRange(const KeyInfo& key, double value) {

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "../core/payback.h"
-#include "../platform/file_system.h"
+#include "core/payback.h"
+#include "platform/file_system.h"
 
 namespace tolvarn {
 

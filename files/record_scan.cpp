@@ -1,4 +1,4 @@
-#include "record_scan.h"
+#include "files/record_scan.h"
 
 #include <cstring>
 

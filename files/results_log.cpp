@@ -1,9 +1,9 @@
 // The results log Log/Tolvarn.log: created with a header when missing, added to one entry at a
 // time, archived to a dated copy or cleared, and shown in the desktop's viewer. Several running
 // copies may share it without locking: each entry is one append, so entries never mix.
-#include "../core/number_text.h"
-#include "files_window.h"
-#include "record_scan.h"
+#include "core/number_text.h"
+#include "files/files_window.h"
+#include "files/record_scan.h"
 #include "version.h"
 
 namespace tolvarn {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "../core/utf8.h"
-#include "files_window.h"
+#include "core/utf8.h"
+#include "files/files_window.h"
 
 namespace tolvarn {
 namespace {
@@ -14,22 +14,6 @@ constexpr size_t kLabelWidth = 18;
 
 bool IsControl(char c) {
   return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-}
-
-// A value longer than its column is written whole, without blanks, and pushes the rest of the
-// line to the right: a cut number would be a wrong number.
-void AppendRightColumn(std::string& out, std::string_view value, int pad, int width) {
-  const size_t length = utf8::Length(value);
-  const auto columns = static_cast<size_t>(width);
-  if (length < columns) out.append(std::min(static_cast<size_t>(pad), columns - length), ' ');
-  out += value;
-}
-
-void AppendLeftLabel(std::string& out, std::string_view label, int pad) {
-  const std::string_view kept = utf8::Take(label, kLabelWidth);
-  out += kept;
-  const size_t length = utf8::Length(kept);
-  out.append(std::min(static_cast<size_t>(pad), kLabelWidth - length), ' ');
 }
 
 // Writes the record line by line.
@@ -70,16 +54,20 @@ std::string OneLine(std::string_view text) {
   return line;
 }
 
-std::string RightColumn(std::string_view value, int pad, int width) {
-  std::string text;
-  AppendRightColumn(text, value, pad, width);
-  return text;
+// A value longer than its column is written whole, without blanks, and pushes the rest of the
+// line to the right: a cut number would be a wrong number.
+void AppendRightColumn(std::string& out, std::string_view value, int pad, int width) {
+  const size_t length = utf8::Length(value);
+  const auto columns = static_cast<size_t>(width);
+  if (length < columns) out.append(std::min(static_cast<size_t>(pad), columns - length), ' ');
+  out += value;
 }
 
-std::string LeftLabel(std::string_view label, int pad) {
-  std::string text;
-  AppendLeftLabel(text, label, pad);
-  return text;
+void AppendLeftLabel(std::string& out, std::string_view label, int pad) {
+  const std::string_view kept = utf8::Take(label, kLabelWidth);
+  out += kept;
+  const size_t length = utf8::Length(kept);
+  out.append(std::min(static_cast<size_t>(pad), kLabelWidth - length), ' ');
 }
 
 std::string FilesWindow::DateTimeText() {

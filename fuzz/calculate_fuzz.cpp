@@ -2,7 +2,7 @@
 // in litres or gallons: the outcome is a calculation, a data-error box or the fatal path, and
 // every result field holds a number or nothing.
 #include "core/memory_field_store.h"
-#include "fuzz_support.h"
+#include "fuzz/fuzz_support.h"
 #include "platform/fake_platform.h"
 #include "shell/tolvarn_main.h"
 

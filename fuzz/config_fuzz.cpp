@@ -2,7 +2,7 @@
 // values in their ranges, or the program ends with the file's own message or through the
 // fatal path; nothing else happens and no field holds infinity or NaN.
 #include "core/memory_field_store.h"
-#include "fuzz_support.h"
+#include "fuzz/fuzz_support.h"
 #include "platform/fake_platform.h"
 #include "shell/tolvarn_main.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "core/memory_field_store.h"
-#include "fuzz_support.h"
+#include "fuzz/fuzz_support.h"
 #include "platform/fake_platform.h"
 #include "shell/tolvarn_main.h"
 

@@ -1,4 +1,4 @@
-#include "fake_file_system.h"
+#include "platform/fake_file_system.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
-#include "fake_platform.h"
+#include "platform/fake_platform.h"
 
-#include "../core/number_text.h"
+#include "core/number_text.h"
 
 namespace tolvarn {
 

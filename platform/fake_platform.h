@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "fake_file_system.h"
-#include "platform.h"
-#include "posix_platform.h"
+#include "platform/fake_file_system.h"
+#include "platform/platform.h"
+#include "platform/throwing_process.h"
 
 namespace tolvarn {
 

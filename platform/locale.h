@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "clock.h"
+#include "platform/clock.h"
 
 namespace tolvarn {
 

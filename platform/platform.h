@@ -1,13 +1,13 @@
 // The outside world as the toolkit-free logic sees it, handed to the window object.
 #pragma once
 
-#include "clock.h"
-#include "file_system.h"
-#include "launcher.h"
-#include "locale.h"
-#include "message_box.h"
-#include "process.h"
-#include "window_host.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/launcher.h"
+#include "platform/locale.h"
+#include "platform/message_box.h"
+#include "platform/process.h"
+#include "platform/window_host.h"
 
 namespace tolvarn {
 

@@ -1,4 +1,4 @@
-#include "posix_file_system.h"
+#include "platform/posix_file_system.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "file_system.h"
+#include "platform/file_system.h"
 
 namespace tolvarn {
 

@@ -1,4 +1,4 @@
-#include "posix_platform.h"
+#include "platform/posix_platform.h"
 
 #include <iconv.h>
 #include <langinfo.h>
@@ -6,13 +6,12 @@
 #include <monetary.h>
 
 #include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string_view>
 
-#include "../core/number_text.h"
-#include "../core/utf8.h"
+#include "core/number_text.h"
+#include "core/utf8.h"
 
 namespace tolvarn {
 namespace {
@@ -55,13 +54,6 @@ std::string ToUtf8(const std::string& text, locale_t loc) {
   if (done == static_cast<size_t>(-1)) return {};
   out.resize(out.size() - out_left);
   return out;
-}
-
-bool CanBeginNumber(std::string_view symbol) {
-  if (symbol.empty()) return true;
-  const char c = symbol.front();
-  return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == ',' || c == ' ' ||
-         c == '\t' || c == '\n' || c == '\r';
 }
 
 }  // namespace
@@ -142,27 +134,6 @@ std::string SystemLocale::MonthAbbreviation(int month) {
     if (!name.empty()) return name;
   }
   return kEnglish[index];
-}
-
-BoxAnswer ConsoleMessageBoxes::Show(const MessageBoxRequest& request) {
-  // Plain stdio: the window's program never pays for starting the iostreams.
-  const std::string line = request.title + ": " + request.text + '\n';
-  std::fwrite(line.data(), 1, line.size(), stderr);
-  last_box_ = request;
-  ++count_;
-  switch (request.buttons) {
-    case BoxButtons::Ok:
-      return BoxAnswer::Ok;
-    case BoxButtons::YesNo:
-      return BoxAnswer::No;
-    case BoxButtons::YesNoCancel:
-      return BoxAnswer::Cancel;
-  }
-  return BoxAnswer::Ok;
-}
-
-void ThrowingProcess::EndProgram(int status) {
-  throw ProgramEnded{status};
 }
 
 }  // namespace tolvarn

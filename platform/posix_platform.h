@@ -3,10 +3,10 @@
 
 #include <locale.h>
 
-#include <optional>
 #include <string>
 
-#include "platform.h"
+#include "platform/clock.h"
+#include "platform/locale.h"
 
 namespace tolvarn {
 
@@ -39,24 +39,5 @@ class SystemLocale final : public Locale {
 // locale's own symbol. Exposed for tests: the rule matters more than the C library call.
 std::string ChooseCurrencySymbol(const std::string& formatted_one,
                                  const std::string& locale_symbol);
-
-// Writes each box to stderr as "title: text" and answers OK (or Cancel when asked a question,
-// so that nothing is changed without a user).
-class ConsoleMessageBoxes final : public MessageBoxes {
- public:
-  BoxAnswer Show(const MessageBoxRequest& request) override;
-  const std::optional<MessageBoxRequest>& LastBox() const { return last_box_; }
-  int Count() const { return count_; }
-
- private:
-  std::optional<MessageBoxRequest> last_box_;
-  int count_ = 0;
-};
-
-// Ends the program by throwing ProgramEnded, for a caller that unwinds to main.
-class ThrowingProcess final : public Process {
- public:
-  [[noreturn]] void EndProgram(int status) override;
-};
 
 }  // namespace tolvarn

@@ -1,5 +1,5 @@
-// Ending the program. The real implementation never returns; the test and command-line
-// implementations throw ProgramEnded so that the caller can observe the ending.
+// Ending the program. EndProgram never returns: the one implementation (ThrowingProcess, in
+// throwing_process.h) throws ProgramEnded, which every program's main catches.
 #pragma once
 
 namespace tolvarn {

@@ -1,4 +1,4 @@
-#include "working_directory.h"
+#include "platform/working_directory.h"
 
 #include <dirent.h>
 #include <fcntl.h>

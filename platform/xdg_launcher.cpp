@@ -1,4 +1,4 @@
-#include "xdg_launcher.h"
+#include "platform/xdg_launcher.h"
 
 #include <spawn.h>
 #include <sys/syscall.h>

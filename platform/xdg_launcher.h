@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "launcher.h"
+#include "platform/launcher.h"
 
 namespace tolvarn {
 

@@ -1,7 +1,7 @@
 // The currency symbol on money fields, and the tax rate labelled VAT or tax by that symbol.
 #include <string>
 
-#include "tolvarn_main.h"
+#include "shell/tolvarn_main.h"
 
 namespace tolvarn {
 

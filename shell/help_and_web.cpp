@@ -1,7 +1,6 @@
 // Help, the maker's web pages and the About window: all opened by the desktop's default handler,
 // which the program does not wait for; a failure it reports later is shown when it comes.
-#include "../core/number_text.h"
-#include "tolvarn_main.h"
+#include "shell/tolvarn_main.h"
 #include "version.h"
 
 namespace tolvarn {

@@ -1,10 +1,10 @@
-#include "payback_panel.h"
+#include "shell/payback_panel.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "../core/number_text.h"
-#include "../files/payback_settings.h"
+#include "core/number_text.h"
+#include "files/payback_settings.h"
 
 namespace tolvarn {
 namespace {

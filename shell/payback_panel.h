@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "../core/payback.h"
-#include "../platform/file_system.h"
-#include "../platform/message_box.h"
+#include "core/payback.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
 
 namespace tolvarn {
 

@@ -1,7 +1,6 @@
 // Start-up and shutdown: the checks of the installation, the configuration, the results log
 // and its start entry, the options and the empty entries; and the Exit command.
-#include "../core/number_text.h"
-#include "tolvarn_main.h"
+#include "shell/tolvarn_main.h"
 
 namespace tolvarn {
 namespace {

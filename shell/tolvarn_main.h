@@ -2,7 +2,7 @@
 // the currency. A window toolkit binds its widgets to the FieldStore and forwards events here.
 #pragma once
 
-#include "../files/files_window.h"
+#include "files/files_window.h"
 
 namespace tolvarn {
 

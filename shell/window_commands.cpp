@@ -1,5 +1,5 @@
 // The commands that belong to the window itself: Save, Auto Save, Clear and the status timer.
-#include "tolvarn_main.h"
+#include "shell/tolvarn_main.h"
 
 namespace tolvarn {
 

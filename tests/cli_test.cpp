@@ -154,7 +154,7 @@ TEST(Cli, RejectsWhatItCannotDo) {
       {"--set", "Item1W=1"},
       {"--set", "WVCost"},
       {"--currency", "EUR"},
-      {"--currency", "1"},
+      {"--currency", ","},
       {"--no-such-option"},
       {"--workdir", "/no/such/directory"},
   };

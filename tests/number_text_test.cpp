@@ -59,6 +59,19 @@ TEST(TextValue, ReadsTheLeadingNumberAndIgnoresBlanksTabsAndLineFeeds) {
     EXPECT_EQ(TextValue(c.text), c.value) << c.meaning;
 }
 
+TEST(CanBeginNumber, HoldsWhatAReaderOrAUserCouldTakeForANumber) {
+  const struct {
+    std::string text;
+    bool can;
+  } cases[] = {
+      {"", true},        {"0", true},       {"9", true},  {"+", true},   {"-", true},  {".", true},
+      {",", true},       {" ", true},       {"\t", true}, {"\n", true},  {"\r", true}, {"$", false},
+      {"\u00A3", false}, {"\u20AC", false}, {"E", false}, {"kr", false}, {"/", false}, {":", false},
+  };
+  for (const auto& row : cases)
+    EXPECT_EQ(CanBeginNumber(row.text), row.can) << '"' << row.text << '"';
+}
+
 TEST(StrictTextValue, AcceptsOnlyAWholeNumberWithBlanksAround) {
   const ReadCase accepted[] = {
       {"whole number", "5", 5},
@@ -177,14 +190,20 @@ TEST(FormatFixed, RoundsHalfAwayFromZeroOnTheFifteenDigitForm) {
     EXPECT_EQ(FormatFixed(c.value, c.decimals), c.text) << c.value << " to " << c.decimals;
 }
 
-TEST(FormatFixedText, FormatsNumbersAndLeavesOtherTextAlone) {
-  EXPECT_EQ(FormatFixedText(" 5 ", 4), "5.0000");
-  EXPECT_EQ(FormatFixedText("1.5E-05", 4), "0.0000");
-  EXPECT_EQ(FormatFixedText("", 2), "");
-  EXPECT_EQ(FormatFixedText("abc", 2), "abc");
-  EXPECT_EQ(FormatFixedText("\u00A31.5", 2), "\u00A31.5");
-  EXPECT_EQ(FormatFixedText("1,5", 1), "1,5");
-  EXPECT_EQ(FormatFixedText("1e400", 1), "1e400");
+// A field's fixed format: a text that reads as a number is formatted, any other text (the
+// empty text included) is left as it is.
+TEST(FormatFixed, FormatsTextsThatReadAsNumbersAndNoOthers) {
+  const auto formatted = [](std::string_view text, int decimals) {
+    const NumberReading reading = ReadNumber(text);
+    return reading.numeric ? FormatFixed(reading, decimals) : std::string(text);
+  };
+  EXPECT_EQ(formatted(" 5 ", 4), "5.0000");
+  EXPECT_EQ(formatted("1.5E-05", 4), "0.0000");
+  EXPECT_EQ(formatted("", 2), "");
+  EXPECT_EQ(formatted("abc", 2), "abc");
+  EXPECT_EQ(formatted("\u00A31.5", 2), "\u00A31.5");
+  EXPECT_EQ(formatted("1,5", 1), "1,5");
+  EXPECT_EQ(formatted("1e400", 1), "1e400");
 }
 
 // C's printf in the "C" locale is the reference for the full-precision text ("%G" writes the
@@ -290,9 +309,10 @@ TEST(NumberText, EveryWrittenTextReadsBackToItself) {
     const double value = mantissa(random) * std::pow(10.0, exponent(random));
     const std::string full = TextOf(value);
     ASSERT_TRUE(IsNumericText(full)) << full;
-    std::string carried = "previous text";
+    NumberText carried;
+    carried.size = 3;  // a previous text
     const NumberReading reading = CarryInto(value, carried);
-    EXPECT_EQ(carried, full);
+    EXPECT_EQ(carried.view(), full);
     EXPECT_EQ(reading.value, TextValue(full)) << full;
     EXPECT_TRUE(reading.numeric);
     EXPECT_EQ(TextOf(TextValue(full)), full);
@@ -312,7 +332,6 @@ TEST(NumberText, EveryWrittenTextReadsBackToItself) {
       // Formatting the carried text, or the number as carried, gives what formatting its
       // value gives.
       const std::string expected = FormatFixed(TextValue(full), decimals);
-      EXPECT_EQ(FormatFixedText(full, decimals), expected) << full;
       EXPECT_EQ(FormatFixed(reading, decimals), expected) << full;
       EXPECT_EQ(FormatFixed(ReadNumber(full), decimals), expected) << full;
       // The buffer forms, which decline only results of more than 18 digits.

@@ -59,15 +59,23 @@ TEST(RecordColumnTest, RightColumnPadsAndWritesOverlongValuesWhole) {
       {"an overlong value with its symbol", "£12345.678", 5, 9, "£12345.678"},
       {"an overlong period total", "£1234567890.12", 11, 11, "£1234567890.12"},
   };
-  for (const Row& row : rows)
-    EXPECT_EQ(RightColumn(row.value, row.pad, row.width), row.expected) << row.meaning;
+  for (const Row& row : rows) {
+    std::string column = "|";
+    AppendRightColumn(column, row.value, row.pad, row.width);
+    EXPECT_EQ(column, "|" + std::string(row.expected)) << row.meaning;
+  }
 }
 
 TEST(RecordColumnTest, LeftLabelIsPaddedAndCutTo18Characters) {
-  EXPECT_EQ(LeftLabel("Cost Increase", 21), "Cost Increase     ");
-  EXPECT_EQ(LeftLabel("Cost Saving", 21), "Cost Saving       ");
-  EXPECT_EQ(LeftLabel("Water Use Increase", 18), "Water Use Increase");
-  EXPECT_EQ(LeftLabel("Water Use Saving", 18), "Water Use Saving  ");
+  const auto label = [](std::string_view text, int pad) {
+    std::string out;
+    AppendLeftLabel(out, text, pad);
+    return out;
+  };
+  EXPECT_EQ(label("Cost Increase", 21), "Cost Increase     ");
+  EXPECT_EQ(label("Cost Saving", 21), "Cost Saving       ");
+  EXPECT_EQ(label("Water Use Increase", 18), "Water Use Increase");
+  EXPECT_EQ(label("Water Use Saving", 18), "Water Use Saving  ");
 }
 
 class RecordTest : public WindowTest {};

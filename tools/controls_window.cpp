@@ -11,15 +11,12 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-#include "../shell/qt/after_first_paint.h"
-#include "../shell/qt/font_configuration.h"
-#include "../shell/qt/main_window.h"
-#include "idle_report.h"
+#include "shell/qt/after_first_paint.h"
+#include "shell/qt/application.h"
+#include "tools/idle_report.h"
 
 int main(int argc, char** argv) {
-  tolvarn::UseQuickFontConfiguration();
-  QApplication application(argc, argv);
-  QApplication::setFont(tolvarn::MainWindow::BaseFont());
+  tolvarn::Application application(argc, argv);
   QWidget window;
   auto* layout = new QVBoxLayout(&window);
   layout->addWidget(new QLabel(QStringLiteral("Water Cost Calculator")));

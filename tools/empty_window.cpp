@@ -4,8 +4,8 @@
 #include <QApplication>
 #include <QWidget>
 
-#include "../shell/qt/after_first_paint.h"
-#include "idle_report.h"
+#include "shell/qt/after_first_paint.h"
+#include "tools/idle_report.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);

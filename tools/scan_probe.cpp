@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string_view>
 
-#include "../files/record_scan.h"
-#include "../platform/posix_file_system.h"
+#include "files/record_scan.h"
+#include "platform/posix_file_system.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

@@ -9,19 +9,17 @@
 #include <QTest>
 #include <cstdio>
 
-#include "../platform/posix_file_system.h"
-#include "../platform/posix_platform.h"
-#include "../platform/xdg_launcher.h"
-#include "../shell/qt/event_loop_watch.h"
-#include "../shell/qt/font_configuration.h"
-#include "../shell/qt/main_window.h"
-#include "../shell/qt/payback_window.h"
-#include "../shell/qt/qt_message_boxes.h"
+#include "platform/posix_file_system.h"
+#include "platform/posix_platform.h"
+#include "platform/xdg_launcher.h"
+#include "shell/qt/application.h"
+#include "shell/qt/event_loop_watch.h"
+#include "shell/qt/main_window.h"
+#include "shell/qt/payback_window.h"
+#include "shell/qt/qt_message_boxes.h"
 
 int main(int argc, char** argv) {
-  tolvarn::UseQuickFontConfiguration();
-  QApplication application(argc, argv);
-  QApplication::setFont(tolvarn::MainWindow::BaseFont());
+  tolvarn::Application application(argc, argv);
   if (argc != 3 && argc != 4) {
     std::fputs("Usage: tolvarn-screenshot WORKDIR OUTPUT.png [PAYBACK.png]\n", stderr);
     return 64;

@@ -2,8 +2,8 @@
 // shown and idle, and ends there: the start-up benchmark.
 #include <QCoreApplication>
 
-#include "../shell/qt/application.h"
-#include "idle_report.h"
+#include "shell/qt/application.h"
+#include "tools/idle_report.h"
 
 int main(int argc, char** argv) {
   return tolvarn::RunTolvarn(argc, argv, tolvarn::ReportIdleAndQuit);

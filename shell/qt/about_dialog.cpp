@@ -1,9 +1,9 @@
-#include "about_dialog.h"
+#include "shell/qt/about_dialog.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "artwork.h"
+#include "shell/qt/artwork.h"
 #include "ui_about_window.h"
 
 namespace tolvarn {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "../tolvarn_main.h"
+#include "shell/tolvarn_main.h"
 
 namespace Ui {
 class frmAbout;

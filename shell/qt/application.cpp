@@ -1,4 +1,4 @@
-#include "application.h"
+#include "shell/qt/application.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -8,16 +8,16 @@
 #include <optional>
 #include <string>
 
-#include "../../platform/instance_lock.h"
-#include "../../platform/posix_file_system.h"
-#include "../../platform/posix_platform.h"
-#include "../../platform/working_directory.h"
-#include "../../platform/xdg_launcher.h"
-#include "after_first_paint.h"
-#include "event_loop_watch.h"
-#include "font_configuration.h"
-#include "main_window.h"
-#include "qt_message_boxes.h"
+#include "platform/instance_lock.h"
+#include "platform/posix_file_system.h"
+#include "platform/posix_platform.h"
+#include "platform/working_directory.h"
+#include "platform/xdg_launcher.h"
+#include "shell/qt/after_first_paint.h"
+#include "shell/qt/event_loop_watch.h"
+#include "shell/qt/font_configuration.h"
+#include "shell/qt/main_window.h"
+#include "shell/qt/qt_message_boxes.h"
 
 namespace {
 
@@ -31,11 +31,16 @@ constexpr const char* kUsage =
 
 namespace tolvarn {
 
-int RunTolvarn(int argc, char** argv, const std::function<void()>& when_idle) {
+application_detail::QuickFonts::QuickFonts() {
   UseQuickFontConfiguration();
-  QApplication application(argc, argv);
-  // Message boxes and the About window share the window's font, so no second font is loaded.
-  QApplication::setFont(MainWindow::BaseFont());
+}
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+  setFont(MainWindow::BaseFont());
+}
+
+int RunTolvarn(int argc, char** argv, const std::function<void()>& when_idle) {
+  Application application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tolvarn"));
   // Ties the window to its menu entry and icon on desktops that match them by name.
   QGuiApplication::setDesktopFileName(QStringLiteral("org.quennix.Tolvarn"));

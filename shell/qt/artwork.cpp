@@ -1,4 +1,4 @@
-#include "artwork.h"
+#include "shell/qt/artwork.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -6,8 +6,8 @@
 #include <QSocketNotifier>
 #include <cstdlib>
 
-#include "../../platform/process.h"
-#include "../../platform/xdg_launcher.h"
+#include "platform/process.h"
+#include "platform/xdg_launcher.h"
 
 namespace tolvarn {
 

@@ -1,4 +1,4 @@
-#include "font_configuration.h"
+#include "shell/qt/font_configuration.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

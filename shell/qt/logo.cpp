@@ -1,6 +1,6 @@
 #include <cstdint>
 
-#include "artwork.h"
+#include "shell/qt/artwork.h"
 
 namespace tolvarn {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "artwork.h"
+#include "shell/qt/artwork.h"
 
 namespace {
 

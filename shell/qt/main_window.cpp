@@ -1,4 +1,4 @@
-#include "main_window.h"
+#include "shell/qt/main_window.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -18,9 +18,9 @@
 #include <QWindow>
 #include <algorithm>
 
-#include "about_dialog.h"
-#include "artwork.h"
-#include "payback_window.h"
+#include "shell/qt/about_dialog.h"
+#include "shell/qt/artwork.h"
+#include "shell/qt/payback_window.h"
 #include "ui_tolvarn_main.h"
 
 namespace tolvarn {

@@ -7,10 +7,10 @@
 #include <functional>
 #include <memory>
 
-#include "../../platform/platform.h"
-#include "../../platform/posix_platform.h"
-#include "../tolvarn_main.h"
-#include "qt_field_store.h"
+#include "platform/platform.h"
+#include "platform/throwing_process.h"
+#include "shell/qt/qt_field_store.h"
+#include "shell/tolvarn_main.h"
 
 namespace Ui {
 class TolvarnMain;

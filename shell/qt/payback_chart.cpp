@@ -1,4 +1,4 @@
-#include "payback_chart.h"
+#include "shell/qt/payback_chart.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,4 +1,4 @@
-#include "payback_window.h"
+#include "shell/qt/payback_window.h"
 
 #include <QAbstractTableModel>
 #include <QCheckBox>
@@ -16,7 +16,7 @@
 #include <QWindow>
 #include <algorithm>
 
-#include "payback_chart.h"
+#include "shell/qt/payback_chart.h"
 #include "ui_payback_window.h"
 
 namespace tolvarn {

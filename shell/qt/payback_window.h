@@ -8,10 +8,10 @@
 #include <functional>
 #include <memory>
 
-#include "../../platform/file_system.h"
-#include "../../platform/message_box.h"
-#include "../payback_panel.h"
-#include "../tolvarn_main.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "shell/payback_panel.h"
+#include "shell/tolvarn_main.h"
 
 class QLineEdit;
 

@@ -1,4 +1,4 @@
-#include "qt_field_store.h"
+#include "shell/qt/qt_field_store.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>

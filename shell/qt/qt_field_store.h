@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <array>
 
-#include "../../core/field_store.h"
+#include "core/field_store.h"
 
 namespace tolvarn {
 

@@ -1,4 +1,4 @@
-#include "qt_message_boxes.h"
+#include "shell/qt/qt_message_boxes.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "../../platform/message_box.h"
+#include "platform/message_box.h"
 
 namespace tolvarn {
 

@@ -4,13 +4,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <cstdio>
 #include <fstream>
 #include <string>
 
-#include "shell/qt/font_configuration.h"
-#include "shell/qt/main_window.h"
+#include "shell/qt/application.h"
 
 int main(int argc, char** argv) {
   const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
@@ -21,11 +19,8 @@ int main(int argc, char** argv) {
       {"name": "Large", "x": 1280, "y": 0, "width": 1920, "height": 1080, "logicalDpi": 96}]})";
     qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + screens.c_str());
   }
-  // The fonts as the program sets them up.
-  tolvarn::UseQuickFontConfiguration();
-  QApplication application(argc, argv);
+  tolvarn::Application application(argc, argv);
   std::remove(screens.c_str());
-  QApplication::setFont(tolvarn::MainWindow::BaseFont());
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -14,6 +14,7 @@
 
 #include "gui_fixture.h"
 #include "platform/instance_lock.h"
+#include "platform/posix_platform.h"
 
 namespace tolvarn {
 namespace {
