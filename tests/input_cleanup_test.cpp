@@ -71,26 +71,6 @@ TEST_F(WaterDataCleanup, EmptiesZeroOptionalValuesAndFormatsTheRest) {
   }
 }
 
-TEST_F(WaterDataCleanup, TidiesAWholeTariffAndLeavesItemsAlone) {
-  Set({{Field::WVCost, "1.5"},
-       {Field::SVCost, "0"},
-       {Field::SVAllow, "95"},
-       {Field::VRate, "0"},
-       {Field::AnInfT, "2.5"},
-       {Field::PPeriod, "10"},
-       {Field::Item1Use, "0"},
-       {Field::Item1Cost, "450"}});
-  window.CleanWaterData();
-  EXPECT_EQ(Text(Field::WVCost), "1.5000");
-  EXPECT_EQ(Text(Field::SVCost), "");
-  EXPECT_EQ(Text(Field::SVAllow), "95.0");
-  EXPECT_EQ(Text(Field::VRate), "");
-  EXPECT_EQ(Text(Field::AnInfT), "2.5");
-  EXPECT_EQ(Text(Field::PPeriod), "10.0");
-  EXPECT_EQ(Text(Field::Item1Use), "0");
-  EXPECT_EQ(Text(Field::Item1Cost), "450");
-}
-
 class ItemDataCleanup : public WindowTest {
  protected:
   void SetUp() override { Start(); }
@@ -174,33 +154,6 @@ struct DifferenceCase {
   int16_t empty1, empty2;
   bool emptied;
 };
-
-TEST_F(ItemDataCleanup, EmptiesTheDifferencesOnlyWhenAnItemHoldsNoData) {
-  const DifferenceCase cases[] = {
-      {"both items in use", 0, 0, false},
-      {"item 1 without data", 1, 0, true},
-      {"item 2 without data", 0, 1, true},
-      {"neither item", 1, 1, true},
-  };
-  for (const auto& row : cases) {
-    Set({{Field::DaySave, "1.234"},
-         {Field::QtrSave, "5.5"},
-         {Field::PeriodSave, "600"},
-         {Field::PeriodWater, "7000"},
-         {Field::Item1Day, "0.5"},
-         {Field::Item2Period, "0"}});
-    State().Item1Empty = row.empty1;
-    State().Item2Empty = row.empty2;
-    window.CleanItemData();
-    EXPECT_EQ(Text(Field::DaySave), row.emptied ? "" : "1.234") << row.meaning;
-    EXPECT_EQ(Text(Field::QtrSave), row.emptied ? "" : "5.5") << row.meaning;
-    EXPECT_EQ(Text(Field::PeriodSave), row.emptied ? "" : "600") << row.meaning;
-    EXPECT_EQ(Text(Field::PeriodWater), row.emptied ? "" : "7000") << row.meaning;
-    // The per-item results are not inputs and are never touched here.
-    EXPECT_EQ(Text(Field::Item1Day), "0.5") << row.meaning;
-    EXPECT_EQ(Text(Field::Item2Period), "0") << row.meaning;
-  }
-}
 
 }  // namespace
 }  // namespace tolvarn

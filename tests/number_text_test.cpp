@@ -177,16 +177,6 @@ TEST(FormatFixed, RoundsHalfAwayFromZeroOnTheFifteenDigitForm) {
     EXPECT_EQ(FormatFixed(c.value, c.decimals), c.text) << c.value << " to " << c.decimals;
 }
 
-TEST(FormatFixedText, FormatsNumbersAndLeavesOtherTextAlone) {
-  EXPECT_EQ(FormatFixedText(" 5 ", 4), "5.0000");
-  EXPECT_EQ(FormatFixedText("1.5E-05", 4), "0.0000");
-  EXPECT_EQ(FormatFixedText("", 2), "");
-  EXPECT_EQ(FormatFixedText("abc", 2), "abc");
-  EXPECT_EQ(FormatFixedText("\u00A31.5", 2), "\u00A31.5");
-  EXPECT_EQ(FormatFixedText("1,5", 1), "1,5");
-  EXPECT_EQ(FormatFixedText("1e400", 1), "1e400");
-}
-
 // C's printf in the "C" locale is the reference for the full-precision text ("%G" writes the
 // capital "E").
 TEST(TextOf, AgreesWithPrintfOnRandomValues) {
