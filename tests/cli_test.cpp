@@ -69,6 +69,13 @@ CalcRun RunCalc(const std::vector<std::string>& args, const std::string& prefix,
   return run;
 }
 
+size_t Count(const std::string& text, const std::string& what) {
+  size_t found = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+    ++found;
+  return found;
+}
+
 // Runs tolvarn-calc without a configuration file.
 CalcRun Calc(std::initializer_list<std::string> args, const std::string& environment = "LC_ALL=C") {
   std::vector<std::string> all = {"--no-config"};
@@ -202,7 +209,7 @@ TEST_F(CliFiles, SaveDataThatMayNotWriteKeepsTheOldFile) {
 
 // Two copies logging at once: every record arrives whole, none is lost, none is mixed.
 TEST_F(CliFiles, TwoCopiesAppendingAtOnceLoseAndMixNothing) {
-  constexpr int kEach = 2000;
+  constexpr size_t kEach = 2000;
   const auto loop = [&](const std::string& notes) {
     return "for i in $(seq " + std::to_string(kEach) + "); do " + Quote(TOLVARN_CALC) +
            " --workdir " + Quote(dir_.string()) +
@@ -221,21 +228,10 @@ TEST_F(CliFiles, TwoCopiesAppendingAtOnceLoseAndMixNothing) {
                 "PPeriod=10", "Item1Use=9", "Item1UseD=4"})
           .out.substr(1);  // the body after the notes "x"
   const std::string log = Read("Log/Tolvarn.log");
-  int records = 0;
-  for (const std::string notes : {"first", "second"}) {
-    const std::string record = notes + body + "\r\n\r\n\r\n";
-    int found = 0;
-    for (size_t at = log.find(record); at != std::string::npos; at = log.find(record, at + 1))
-      ++found;
-    EXPECT_EQ(found, kEach) << notes;
-    records += found;
-  }
+  for (const std::string notes : {"first", "second"})
+    EXPECT_EQ(Count(log, notes + body + "\r\n\r\n\r\n"), kEach) << notes;
   // Nothing else but the header and the records' date lines.
-  size_t water_lines = 0;
-  for (size_t at = log.find("\nWater Volume Cost"); at != std::string::npos;
-       at = log.find("\nWater Volume Cost", at + 1))
-    ++water_lines;
-  EXPECT_EQ(water_lines, static_cast<size_t>(records));
+  EXPECT_EQ(Count(log, "\nWater Volume Cost"), 2 * kEach);
   EXPECT_TRUE(log.starts_with("Tolvarn Results Log\r\nVersion 4.3\r\nFile Created\r\n"));
 }
 
@@ -363,15 +359,8 @@ TEST_F(CliKilled, LoggingKilledAnywhereLeavesOnlyWholeEntries) {
   for (int run = 0; run < 200; ++run)
     RunAndKill(example, delay(random));
   const std::string log = Read("Log/Tolvarn.log");
-  size_t whole = 0;
-  for (size_t at = log.find(body); at != std::string::npos; at = log.find(body, at + 1))
-    ++whole;
-  size_t started = 0;
-  for (size_t at = log.find("killed\r\n"); at != std::string::npos;
-       at = log.find("killed\r\n", at + 1))
-    ++started;
-  EXPECT_EQ(whole, started) << "a record was cut short";
-  EXPECT_GE(whole, 1u);
+  EXPECT_EQ(Count(log, body), Count(log, "killed\r\n")) << "a record was cut short";
+  EXPECT_GE(Count(log, body), 1u);
   EXPECT_TRUE(log.starts_with("Tolvarn Results Log\r\n"));
 }
 

@@ -233,28 +233,5 @@ TEST_F(ItemDataChecks, InhibitOptionEmptiesTheMessagesButStillSetsTheFlags) {
   EXPECT_EQ(State().Item2Empty, 1);
 }
 
-struct OverflowCase {
-  const char* meaning;
-  Field first, second;
-  std::string text;
-};
-
-TEST_F(ItemDataChecks, OverflowWhileAddingAnItemsValuesIsACheckError) {
-  const OverflowCase cases[] = {
-      {"item 1 use and uses", Field::Item1Use, Field::Item1UseD, "1e308"},
-      {"item 1 negative use and cost", Field::Item1Use, Field::Item1Cost, "-1e308"},
-      // Both sums are formed before the step code moves on from 121.
-      {"item 2 use and cost", Field::Item2Use, Field::Item2Cost, "1e308"},
-      {"item 1 value beyond the double range", Field::Item1Cost, Field::Item1Cost, "1e400"},
-  };
-  for (const auto& row : cases) {
-    Start();
-    Set({{row.first, row.text}, {row.second, row.text}});
-    const auto [operation, location] = ExpectFatal([&] { window.CheckItemData(); });
-    EXPECT_EQ(operation, "Check Error") << row.meaning;
-    EXPECT_EQ(location, 121) << row.meaning;
-  }
-}
-
 }  // namespace
 }  // namespace tolvarn

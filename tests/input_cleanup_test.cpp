@@ -1,6 +1,5 @@
 // The input clean-up: zero values and items without data are shown empty, every other number in
 // its display format, and text that is not a number is left for the user to see.
-#include <array>
 #include <string>
 
 #include "window_fixture.h"
@@ -76,84 +75,37 @@ class ItemDataCleanup : public WindowTest {
   void SetUp() override { Start(); }
 };
 
-// Item1Use, Item2Use, Item1UseD, Item2UseD, Item1Cost, Item2Cost.
-constexpr std::array<Field, 6> kItemInputs = {Field::Item1Use,  Field::Item2Use,  Field::Item1UseD,
-                                              Field::Item2UseD, Field::Item1Cost, Field::Item2Cost};
-
-struct ItemCleanupCase {
-  const char* meaning;
-  int16_t empty1, empty2;
-  std::array<std::string, 6> before;
-  std::array<std::string, 6> after;
-};
+constexpr Field kItemInputs[] = {Field::Item1Use,  Field::Item2Use,  Field::Item1UseD,
+                                 Field::Item2UseD, Field::Item1Cost, Field::Item2Cost};
 
 TEST_F(ItemDataCleanup, EmptiesItemsWithoutDataAndZerosAndFormatsTheRest) {
-  const ItemCleanupCase cases[] = {
-      {"both items in use",
-       0,
-       0,
-       {"12", "12.25", "3", "2.5", "450", "5000"},
-       {"12.0", "12.3", "3", "3", "450.00", "5000.00"}},
-      {"uses per day rounded down", 0, 0, {"", "", "2.4", "", "", ""}, {"", "", "2", "", "", ""}},
-      {"zero and letters are emptied",
-       0,
-       0,
-       {"0", "0.0", "abc", "-0", "0", "0.00"},
-       {"", "", "", "", "", ""}},
-      {"cost halfway judged on its decimal form",
-       0,
-       0,
-       {"", "", "", "", "1.005", "2.675"},
-       {"", "", "", "", "1.01", "2.68"}},
-      {"a tiny cost is not zero, so it is formatted",
-       0,
-       0,
-       {"", "", "", "", "0.004", ""},
-       {"", "", "", "", "0.00", ""}},
-      {"negative values are kept as typed",
-       0,
-       0,
-       {"-10", "", "-1", "", "-5", ""},
-       {"-10", "", "-1", "", "-5", ""}},
-      {"a number followed by a unit is kept",
-       0,
-       0,
-       {"10 l", "", "3x", "", "", ""},
-       {"10 l", "", "3x", "", "", ""}},
-      {"item 2 without data",
-       0,
-       1,
-       {"10", "5", "3", "2", "250", "99"},
-       {"10.0", "", "3", "", "250.00", ""}},
-      {"item 1 without data",
-       1,
-       0,
-       {"10", "5", "3", "2", "250", "99"},
-       {"", "5.0", "", "2", "", "99.00"}},
-      {"neither item holds data",
-       1,
-       1,
-       {"10", "5", "3", "2", "250", "99"},
-       {"", "", "", "", "", ""}},
+  struct Row {
+    const char* meaning;
+    int16_t empty1, empty2;
+    const char* before;  // the uses, the uses a day, the costs
+    const char* after;
+  };
+  const Row cases[] = {
+      {"both items in use", 0, 0, "12|12.25|3|2.5|450|5000", "12.0|12.3|3|3|450.00|5000.00"},
+      {"uses per day rounded down", 0, 0, "||2.4|||", "||2|||"},
+      {"zero and letters are emptied", 0, 0, "0|0.0|abc|-0|0|0.00", "|||||"},
+      {"cost halfway judged on its decimal form", 0, 0, "||||1.005|2.675", "||||1.01|2.68"},
+      {"a tiny cost is not zero, so it is formatted", 0, 0, "||||0.004|", "||||0.00|"},
+      {"negative values are kept as typed", 0, 0, "-10||-1||-5|", "-10||-1||-5|"},
+      {"a number followed by a unit is kept", 0, 0, "10 l||3x|||", "10 l||3x|||"},
+      {"item 2 without data", 0, 1, "10|5|3|2|250|99", "10.0||3||250.00|"},
+      {"item 1 without data", 1, 0, "10|5|3|2|250|99", "|5.0||2||99.00"},
+      {"neither item holds data", 1, 1, "10|5|3|2|250|99", "|||||"},
   };
   for (const auto& row : cases) {
-    for (size_t i = 0; i < kItemInputs.size(); ++i)
-      fields.SetText(kItemInputs[i], row.before[i]);
+    Enter(row.before, kItemInputs);
     State().Item1Empty = row.empty1;
     State().Item2Empty = row.empty2;
     window.CleanItemData();
-    for (size_t i = 0; i < kItemInputs.size(); ++i)
-      EXPECT_EQ(Text(kItemInputs[i]), row.after[i])
-          << row.meaning << ": " << FieldName(kItemInputs[i]);
+    EXPECT_EQ(Texts(kItemInputs), row.after) << row.meaning;
     EXPECT_EQ(State().ErrorLocation, 233) << row.meaning;
   }
 }
-
-struct DifferenceCase {
-  const char* meaning;
-  int16_t empty1, empty2;
-  bool emptied;
-};
 
 }  // namespace
 }  // namespace tolvarn

@@ -2,7 +2,6 @@
 // time and never through the process's own C locale.
 #include <grp.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -333,42 +332,6 @@ TEST_F(FirstStartTest, CopiesTheTemplateWholeOnceAndThenLeavesItAlone) {
   EXPECT_EQ(again.path, user.string());
   EXPECT_EQ(testing::ReadFile(user / "Data/Tolvarn.ini"), "changed");
   EXPECT_FALSE(fs::exists(user / "Help/index.htm"));
-}
-
-TEST_F(FirstStartTest, AFailedCopyLeavesNothingBehindAndSaysWhy) {
-  struct Case {
-    const char* what;
-    bool full;  // else a file stands where the folder above the user's directory should be
-    const char* reason;
-  };
-  const Case cases[] = {
-      {"a file where the user's data folder should be", false, "Not a directory"},
-      {"files that may hold no more than a byte", true, "File too large"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    rlimit previous{};
-    ::getrlimit(RLIMIT_FSIZE, &previous);
-    if (!c.full) {
-      std::ofstream(dir_ / "data") << "a file";
-    } else {
-      // Writing past the limit fails with EFBIG instead of ending the process.
-      std::signal(SIGXFSZ, SIG_IGN);
-      rlimit tiny = previous;
-      tiny.rlim_cur = 1;
-      ::setrlimit(RLIMIT_FSIZE, &tiny);
-    }
-    const WorkingDirectory made = ResolveWorkingDirectory(std::nullopt);
-    ::setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, SIG_DFL);
-    EXPECT_EQ(made.path, "");
-    EXPECT_TRUE(
-        made.error.starts_with("cannot create " + (dir_ / "data/tolvarn").string() + " from "))
-        << made.error;
-    EXPECT_TRUE(made.error.ends_with(std::string(": ") + c.reason)) << made.error;
-    EXPECT_TRUE(Beside().empty()) << Beside().front();
-    fs::remove_all(dir_ / "data");
-  }
 }
 
 }  // namespace
