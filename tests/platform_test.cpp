@@ -1,12 +1,10 @@
-// The real locale: dates and currency symbols from the user's environment, read afresh each
-// time and never through the process's own C locale.
+// The real platform: the locale read from the user's environment (never through the process's
+// own C locale), the file system's promises, the window on real files, and the first start.
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <poll.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -24,7 +22,6 @@
 #include "platform/posix_file_system.h"
 #include "platform/posix_platform.h"
 #include "platform/working_directory.h"
-#include "platform/xdg_launcher.h"
 #include "shell/tolvarn_main.h"
 #include "temp_dir.h"
 
@@ -208,8 +205,6 @@ TEST_F(PosixFileSystemTest, TemporaryFilesOfEndedProcessesAreRemoved) {
   EXPECT_EQ(Entries(), 4u);
 }
 
-// The launcher returns at once; how the handler ends decides what is reported, whenever that
-// is. The watch here polls the descriptor, as the window's event loop does.
 // What another program or the disk may put in the window's way on real files.
 class RealFiles : public testing::TempDir {
  protected:
@@ -262,8 +257,6 @@ TEST_F(RealFiles, ALinkWhereAnArchiveWouldGoIsNotWrittenThrough) {
   EXPECT_EQ(Read("Log/Tolvarn_261207_3.log"), log);
   EXPECT_TRUE(Read("Log/Tolvarn.log").starts_with("Tolvarn Results Log\r\nVersion 4.3"));
 }
-
-using XdgLauncherTest = testing::TempDir;
 
 }  // namespace
 }  // namespace tolvarn

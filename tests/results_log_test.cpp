@@ -6,6 +6,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "files/files_window.h"
@@ -98,38 +99,29 @@ TEST_F(ResultsLog, FreshLogGetsItsHeaderThenTheStartEntry) {
                 BoxIcon::Exclamation, BoxButtons::Ok}});
 }
 
+// The record and one more line end in one write; a log deleted behind the program's back is
+// not created; a failed write is reported.
 TEST_F(ResultsLog, AppendAddsTheRecordInOneWriteOrReports) {
-  struct Row {
-    const char* meaning;
-    bool log_present;
-    FileStep fail;
-    std::vector<MessageBoxRequest> boxes;
-    const char* appended;
+  const std::tuple<bool, FileStep, std::vector<MessageBoxRequest>> rows[] = {
+      {true, FileStep::None, {}},
+      {false, FileStep::None, {kLogMissing}},
+      {true, FileStep::Open, {kWriteFailed}},
+      {true, FileStep::Write, {kWriteFailed}},
   };
-  const Row rows[] = {
-      {"the record and one more line end", true, FileStep::None, {}, "Record\r\n\r\n"},
-      {"a log deleted behind the program's back is not created",
-       false,
-       FileStep::None,
-       {kLogMissing},
-       ""},
-      {"the log cannot be opened", true, FileStep::Open, {kWriteFailed}, ""},
-      {"writing fails", true, FileStep::Write, {kWriteFailed}, ""},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.meaning);
+  for (const auto& [present, fail, boxes] : rows) {
+    SCOPED_TRACE(static_cast<int>(fail));
     fake.files.files.clear();
     fake.files.operations.clear();
-    if (row.log_present) PutLog(kHeader);
-    fake.files.FailAt(row.fail);
+    if (present) PutLog(kHeader);
+    fake.files.FailAt(fail);
     State().RecordText = "Record\r\n";
     window.FilesWindow::AppendToLog();
-    ExpectBoxes(row.boxes);
-    EXPECT_EQ(HasFile(std::string(kLogPath)), row.log_present);
-    if (row.log_present) {
-      EXPECT_EQ(LogText(), kHeader + row.appended);
+    ExpectBoxes(boxes);
+    EXPECT_EQ(HasFile(std::string(kLogPath)), present);
+    if (present) {
+      EXPECT_EQ(LogText(), kHeader + (fail == FileStep::None ? "Record\r\n\r\n" : ""));
     }
-    EXPECT_EQ(LogAppends(), row.log_present ? 1 : 0);
+    EXPECT_EQ(LogAppends(), present ? 1 : 0);
   }
 }
 

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "platform/fake_platform.h"
@@ -91,6 +92,14 @@ class GuiTest : public TempDir {
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
     QTest::keyClicks(edit, QString::fromStdString(text));
+  }
+  // Types "Field=text" for each word of `assignments`.
+  void TypeAll(const std::string& assignments) {
+    std::istringstream words(assignments);
+    for (std::string word; words >> word;) {
+      const size_t equals = word.find('=');
+      Type(word.substr(0, equals).c_str(), word.substr(equals + 1));
+    }
   }
   void Click(const char* name) { QTest::mouseClick(Widget<QAbstractButton>(name), Qt::LeftButton); }
   std::string TextOf(const char* name) const {

@@ -87,8 +87,7 @@ TEST_F(GuiTest, ResizingOrChangingCaptionsMovesNothing) {
   ASSERT_EQ(Caption("WVChargeL"), "/1000 Gal");
   QTest::qWait(20);  // the layout settles
   EXPECT_EQ(Geometries(*window_), before);
-  Type("Item1Use", "9");
-  Type("Item1UseD", "4");
+  TypeAll("Item1Use=9 Item1UseD=4");
   Click("Calc");
   Click("Calc");
   ASSERT_EQ(Caption("Status"), "The Data Has Not Changed Since The Last Calculation");
@@ -109,19 +108,9 @@ TEST_F(GuiTest, TheLargestResultsShowWhole) {
       screen_ = screen;
       fake_.locale.symbol = symbol;
       ASSERT_TRUE(Open());
-      for (const auto& [name, text] :
-           std::vector<std::pair<const char*, const char*>>{{"WVCost", "5"},
-                                                            {"SVCost", "5"},
-                                                            {"SVAllow", "99"},
-                                                            {"VRate", "50"},
-                                                            {"AnInfT", "199"},
-                                                            {"PPeriod", "10"},
-                                                            {"Item1Use", "500"},
-                                                            {"Item1UseD", "99"},
-                                                            {"Item1Cost", "5000"},
-                                                            {"Item2Use", "1"},
-                                                            {"Item2UseD", "1"}})
-        Type(name, text);
+      TypeAll(
+          "WVCost=5 SVCost=5 SVAllow=99 VRate=50 AnInfT=199 PPeriod=10 Item1Use=500 "
+          "Item1UseD=99 Item1Cost=5000 Item2Use=1 Item2UseD=1");
       Click("Calc");
       ASSERT_TRUE(fake_.boxes.Shown().empty()) << "the checks refused the inputs";
       for (const Field field : AllFields()) {
@@ -141,8 +130,7 @@ TEST_F(GuiTest, TheLargestResultsShowWhole) {
 // record waiting for Save may still be saved.
 TEST_F(GuiTest, SaveWaitsAcrossSwitchingToAnotherWindow) {
   ASSERT_TRUE(Open());
-  Type("Item1Use", "9");
-  Type("Item1UseD", "4");
+  TypeAll("Item1Use=9 Item1UseD=4");
   Click("Calc");
   ASSERT_TRUE(Widget<QPushButton>("Save")->isEnabled());
   QWidget other;
@@ -161,8 +149,7 @@ TEST_F(GuiTest, ReturnInAFieldCalculates) {
   window_->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
   EXPECT_EQ(QApplication::focusWidget(), Widget<QWidget>("WVCost"));
-  Type("Item1UseD", "4");
-  Type("Item1Use", "9");
+  TypeAll("Item1UseD=4 Item1Use=9");
   auto* notes = Widget<QPlainTextEdit>("Notes");
   notes->setFocus();
   QTest::keyClicks(notes, "old");
@@ -221,8 +208,7 @@ TEST_F(GuiTest, AHandlerThatKeepsRunningIsNoFailure) {
 // A result waiting for Save is still savable after the About window.
 TEST_F(GuiTest, AboutReturnsWithSaveStillWaiting) {
   ASSERT_TRUE(Open());
-  Type("Item1Use", "9");
-  Type("Item1UseD", "4");
+  TypeAll("Item1Use=9 Item1UseD=4");
   Click("Calc");
   ASSERT_TRUE(Widget<QPushButton>("Save")->isEnabled());
   std::string version;

@@ -16,11 +16,7 @@ class PaybackGuiTest : public testing::GuiTest {
  protected:
   // Both items of the worked example, calculated.
   void CalculateBoth(const std::string& item2_cost = "450") {
-    Type("Item1Use", "65");
-    Type("Item1UseD", "1");
-    Type("Item2Use", "45");
-    Type("Item2UseD", "1");
-    Type("Item2Cost", item2_cost);
+    TypeAll("Item1Use=65 Item1UseD=1 Item2Use=45 Item2UseD=1 Item2Cost=" + item2_cost);
     Click("Calc");
   }
   PaybackWindow* OpenPayback() {
@@ -57,8 +53,7 @@ TEST_F(PaybackGuiTest, TheButtonNeedsACalculateOfBothItems) {
   auto* button = Widget<QPushButton>("Payback");
   EXPECT_EQ(button->text(), "&Payback");
   EXPECT_FALSE(button->isEnabled());  // at start
-  Type("Item1Use", "65");
-  Type("Item1UseD", "1");
+  TypeAll("Item1Use=65 Item1UseD=1");
   Click("Calc");
   EXPECT_FALSE(button->isEnabled());  // one item
   CalculateBoth();
@@ -80,9 +75,7 @@ TEST_F(PaybackGuiTest, TheWindowFollowsALaterCalculate) {
   EXPECT_EQ(Cell(0, 2), "\u00A3300.00");
 
   // A Calculate with one item leaves nothing to compare.
-  Type("Item2Use", "");
-  Type("Item2UseD", "");
-  Type("Item2Cost", "");
+  TypeAll("Item2Use= Item2UseD= Item2Cost=");
   Click("Calc");
   EXPECT_EQ(Table().rowCount(), 0);
   EXPECT_NE(Shown("Messages").find("both items"), std::string::npos);
