@@ -86,6 +86,7 @@ TEST_F(ConfigFile, AcceptedOdditiesAndBoundsShowOnTheWindow) {
       {"WVCost=120", "WVCost=120 pence", Field::WVCost, "£1.2000"},
       {"PayPeriod=10", "PayPeriod=  7.5", Field::PPeriod, "7.5"},
       {"VRate=1", "    VRate=21", Field::VRate, "20.0"},
+      {"[Run]", "  [Run]  ", Field::WVCost, "£1.2000"},
       {"WVCost=120", "#WVCost=999\r\nWVCost=120", Field::WVCost, "£1.2000"},
       {"LogLevel=1", "LogLevel=\r\nLogLevel=2", Field::AutoSave,
        "1"},  // an empty one does not count

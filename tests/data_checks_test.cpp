@@ -223,15 +223,5 @@ TEST_F(ItemDataChecks, AppliesTheRulesOfOneItemOrOfBothInOrder) {
   }
 }
 
-TEST_F(ItemDataChecks, InhibitOptionEmptiesTheMessagesButStillSetsTheFlags) {
-  Start(/*inhibit=*/true);
-  Set({{Field::Item1Use, "600"}, {Field::Item1UseD, "100"}});
-  State().CheckMessages = "earlier\n";
-  window.CheckItemData();
-  EXPECT_EQ(State().CheckMessages, "");
-  EXPECT_EQ(State().Item1Empty, 0);
-  EXPECT_EQ(State().Item2Empty, 1);
-}
-
 }  // namespace
 }  // namespace tolvarn

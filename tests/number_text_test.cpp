@@ -83,57 +83,6 @@ TEST(StrictTextValue, AcceptsOnlyAWholeNumberWithBlanksAround) {
   }
 }
 
-struct WriteCase {
-  double value;
-  std::string text;
-};
-
-TEST(TextOf, WritesFifteenSignificantDigitsLikePercentG) {
-  const WriteCase cases[] = {
-      {0, "0"},
-      {-0.0, "0"},
-      {1.5, "1.5"},
-      {0.1 + 0.2, "0.3"},
-      {1.0 / 3, "0.333333333333333"},
-      {2.0 / 3, "0.666666666666667"},
-      {-2.5, "-2.5"},
-      {100, "100"},
-      {999999999999999, "999999999999999"},
-      {1e15, "1E+15"},
-      {123456789012345678.0, "1.23456789012346E+17"},
-      {1.5e20, "1.5E+20"},
-      {1e100, "1E+100"},
-      {0.0001, "0.0001"},
-      {0.00012345, "0.00012345"},
-      {1e-5, "1E-05"},
-      {-1e-6, "-1E-06"},
-      {9.9999999999999999e-5, "0.0001"},  // rounding moves it into the fixed form
-      {5e-324, "4.94065645841247E-324"},
-  };
-  for (const WriteCase& c : cases)
-    EXPECT_EQ(TextOf(c.value), c.text) << c.value;
-}
-
-TEST(TextOf, WritesSevenSignificantDigitsForSingles) {
-  EXPECT_EQ(TextOf(1.21f), "1.21");
-  EXPECT_EQ(TextOf(2.31f), "2.31");
-  EXPECT_EQ(TextOf(0.1f), "0.1");
-  EXPECT_EQ(TextOf(1788.5f), "1788.5");
-  EXPECT_EQ(TextOf(16777216.0f), "1.677722E+07");
-  EXPECT_EQ(TextOf(1e-5f), "1E-05");
-  EXPECT_EQ(TextOf(-0.0f), "0");
-}
-
-// The top of the double range rounds, at 15 digits, to a text that would read back as infinity:
-// writing it fails like any overflow rather than writing a text that is no number.
-TEST(TextOf, FailsWhereItsTextWouldOverflow) {
-  EXPECT_EQ(TextOf(1.79769313486231e308), "1.79769313486231E+308");
-  EXPECT_THROW(TextOf(1.7976931348623157e308), RunTimeFailure);
-  EXPECT_THROW(TextOf(-1.7976931348623157e308), RunTimeFailure);
-  EXPECT_THROW(FormatFixed(1.7976931348623157e308, 2), RunTimeFailure);
-  EXPECT_EQ(TextOf(3.4028235e38f), "3.402823E+38");
-}
-
 TEST(TextOf, NeverWritesInfinityOrNaN) {
   EXPECT_THROW(TextOf(kInf), RunTimeFailure);
   EXPECT_THROW(TextOf(std::nan("")), RunTimeFailure);
