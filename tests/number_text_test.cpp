@@ -83,6 +83,16 @@ TEST(StrictTextValue, AcceptsOnlyAWholeNumberWithBlanksAround) {
   }
 }
 
+// The top of the double range rounds, at 15 digits, to a text that would read back as infinity:
+// writing it fails like any overflow rather than writing a text that is no number.
+TEST(TextOf, FailsWhereItsTextWouldOverflow) {
+  EXPECT_EQ(TextOf(1.79769313486231e308), "1.79769313486231E+308");
+  EXPECT_THROW(TextOf(1.7976931348623157e308), RunTimeFailure);
+  EXPECT_THROW(TextOf(-1.7976931348623157e308), RunTimeFailure);
+  EXPECT_THROW(FormatFixed(1.7976931348623157e308, 2), RunTimeFailure);
+  EXPECT_EQ(TextOf(3.4028235e38f), "3.402823E+38");
+}
+
 TEST(TextOf, NeverWritesInfinityOrNaN) {
   EXPECT_THROW(TextOf(kInf), RunTimeFailure);
   EXPECT_THROW(TextOf(std::nan("")), RunTimeFailure);

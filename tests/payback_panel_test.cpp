@@ -147,6 +147,17 @@ TEST_F(PaybackPanelTest, TheTableShowsEachYearOfTheComparison) {
   EXPECT_FALSE(panel.CanExport());
 }
 
+TEST_F(PaybackPanelTest, TheCo2LineShowsOnlyWithAFactor) {
+  panel.Open();
+  panel.Follow(Example(), "\u00A3");
+  for (const auto input : {PaybackInput::Co2PerKWh, PaybackInput::Co2PerCubicMetre}) {
+    panel.SetText(input, "0.5");
+    EXPECT_NE(panel.Totals().find("\nCO2e: "), std::string::npos);
+    panel.SetText(input, "0");
+    EXPECT_EQ(panel.Totals().find("CO2e"), std::string::npos);
+  }
+}
+
 // State: a comparison shown. Action: two inputs go wrong, then one is mended. Expected: one
 // message per failing input at once, nothing worked out or exported until all pass.
 TEST_F(PaybackPanelTest, InvalidInputsShowEveryMessageAndStopTheResults) {
