@@ -62,7 +62,6 @@ TEST_F(WaterDataChecks, EachRuleHoldsBothSidesOfItsBoundsAndRejectsMalformedText
       {"period at upper bound", Field::PPeriod, "10", nullptr},
       {"period just below 1", Field::PPeriod, "0.99", kPeriod},
       {"period just above 10", Field::PPeriod, "10.01", kPeriod},
-      {"period zero", Field::PPeriod, "0", kPeriod},
       {"period empty counts as zero", Field::PPeriod, "", kPeriod},
       {"period followed by a word", Field::PPeriod, "5 years", kPeriod},
       {"period with blanks around", Field::PPeriod, "  5  ", nullptr},
@@ -70,42 +69,32 @@ TEST_F(WaterDataChecks, EachRuleHoldsBothSidesOfItsBoundsAndRejectsMalformedText
       {"period with a comma", Field::PPeriod, "1,5", kPeriod},
       {"period with a blank after the sign", Field::PPeriod, "+ 5", kPeriod},
       {"period with a trailing point", Field::PPeriod, "5.", nullptr},
-      {"period with a plus sign", Field::PPeriod, "+5", nullptr},
       {"period in exponent form", Field::PPeriod, ".1E2", nullptr},
       {"period beyond the double range", Field::PPeriod, "1e400", kPeriod},
       {"sewerage charge zero", Field::SVCost, "0", nullptr},
-      {"sewerage charge negative zero", Field::SVCost, "-0", nullptr},
       {"sewerage charge at lower bound", Field::SVCost, "0.1", nullptr},
       {"sewerage charge just below 0.1", Field::SVCost, "0.0999", kSewCharge},
       {"sewerage charge at upper bound", Field::SVCost, "5", nullptr},
       {"sewerage charge just above 5", Field::SVCost, "5.0001", kSewCharge},
-      {"sewerage charge negative", Field::SVCost, "-1", kSewCharge},
       {"sewerage charge of letters, value zero but malformed", Field::SVCost, "abc", kSewCharge},
       {"allowance zero", Field::SVAllow, "0", nullptr},
       {"allowance at lower bound", Field::SVAllow, "1", nullptr},
       {"allowance 0.5", Field::SVAllow, "0.5", kSewAllow},
       {"allowance at upper bound", Field::SVAllow, "99", nullptr},
       {"allowance 99.5", Field::SVAllow, "99.5", kSewAllow},
-      {"allowance negative", Field::SVAllow, "-1", kSewAllow},
-      {"allowance with a percent sign", Field::SVAllow, "20%", kSewAllow},
-      {"rate zero", Field::VRate, "0", nullptr},
       {"rate at lower bound", Field::VRate, "1", nullptr},
       {"rate 0.5", Field::VRate, "0.5", kVat},
       {"rate at upper bound", Field::VRate, "50", nullptr},
       {"rate 50.5", Field::VRate, "50.5", kVat},
-      {"rate negative", Field::VRate, "-1", kVat},
       {"water charge at lower bound", Field::WVCost, "0.1", nullptr},
       {"water charge just below 0.1", Field::WVCost, "0.0999", kWater},
-      {"water charge zero", Field::WVCost, "0", kWater},
       {"water charge empty counts as zero", Field::WVCost, "", kWater},
       {"water charge at upper bound", Field::WVCost, "5", nullptr},
       {"water charge just above 5", Field::WVCost, "5.0001", kWater},
-      {"water charge with a symbol after it", Field::WVCost, "1.5p", kWater},
       {"inflation at lower bound", Field::AnInfT, "-30", nullptr},
       {"inflation just below -30", Field::AnInfT, "-30.1", kInflation},
       {"inflation at upper bound", Field::AnInfT, "199", nullptr},
       {"inflation just above 199", Field::AnInfT, "199.1", kInflation},
-      {"inflation of letters", Field::AnInfT, "none", kInflation},
   };
   for (const auto& row : cases) {
     Baseline();
@@ -115,47 +104,6 @@ TEST_F(WaterDataChecks, EachRuleHoldsBothSidesOfItsBoundsAndRejectsMalformedText
     EXPECT_EQ(State().CheckMessages, row.message ? Lines({row.message}) : "") << row.meaning;
     EXPECT_EQ(Text(row.field), row.text) << row.meaning << ": the check changed the input";
   }
-}
-
-TEST_F(WaterDataChecks, AllEmptyFailsOnlyThePeriodAndTheWaterCharge) {
-  Set({{Field::PPeriod, ""}, {Field::WVCost, ""}});
-  window.CheckWaterData();
-  EXPECT_EQ(State().CheckMessages, Lines({kPeriod, kWater}));
-  EXPECT_EQ(State().ErrorLocation, 111);
-}
-
-TEST_F(WaterDataChecks, CollectsEveryFailureInRuleOrderAfterEarlierMessages) {
-  Set({{Field::PPeriod, "abc"},
-       {Field::SVCost, "9"},
-       {Field::SVAllow, "100"},
-       {Field::VRate, "60"},
-       {Field::WVCost, "0"},
-       {Field::AnInfT, "-40"}});
-  State().CheckMessages = "earlier\n";  // the caller, not the check, empties it
-  window.CheckWaterData();
-  // Letters fail the period both as malformed and as zero, yet give one message.
-  EXPECT_EQ(State().CheckMessages,
-            Lines({"earlier", kPeriod, kSewCharge, kSewAllow, kVat, kWater, kInflation}));
-}
-
-TEST_F(WaterDataChecks, MessagesKeepCubicMetresAndVatWhateverTheUnitsAndCurrency) {
-  fake.locale.symbol = "$";
-  window.ManageCurrency(true, true);
-  window.SetCheckBox(Field::VolUnits1, 1);
-  Set({{Field::VRate, "70"}, {Field::WVCost, "9"}, {Field::SVCost, "9"}});
-  window.CheckWaterData();
-  EXPECT_EQ(State().CheckMessages, Lines({kSewCharge, kVat, kWater}));
-}
-
-TEST_F(WaterDataChecks, InhibitOptionDiscardsEverythingCollected) {
-  Start(/*inhibit=*/true);
-  Set({{Field::PPeriod, ""}, {Field::WVCost, ""}, {Field::SVAllow, "0"}, {Field::SVCost, "2"}});
-  State().CheckMessages = "earlier\n";
-  window.CheckWaterData();
-  EXPECT_EQ(State().CheckMessages, "");
-  State().CheckMessages = "earlier\n";
-  window.CheckSewerage();
-  EXPECT_EQ(State().CheckMessages, "");
 }
 
 struct SewerageCase {
@@ -169,12 +117,9 @@ TEST_F(WaterDataChecks, SewerageAllowanceAndChargeMustBeBothZeroOrBothSet) {
   const SewerageCase cases[] = {
       {"allowance zero, charge set", "0", "2.5", kAllowZero},
       {"allowance empty, charge set", "", "2.5", kAllowZero},
-      {"allowance of letters counts as zero", "abc", "2.5", kAllowZero},
       {"allowance set, charge empty", "20", "", kCostZero},
       {"allowance set, charge zero", "20", "0", kCostZero},
-      {"allowance set, charge of letters", "20", "x", kCostZero},
       {"both zero", "0", "0", nullptr},
-      {"both empty", "", "", nullptr},
       {"both set", "20", "2.5", nullptr},
       {"out-of-range values are not its business", "500", "-3", nullptr},
   };
@@ -223,13 +168,9 @@ TEST_F(ItemDataChecks, AppliesTheRulesOfOneItemOrOfBothInOrder) {
       {"item 1 alone at lower bounds", "1", "1", "0", "", "", "", {}, 0, 1},
       {"item 1 alone at upper bounds", "500", "99", "5000", "", "", "", {}, 0, 1},
       {"item 1 alone, use below 1", "0.99", "3", "", "", "", "", {kR1}, 0, 1},
-      {"item 1 alone, use above 500", "501", "3", "", "", "", "", {kR1}, 0, 1},
       {"item 1 alone, uses below 1", "10", "0.5", "", "", "", "", {kR2}, 0, 1},
-      {"item 1 alone, uses above 99", "10", "100", "", "", "", "", {kR2}, 0, 1},
       {"item 1 alone, negative cost", "10", "3", "-1", "", "", "", {kR3}, 0, 1},
       {"item 1 alone, cost above 5000", "10", "3", "5000.01", "", "", "", {kR3}, 0, 1},
-      {"item 1 alone, cost malformed", "10", "3", "12x", "", "", "", {kR3}, 0, 1},
-      {"item 1 alone, use with a unit", "10 l", "3", "", "", "", "", {kR1}, 0, 1},
       {"item 1 alone, uses of blanks is no empty text", "10", "  ", "", "", "", "", {kR2}, 0, 1},
       {"item 1 cost only", "", "", "250", "", "", "", {kR1, kR2}, 0, 1},
       {"item 1 alone, all wrong", "600", "100", "6000", "", "", "", {kR1, kR2, kR3}, 0, 1},
@@ -262,7 +203,6 @@ TEST_F(ItemDataChecks, AppliesTheRulesOfOneItemOrOfBothInOrder) {
        0},
       {"values adding up to zero hold no data", "5", "", "-5", "10", "3", "", {}, 1, 0},
       {"letters only hold no data", "abc", "x", "", "10", "3", "", {}, 1, 0},
-      {"both empty", "", "", "", "", "", "", {}, 1, 1},
   };
   for (const auto& row : cases) {
     Set({{Field::Item1Use, row.use1},
@@ -281,92 +221,6 @@ TEST_F(ItemDataChecks, AppliesTheRulesOfOneItemOrOfBothInOrder) {
     EXPECT_EQ(State().ErrorLocation, 123) << row.meaning;
     EXPECT_EQ(Text(Field::Item1Use), row.use1) << row.meaning << ": the check changed an input";
   }
-}
-
-TEST_F(ItemDataChecks, UseMessagesSayGallonsInGallonsMode) {
-  Start(/*inhibit=*/false, /*gallons=*/true);
-  Set({{Field::Item1Use, "600"}, {Field::Item1UseD, ""}, {Field::Item1Cost, "1"}});
-  window.CheckItemData();
-  EXPECT_EQ(State().CheckMessages,
-            Lines({"Item 1 gallons per Use must be between 1.0 and 500.0", kR2}));
-
-  // Now both items hold data.
-  State().CheckMessages.clear();
-  State().Item2Empty = 0;
-  Set({{Field::Item2Use, "0.5"}, {Field::Item2UseD, ""}});
-  window.CheckItemData();
-  EXPECT_EQ(State().CheckMessages,
-            Lines({"Item 1 gallons per Use must be empty or between 1.0 and 500.0",
-                   "Item 2 gallons per Use must be empty or between 1.0 and 500.0",
-                   "Item 1 gallons per Use and Item 1 Uses per Day must both be empty or set",
-                   "Item 2 gallons per Use and Item 2 Uses per Day must both be empty or set"}));
-}
-
-TEST_F(ItemDataChecks, InhibitOptionEmptiesTheMessagesButStillSetsTheFlags) {
-  Start(/*inhibit=*/true);
-  Set({{Field::Item1Use, "600"}, {Field::Item1UseD, "100"}});
-  State().CheckMessages = "earlier\n";
-  window.CheckItemData();
-  EXPECT_EQ(State().CheckMessages, "");
-  EXPECT_EQ(State().Item1Empty, 0);
-  EXPECT_EQ(State().Item2Empty, 1);
-}
-
-TEST_F(ItemDataChecks, AFlagAlreadySetIsNeverCleared) {
-  // Calculate clears the flags; the check only ever sets them.
-  State().Item1Empty = 1;
-  Set({{Field::Item1Use, "600"}, {Field::Item2Use, "10"}, {Field::Item2UseD, "3"}});
-  window.CheckItemData();
-  EXPECT_EQ(State().Item1Empty, 1);
-  EXPECT_EQ(State().CheckMessages, "") << "item 1 rules ran although its flag was set";
-}
-
-struct OverflowCase {
-  const char* meaning;
-  Field first, second;
-  std::string text;
-};
-
-TEST_F(ItemDataChecks, OverflowWhileAddingAnItemsValuesIsACheckError) {
-  const OverflowCase cases[] = {
-      {"item 1 use and uses", Field::Item1Use, Field::Item1UseD, "1e308"},
-      {"item 1 negative use and cost", Field::Item1Use, Field::Item1Cost, "-1e308"},
-      // Both sums are formed before the step code moves on from 121.
-      {"item 2 use and cost", Field::Item2Use, Field::Item2Cost, "1e308"},
-      {"item 1 value beyond the double range", Field::Item1Cost, Field::Item1Cost, "1e400"},
-  };
-  for (const auto& row : cases) {
-    Start();
-    Set({{row.first, row.text}, {row.second, row.text}});
-    const auto [operation, location] = ExpectFatal([&] { window.CheckItemData(); });
-    EXPECT_EQ(operation, "Check Error") << row.meaning;
-    EXPECT_EQ(location, 121) << row.meaning;
-  }
-}
-
-// Calculate runs the water checks, then the item checks, and the sewerage check only when
-// nothing else failed; all messages go into one box.
-TEST_F(ItemDataChecks, CalculateShowsAllMessagesInOneBoxInCheckOrder) {
-  Set({{Field::PPeriod, "20"},
-       {Field::WVCost, "1.5"},
-       {Field::SVAllow, "0"},
-       {Field::SVCost, "2"},
-       {Field::Item1Use, "600"},
-       {Field::Item1UseD, "3"}});
-  window.Calc_Click();
-  ASSERT_EQ(fake.boxes.Shown().size(), 1u);
-  const auto& box = fake.boxes.Shown()[0];
-  EXPECT_EQ(box.title, "Tolvarn Data Error");
-  EXPECT_EQ(box.icon, BoxIcon::Stop);
-  EXPECT_EQ(box.text, Lines({kPeriod, kR1}));
-  EXPECT_EQ(State().Item1Empty, 0);
-  EXPECT_EQ(State().Item2Empty, 0);
-
-  fake.boxes.Clear();
-  Set({{Field::PPeriod, "5"}, {Field::Item1Use, "10"}});
-  window.Calc_Click();
-  ASSERT_EQ(fake.boxes.Shown().size(), 1u);
-  EXPECT_EQ(fake.boxes.Shown()[0].text, Lines({kAllowZero}));
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // The input clean-up: zero values and items without data are shown empty, every other number in
 // its display format, and text that is not a number is left for the user to see.
-#include <array>
 #include <string>
 
 #include "window_fixture.h"
@@ -71,134 +70,40 @@ TEST_F(WaterDataCleanup, EmptiesZeroOptionalValuesAndFormatsTheRest) {
   }
 }
 
-TEST_F(WaterDataCleanup, TidiesAWholeTariffAndLeavesItemsAlone) {
-  Set({{Field::WVCost, "1.5"},
-       {Field::SVCost, "0"},
-       {Field::SVAllow, "95"},
-       {Field::VRate, "0"},
-       {Field::AnInfT, "2.5"},
-       {Field::PPeriod, "10"},
-       {Field::Item1Use, "0"},
-       {Field::Item1Cost, "450"}});
-  window.CleanWaterData();
-  EXPECT_EQ(Text(Field::WVCost), "1.5000");
-  EXPECT_EQ(Text(Field::SVCost), "");
-  EXPECT_EQ(Text(Field::SVAllow), "95.0");
-  EXPECT_EQ(Text(Field::VRate), "");
-  EXPECT_EQ(Text(Field::AnInfT), "2.5");
-  EXPECT_EQ(Text(Field::PPeriod), "10.0");
-  EXPECT_EQ(Text(Field::Item1Use), "0");
-  EXPECT_EQ(Text(Field::Item1Cost), "450");
-}
-
 class ItemDataCleanup : public WindowTest {
  protected:
   void SetUp() override { Start(); }
 };
 
-// Item1Use, Item2Use, Item1UseD, Item2UseD, Item1Cost, Item2Cost.
-constexpr std::array<Field, 6> kItemInputs = {Field::Item1Use,  Field::Item2Use,  Field::Item1UseD,
-                                              Field::Item2UseD, Field::Item1Cost, Field::Item2Cost};
-
-struct ItemCleanupCase {
-  const char* meaning;
-  int16_t empty1, empty2;
-  std::array<std::string, 6> before;
-  std::array<std::string, 6> after;
-};
+constexpr Field kItemInputs[] = {Field::Item1Use,  Field::Item2Use,  Field::Item1UseD,
+                                 Field::Item2UseD, Field::Item1Cost, Field::Item2Cost};
 
 TEST_F(ItemDataCleanup, EmptiesItemsWithoutDataAndZerosAndFormatsTheRest) {
-  const ItemCleanupCase cases[] = {
-      {"both items in use",
-       0,
-       0,
-       {"12", "12.25", "3", "2.5", "450", "5000"},
-       {"12.0", "12.3", "3", "3", "450.00", "5000.00"}},
-      {"uses per day rounded down", 0, 0, {"", "", "2.4", "", "", ""}, {"", "", "2", "", "", ""}},
-      {"zero and letters are emptied",
-       0,
-       0,
-       {"0", "0.0", "abc", "-0", "0", "0.00"},
-       {"", "", "", "", "", ""}},
-      {"cost halfway judged on its decimal form",
-       0,
-       0,
-       {"", "", "", "", "1.005", "2.675"},
-       {"", "", "", "", "1.01", "2.68"}},
-      {"a tiny cost is not zero, so it is formatted",
-       0,
-       0,
-       {"", "", "", "", "0.004", ""},
-       {"", "", "", "", "0.00", ""}},
-      {"negative values are kept as typed",
-       0,
-       0,
-       {"-10", "", "-1", "", "-5", ""},
-       {"-10", "", "-1", "", "-5", ""}},
-      {"a number followed by a unit is kept",
-       0,
-       0,
-       {"10 l", "", "3x", "", "", ""},
-       {"10 l", "", "3x", "", "", ""}},
-      {"item 2 without data",
-       0,
-       1,
-       {"10", "5", "3", "2", "250", "99"},
-       {"10.0", "", "3", "", "250.00", ""}},
-      {"item 1 without data",
-       1,
-       0,
-       {"10", "5", "3", "2", "250", "99"},
-       {"", "5.0", "", "2", "", "99.00"}},
-      {"neither item holds data",
-       1,
-       1,
-       {"10", "5", "3", "2", "250", "99"},
-       {"", "", "", "", "", ""}},
+  struct Row {
+    const char* meaning;
+    int16_t empty1, empty2;
+    const char* before;  // the uses, the uses a day, the costs
+    const char* after;
+  };
+  const Row cases[] = {
+      {"both items in use", 0, 0, "12|12.25|3|2.5|450|5000", "12.0|12.3|3|3|450.00|5000.00"},
+      {"uses per day rounded down", 0, 0, "||2.4|||", "||2|||"},
+      {"zero and letters are emptied", 0, 0, "0|0.0|abc|-0|0|0.00", "|||||"},
+      {"cost halfway judged on its decimal form", 0, 0, "||||1.005|2.675", "||||1.01|2.68"},
+      {"a tiny cost is not zero, so it is formatted", 0, 0, "||||0.004|", "||||0.00|"},
+      {"negative values are kept as typed", 0, 0, "-10||-1||-5|", "-10||-1||-5|"},
+      {"a number followed by a unit is kept", 0, 0, "10 l||3x|||", "10 l||3x|||"},
+      {"item 2 without data", 0, 1, "10|5|3|2|250|99", "10.0||3||250.00|"},
+      {"item 1 without data", 1, 0, "10|5|3|2|250|99", "|5.0||2||99.00"},
+      {"neither item holds data", 1, 1, "10|5|3|2|250|99", "|||||"},
   };
   for (const auto& row : cases) {
-    for (size_t i = 0; i < kItemInputs.size(); ++i)
-      fields.SetText(kItemInputs[i], row.before[i]);
+    Enter(row.before, kItemInputs);
     State().Item1Empty = row.empty1;
     State().Item2Empty = row.empty2;
     window.CleanItemData();
-    for (size_t i = 0; i < kItemInputs.size(); ++i)
-      EXPECT_EQ(Text(kItemInputs[i]), row.after[i])
-          << row.meaning << ": " << FieldName(kItemInputs[i]);
+    EXPECT_EQ(Texts(kItemInputs), row.after) << row.meaning;
     EXPECT_EQ(State().ErrorLocation, 233) << row.meaning;
-  }
-}
-
-struct DifferenceCase {
-  const char* meaning;
-  int16_t empty1, empty2;
-  bool emptied;
-};
-
-TEST_F(ItemDataCleanup, EmptiesTheDifferencesOnlyWhenAnItemHoldsNoData) {
-  const DifferenceCase cases[] = {
-      {"both items in use", 0, 0, false},
-      {"item 1 without data", 1, 0, true},
-      {"item 2 without data", 0, 1, true},
-      {"neither item", 1, 1, true},
-  };
-  for (const auto& row : cases) {
-    Set({{Field::DaySave, "1.234"},
-         {Field::QtrSave, "5.5"},
-         {Field::PeriodSave, "600"},
-         {Field::PeriodWater, "7000"},
-         {Field::Item1Day, "0.5"},
-         {Field::Item2Period, "0"}});
-    State().Item1Empty = row.empty1;
-    State().Item2Empty = row.empty2;
-    window.CleanItemData();
-    EXPECT_EQ(Text(Field::DaySave), row.emptied ? "" : "1.234") << row.meaning;
-    EXPECT_EQ(Text(Field::QtrSave), row.emptied ? "" : "5.5") << row.meaning;
-    EXPECT_EQ(Text(Field::PeriodSave), row.emptied ? "" : "600") << row.meaning;
-    EXPECT_EQ(Text(Field::PeriodWater), row.emptied ? "" : "7000") << row.meaning;
-    // The per-item results are not inputs and are never touched here.
-    EXPECT_EQ(Text(Field::Item1Day), "0.5") << row.meaning;
-    EXPECT_EQ(Text(Field::Item2Period), "0") << row.meaning;
   }
 }
 

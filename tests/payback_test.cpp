@@ -213,49 +213,6 @@ class PaybackWindow : public testing::WindowTest {
   }
 };
 
-TEST_F(PaybackWindow, CalculateKeepsWhatItReadBeforeTheCleanUp) {
-  Calculate({{Field::WVCost, "1.23456"},
-             {Field::SVCost, "1.5"},
-             {Field::SVAllow, "95"},
-             {Field::VRate, "5.55"},
-             {Field::AnInfT, "2.25"},
-             {Field::Item1Use, "9.87"},
-             {Field::Item1UseD, "2.9"},
-             {Field::Item2Cost, "450.555"}});
-  ASSERT_TRUE(State().LastComparison);
-  const CalculatedInputs& c = *State().LastComparison;
-  EXPECT_EQ(Text(Field::WVCost), "\u00A31.2346");  // the clean-up rounds what is shown
-  EXPECT_EQ(std::vector<double>(
-                {c.WaterCharge, c.SewerageCharge, c.SewerageAllowance, c.TaxRate, c.Inflation}),
-            std::vector<double>({1.23456, 1.5, 95, 5.55, 2.25}));
-  EXPECT_EQ(std::vector<double>({c.items[0].Use, c.items[0].UsesPerDay, c.items[0].PurchaseCost,
-                                 c.items[1].PurchaseCost}),
-            std::vector<double>({9.8, 2, 0, 450.555}));  // use and uses a day truncated
-  EXPECT_FALSE(c.Gallons);
-  window.SetCheckBox(Field::VolUnits1, 1);
-  window.Calc_Click();
-  EXPECT_TRUE(State().LastComparison->Gallons);
-}
-
-TEST_F(PaybackWindow, AnyOtherOutcomeAndClearLeaveNoComparison) {
-  const std::pair<const char*, std::function<void()>> outcomes[] = {
-      {"item 2 empty",
-       [&] {
-         Calculate({{Field::Item2Use, ""}, {Field::Item2UseD, ""}, {Field::Item2Cost, ""}});
-       }},
-      {"a check failed",
-       [&] {
-         Calculate({{Field::WVCost, "9"}});
-       }},
-      {"Clear", [&] { window.Clear_Click(); }}};
-  for (const auto& [meaning, outcome] : outcomes) {
-    Calculate({});
-    ASSERT_TRUE(State().LastComparison);
-    outcome();
-    EXPECT_FALSE(State().LastComparison) << meaning;
-  }
-}
-
 // With no energy and no discount, the cost after N whole years is the window's total over an
 // N-year period, to the 32-bit precision of the window's inflation factors.
 TEST_F(PaybackWindow, AgreesWithTheWindowsPeriodTotals) {

@@ -1,13 +1,10 @@
-// The real locale: dates and currency symbols from the user's environment, read afresh each
-// time and never through the process's own C locale.
+// The real platform: the locale read from the user's environment (never through the process's
+// own C locale), the file system's promises, the window on real files, and the first start.
 #include <grp.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <poll.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -20,10 +17,13 @@
 #include <string>
 #include <vector>
 
+#include "core/memory_field_store.h"
+#include "platform/fake_platform.h"
 #include "platform/posix_file_system.h"
 #include "platform/posix_platform.h"
 #include "platform/working_directory.h"
-#include "platform/xdg_launcher.h"
+#include "shell/tolvarn_main.h"
+#include "temp_dir.h"
 
 namespace tolvarn {
 namespace {
@@ -65,24 +65,16 @@ namespace {
 // The real file system's promises: nothing half-written under a final name, archives apart
 // from the log, a read-only log renewed, the user's umask kept and no temporary file left.
 // The test command runs these also with link() failing, as on FAT (TOLVARN_NO_LINKS is set).
-class PosixFileSystemTest : public ::testing::Test {
+class PosixFileSystemTest : public testing::TempDir {
  protected:
-  void SetUp() override {
-    // Under $TMPDIR, so that the tests can be run on another file system.
-    std::string pattern = (std::filesystem::temp_directory_path() / "tolvarn_fs_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+  PosixFileSystemTest() {
     // Reachable by the unprivileged user of AsUser (where the file system has permissions).
     std::error_code ignored;
     std::filesystem::permissions(dir_, std::filesystem::perms::all, ignored);
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::string Read(const std::string& name) {
-    std::ifstream in(dir_ / name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  using TempDir::Write;
   void Write(const std::string& name, const std::string& text, mode_t mode) {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
+    Write(name, text);
     ::chmod((dir_ / name).c_str(), mode);
   }
   mode_t Mode(const std::string& name) {
@@ -107,7 +99,6 @@ class PosixFileSystemTest : public ::testing::Test {
     return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
            WEXITSTATUS(status) == 0;
   }
-  std::filesystem::path dir_;
 };
 
 TEST_F(PosixFileSystemTest, CreateNewAppearsWholeOrNotAtAll) {
@@ -214,71 +205,57 @@ TEST_F(PosixFileSystemTest, TemporaryFilesOfEndedProcessesAreRemoved) {
   EXPECT_EQ(Entries(), 4u);
 }
 
-TEST_F(PosixFileSystemTest, ReplaceKeepsPermissionsAndFollowsALink) {
-  PosixFileSystem files(dir_.string());
-  std::filesystem::create_directory(dir_ / "real");
-  ASSERT_TRUE(files.CreateNew("real/config", "old").ok());
-  std::filesystem::permissions(dir_ / "real/config", std::filesystem::perms::owner_read |
-                                                         std::filesystem::perms::owner_write |
-                                                         std::filesystem::perms::group_read |
-                                                         std::filesystem::perms::group_write);
-  std::filesystem::create_symlink(dir_ / "real/config", dir_ / "config");
-  ASSERT_TRUE(files.Replace("config", "new").ok());
-  EXPECT_TRUE(std::filesystem::is_symlink(dir_ / "config"));
-  EXPECT_EQ(Read("real/config"), "new");
-  EXPECT_EQ(
-      std::filesystem::status(dir_ / "real/config").permissions() & std::filesystem::perms::all,
-      std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
-          std::filesystem::perms::group_read | std::filesystem::perms::group_write);
-  EXPECT_FALSE(files.IsFile("real"));
-  EXPECT_TRUE(files.Exists("real"));
+// What another program or the disk may put in the window's way on real files.
+class RealFiles : public testing::TempDir {
+ protected:
+  RealFiles() { Install(); }
+  // A window on the real files of dir_, with the rest of the platform scripted.
+  FakePlatform fake;
+  std::unique_ptr<PosixFileSystem> files;
+  MemoryFieldStore fields;
+  std::unique_ptr<TolvarnMain> window;
+  void OpenWindow() {
+    files = std::make_unique<PosixFileSystem>(dir_.string());
+    window = std::make_unique<TolvarnMain>(
+        fields, Platform{fake.boxes, fake.clock, fake.locale, fake.process, *files, fake.launcher,
+                         fake.window});
+  }
+};
+
+// Bytes that are not UTF-8 in a comment or after a number are read past, and in the log they
+// make no record line.
+TEST_F(RealFiles, TextThatIsNotUtf8InTheFilesIsHandled) {
+  std::string config = "# \xff\xfe comment\r\n" + testing::kExampleConfiguration;
+  config.insert(config.size() - 2, " \xc3\x28");  // after the last number, WVCost=120
+  Write("Data/Tolvarn.ini", config);
+  Write("Log/Tolvarn.log", "Tolvarn Results Log\r\n\xff\xfe\x80\r\n\xc0Water\r\n");
+  OpenWindow();
+  window->Start(false, true);
+  EXPECT_EQ(fields.Text(Field::WVCost), "\u00A31.2000");
+  // "\xc0Water" is no record line: the log holds nothing to archive.
+  fake.boxes.Script({BoxAnswer::Yes});
+  window->Archive_Click();
+  ASSERT_FALSE(fake.boxes.Shown().empty());
+  EXPECT_EQ(fake.boxes.Shown().back().text,
+            "There is no data to archive!\r\nResults log file not archived.");
 }
 
-// The launcher returns at once; how the handler ends decides what is reported, whenever that
-// is. The watch here polls the descriptor, as the window's event loop does.
-TEST(XdgLauncherTest, TheHandlersEndingDecidesTheFailure) {
-  const std::filesystem::path bin =
-      std::filesystem::temp_directory_path() / ("tolvarn_launch_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(bin);
-  const std::string saved_path = std::getenv("PATH");
-  std::vector<std::pair<int, std::function<void()>>> watched;
-  XdgLauncher launcher(bin.string(), [&watched](int fd, std::function<void()> ready) {
-    watched.emplace_back(fd, std::move(ready));
-  });
-  struct Row {
-    const char* script;  // the handler's body; none: no xdg-open at all
-    std::optional<LaunchFailure> failure;
-  };
-  const Row rows[] = {
-      {nullptr, LaunchFailure::NotStarted},           {"exit 0", std::nullopt},
-      {"sleep 1; exit 3", LaunchFailure::NotStarted},  // no viewer, found late
-      {"exit 127", LaunchFailure::NotStarted},        {"exit 4", LaunchFailure::Failed},
-      {"kill -9 $$", LaunchFailure::Failed},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.script == nullptr ? "none" : row.script);
-    std::filesystem::remove(bin / "xdg-open");
-    ::setenv("PATH",
-             (row.script == nullptr ? bin.string() : bin.string() + ":" + saved_path).c_str(), 1);
-    if (row.script != nullptr) {
-      std::ofstream(bin / "xdg-open") << "#!/bin/sh\n" << row.script << "\n";
-      std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
-    }
-    watched.clear();
-    std::vector<LaunchFailure> reported;
-    launcher.Open("Help/index.htm", [&reported](LaunchFailure f) { reported.push_back(f); });
-    if (row.script != nullptr) {
-      ASSERT_EQ(watched.size(), 1u);
-      EXPECT_TRUE(reported.empty());  // nothing is known until the handler ends
-      pollfd ended{watched[0].first, POLLIN, 0};
-      ASSERT_EQ(::poll(&ended, 1, 5000), 1);
-      watched[0].second();
-    }
-    EXPECT_EQ(reported, row.failure ? std::vector<LaunchFailure>{*row.failure}
-                                    : std::vector<LaunchFailure>{});
-  }
-  ::setenv("PATH", saved_path.c_str(), 1);
-  std::filesystem::remove_all(bin);
+// A link placed where the next archive name would go is left alone, and so is what it points
+// to: the archive takes the next free name.
+TEST_F(RealFiles, ALinkWhereAnArchiveWouldGoIsNotWrittenThrough) {
+  const std::string log = "Tolvarn Results Log\r\n\r\nWater Volume Cost : 1\r\n";
+  Write("Log/Tolvarn.log", log);
+  const std::filesystem::path outside = dir_ / "outside.txt";
+  Write("outside.txt", "not yours");
+  std::filesystem::create_symlink(outside, dir_ / "Log/Tolvarn_261207_1.log");
+  std::filesystem::create_symlink(dir_ / "nowhere", dir_ / "Log/Tolvarn_261207_2.log");
+  OpenWindow();
+  fake.boxes.Script({BoxAnswer::Yes});
+  window->Archive_Click();
+  EXPECT_EQ(testing::ReadFile(outside), "not yours");
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "nowhere"));
+  EXPECT_EQ(Read("Log/Tolvarn_261207_3.log"), log);
+  EXPECT_TRUE(Read("Log/Tolvarn.log").starts_with("Tolvarn Results Log\r\nVersion 4.3"));
 }
 
 }  // namespace
@@ -290,12 +267,9 @@ namespace {
 namespace fs = std::filesystem;
 
 // The first start makes the user's own directory from the template, whole or not at all.
-class FirstStartTest : public ::testing::Test {
+class FirstStartTest : public testing::TempDir {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/tolvarn_first_XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
     // Not a portable copy: the current directory holds no Data/, Help/ and Log/.
     previous_ = fs::current_path();
     fs::current_path(dir_);
@@ -304,18 +278,13 @@ class FirstStartTest : public ::testing::Test {
   void TearDown() override {
     ::unsetenv("XDG_DATA_HOME");
     fs::current_path(previous_);
-    fs::remove_all(dir_);
-  }
-  static std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
   }
   // Every file under `root`, by its path below it, with its bytes.
   static std::map<std::string, std::string> Files(const fs::path& root) {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(root))
       if (entry.is_regular_file())
-        files[fs::relative(entry.path(), root).string()] = Read(entry.path());
+        files[fs::relative(entry.path(), root).string()] = testing::ReadFile(entry.path());
     return files;
   }
   // What is beside the user's directory: only it, no staging directory left behind.
@@ -326,7 +295,6 @@ class FirstStartTest : public ::testing::Test {
         names.push_back(entry.path().filename().string());
     return names;
   }
-  fs::path dir_;
   fs::path previous_;
 };
 
@@ -355,44 +323,8 @@ TEST_F(FirstStartTest, CopiesTheTemplateWholeOnceAndThenLeavesItAlone) {
   fs::remove(user / "Help/index.htm");
   const WorkingDirectory again = ResolveWorkingDirectory(std::nullopt);
   EXPECT_EQ(again.path, user.string());
-  EXPECT_EQ(Read(user / "Data/Tolvarn.ini"), "changed");
+  EXPECT_EQ(testing::ReadFile(user / "Data/Tolvarn.ini"), "changed");
   EXPECT_FALSE(fs::exists(user / "Help/index.htm"));
-}
-
-TEST_F(FirstStartTest, AFailedCopyLeavesNothingBehindAndSaysWhy) {
-  struct Case {
-    const char* what;
-    bool full;  // else a file stands where the folder above the user's directory should be
-    const char* reason;
-  };
-  const Case cases[] = {
-      {"a file where the user's data folder should be", false, "Not a directory"},
-      {"files that may hold no more than a byte", true, "File too large"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    rlimit previous{};
-    ::getrlimit(RLIMIT_FSIZE, &previous);
-    if (!c.full) {
-      std::ofstream(dir_ / "data") << "a file";
-    } else {
-      // Writing past the limit fails with EFBIG instead of ending the process.
-      std::signal(SIGXFSZ, SIG_IGN);
-      rlimit tiny = previous;
-      tiny.rlim_cur = 1;
-      ::setrlimit(RLIMIT_FSIZE, &tiny);
-    }
-    const WorkingDirectory made = ResolveWorkingDirectory(std::nullopt);
-    ::setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, SIG_DFL);
-    EXPECT_EQ(made.path, "");
-    EXPECT_TRUE(
-        made.error.starts_with("cannot create " + (dir_ / "data/tolvarn").string() + " from "))
-        << made.error;
-    EXPECT_TRUE(made.error.ends_with(std::string(": ") + c.reason)) << made.error;
-    EXPECT_TRUE(Beside().empty()) << Beside().front();
-    fs::remove_all(dir_ / "data");
-  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -43,6 +44,33 @@ class WindowTest : public ::testing::Test {
       fields.SetText(field, text);
   }
   std::string Text(Field field) const { return fields.Text(field); }
+
+  // The tariff and both items in the window's order, typed from one text ("1.5|2|95|20||5|...").
+  static constexpr Field kInputs[] = {Field::WVCost,   Field::SVCost,    Field::SVAllow,
+                                      Field::VRate,    Field::AnInfT,    Field::PPeriod,
+                                      Field::Item1Use, Field::Item1UseD, Field::Item1Cost,
+                                      Field::Item2Use, Field::Item2UseD, Field::Item2Cost};
+  static constexpr Field kResults[] = {
+      Field::Item1WCost,  Field::Item1SCost, Field::Item1Day,    Field::Item1Qtr,
+      Field::Item1Period, Field::Item1W,     Field::Item2WCost,  Field::Item2SCost,
+      Field::Item2Day,    Field::Item2Qtr,   Field::Item2Period, Field::Item2W,
+      Field::DaySave,     Field::QtrSave,    Field::PeriodSave,  Field::PeriodWater};
+  template <size_t N = 12>
+  void Enter(const std::string& texts, const Field (&which)[N] = kInputs) {
+    size_t start = 0;
+    for (const Field field : which) {
+      const size_t end = std::min(texts.find('|', start), texts.size());
+      fields.SetText(field, start <= texts.size() ? texts.substr(start, end - start) : "");
+      start = end + 1;
+    }
+  }
+  template <size_t N>
+  std::string Texts(const Field (&which)[N]) const {
+    std::string joined;
+    for (size_t i = 0; i < N; ++i)
+      joined += (i == 0 ? "" : "|") + fields.Text(which[i]);
+    return joined;
+  }
   WindowState& State() { return window.State(); }
 
   // Runs a procedure that is expected to end the program through the fatal-error path and

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -14,7 +15,6 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -25,30 +25,15 @@
 #include "platform/xdg_launcher.h"
 #include "shell/qt/event_loop_watch.h"
 #include "shell/qt/main_window.h"
+#include "temp_dir.h"
 
 namespace tolvarn::testing {
 
-inline std::string ReadAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-inline const std::string kConfiguration =
-    "[Run]\r\nAnInf=33.5\r\nLogLevel=1\r\nRunOnTop=1\r\nPayPeriod=10\r\nSVCost=150\r\n"
-    "SVAllow=95\r\nVRate=1\r\nVUnits=1\r\nWVCost=120\r\n";
-
-class GuiTest : public ::testing::Test {
+class GuiTest : public TempDir {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/tolvarn_gui_XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    for (const char* sub : {"Data", "Help", "Log", "bin"})
-      std::filesystem::create_directory(dir_ / sub);
-    Write("Data/Tolvarn.ini", kConfiguration);
-    Write("Help/index.htm", "<html></html>");
+    Install();
+    std::filesystem::create_directory(dir_ / "bin");
     // The desktop's default handler, replaced by one that writes down its argument.
     Write("bin/xdg-open", "#!/bin/sh\necho \"$1\" >> \"" + (dir_ / "opened").string() + "\"\n");
     std::filesystem::permissions(dir_ / "bin/xdg-open", std::filesystem::perms::owner_all);
@@ -73,8 +58,6 @@ class GuiTest : public ::testing::Test {
     EXPECT_EQ(unexpected_modal_, "") << "a modal window appeared that the test did not expect";
     EXPECT_TRUE(fake_.boxes.unexpected.empty())
         << "an unexpected question: " << fake_.boxes.unexpected.front().title;
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
   }
 
   // Starts the window as the program does; false when the program ended while loading.
@@ -97,11 +80,6 @@ class GuiTest : public ::testing::Test {
     return true;
   }
 
-  void Write(const std::string& name, const std::string& text) {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
-  }
-  std::string Read(const std::string& name) const { return ReadAll(dir_ / name); }
-
   template <class T>
   T* Widget(const char* name) const {
     T* widget = window_->findChild<T*>(QString::fromLatin1(name));
@@ -115,6 +93,14 @@ class GuiTest : public ::testing::Test {
     QTest::keyClick(edit, Qt::Key_Delete);
     QTest::keyClicks(edit, QString::fromStdString(text));
   }
+  // Types "Field=text" for each word of `assignments`.
+  void TypeAll(const std::string& assignments) {
+    std::istringstream words(assignments);
+    for (std::string word; words >> word;) {
+      const size_t equals = word.find('=');
+      Type(word.substr(0, equals).c_str(), word.substr(equals + 1));
+    }
+  }
   void Click(const char* name) { QTest::mouseClick(Widget<QAbstractButton>(name), Qt::LeftButton); }
   std::string TextOf(const char* name) const {
     return Widget<QLineEdit>(name)->text().toStdString();
@@ -123,7 +109,6 @@ class GuiTest : public ::testing::Test {
   static bool WaitFor(const std::function<bool()>& done) { return QTest::qWaitFor(done, 5000); }
   std::string Caption(const char* name) const { return Widget<QLabel>(name)->text().toStdString(); }
 
-  std::filesystem::path dir_;
   FakePlatform fake_;
   std::unique_ptr<PosixFileSystem> files_;
   std::unique_ptr<QObject> handlers_;  // the running handlers are watched while it lives
