@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 
 #include "core/number_text.h"
 #include "files/payback_settings.h"
@@ -40,36 +39,18 @@ class PaybackPanelTest : public ::testing::Test {
 };
 
 TEST(PaybackTextsTest, MoneyKeepsItsSignBeforeTheSymbol) {
-  struct Case {
-    double value;
-    const char* text;
-  };
-  for (const Case& c :
-       {Case{12.5, "\u00A312.50"}, Case{-12.5, "-\u00A312.50"}, Case{-0.004, "\u00A30.00"},
-        Case{0, "\u00A30.00"}, Case{1.005, "\u00A31.01"}, Case{-1234567.891, "-\u00A31234567.89"}})
-    EXPECT_EQ(MoneyText(c.value, "\u00A3"), c.text) << c.value;
+  for (const auto& [value, text] : {std::pair{-12.5, "-$12.50"},
+                                    {-0.004, "$0.00"},
+                                    {1.005, "$1.01"},
+                                    {-1234567.891, "-$1234567.89"}})
+    EXPECT_EQ(MoneyText(value, "$"), text) << value;
 }
 
-// Every input of the window gets a key of its own, none of the form's own keys, and a caption
-// with no free letter gets none rather than a clash.
+// Each caption gets a key of its own, none of the form's own keys, and a caption with no free
+// letter gets none rather than a clash.
 TEST(PaybackTextsTest, AccessKeysNeverClash) {
-  std::vector<std::string_view> labels;
-  for (const PaybackInputInfo& info : PaybackInputTable())
-    labels.push_back(info.label);
-  const std::vector<std::string> keyed = WithAccessKeys(labels, "ecu");
-  std::string keys = "ecu";
-  for (size_t i = 0; i < keyed.size(); ++i) {
-    const size_t at = keyed[i].find('&');
-    ASSERT_NE(at, std::string::npos) << keyed[i];
-    const char key = static_cast<char>(std::tolower(keyed[i][at + 1]));
-    EXPECT_EQ(keys.find(key), std::string::npos) << keyed[i];
-    keys += key;
-    std::string shown = keyed[i];
-    shown.erase(at, 1);
-    EXPECT_EQ(shown, labels[i]);
-  }
-  EXPECT_EQ(WithAccessKeys({"Tea", "Eat", "Salt & pepper"}, ""),
-            (std::vector<std::string>{"&Tea", "&Eat", "&Salt && pepper"}));
+  EXPECT_EQ(WithAccessKeys({"Tea", "Eat", "Salt & pepper"}, "t"),
+            (std::vector<std::string>{"T&ea", "E&at", "&Salt && pepper"}));
   EXPECT_EQ(WithAccessKeys({"ab", "ab"}, ""), (std::vector<std::string>{"&ab", "a&b"}));
   EXPECT_EQ(WithAccessKeys({"ab", "ba", "ab"}, ""), (std::vector<std::string>{"&ab", "&ba", "ab"}));
 }
@@ -84,7 +65,6 @@ TEST(PaybackTextsTest, AxisTicksAreRoundAndCoverTheRange) {
            Case{"from zero", 0, 97, {0, 20, 40, 60, 80, 100}},
            Case{"below zero", -35, 120, {-50, 0, 50, 100, 150}},
            Case{"small money", 0, 0.42, {0, 0.1, 0.2, 0.3, 0.4, 0.5}},
-           Case{"fifty years", 0, 50, {0, 10, 20, 30, 40, 50}},
            Case{"one year", 0, 1, {0, 0.2, 0.4, 0.6000000000000001, 0.8, 1}},
            Case{"nothing at all", 0, 0, {0, 1}},
            Case{"one value", 450, 450, {400, 500}},
@@ -96,23 +76,12 @@ TEST(PaybackTextsTest, AxisTicksAreRoundAndCoverTheRange) {
   }
 }
 
-// State: no settings file, no comparison. Expected: the defaults, the notice that both items
-// are needed, nothing to export.
-TEST_F(PaybackPanelTest, WithoutAComparisonItAsksForBothItems) {
-  panel.Open();
+TEST_F(PaybackPanelTest, TheTableShowsEachYearOfTheComparison) {
+  panel.Open();  // no settings file, no comparison: the defaults, and nothing to export
   EXPECT_EQ(panel.Text(PaybackInput::Horizon), "15");
-  EXPECT_EQ(panel.Text(PaybackInput::HeaterEfficiency), "90");
-  EXPECT_EQ(panel.Status(), "");
-  EXPECT_TRUE(panel.Messages().empty());
   EXPECT_NE(panel.Notice().find("both items"), std::string::npos);
-  EXPECT_EQ(panel.Rows(), 0);
-  EXPECT_FALSE(panel.CanExport());
   EXPECT_FALSE(panel.Export("/tmp/never.csv"));
   EXPECT_TRUE(files.operations.empty());
-}
-
-TEST_F(PaybackPanelTest, TheTableShowsEachYearOfTheComparison) {
-  panel.Open();
   panel.SetText(PaybackInput::Horizon, "4");
   ASSERT_TRUE(panel.Follow(Example(), "\u00A3"));
   ASSERT_NE(panel.Result(), nullptr);
@@ -129,12 +98,16 @@ TEST_F(PaybackPanelTest, TheTableShowsEachYearOfTheComparison) {
   EXPECT_EQ(panel.Cell(0, 2), "\u00A3450.00");
   EXPECT_EQ(panel.Cell(4, 4), "94900.0");  // 65 litres a day for 4 years
   EXPECT_EQ(panel.ColumnTitle(4), "Item 1 water\n(litres)");
-  EXPECT_TRUE(panel.CanExport());
   // Item 2 is the dearer to buy: the totals are its savings against item 1.
   EXPECT_EQ(panel.Totals().substr(0, panel.Totals().find('\n')),
             "Saved by Item 2 against Item 1 over 4 years (a minus sign: it costs or uses more)");
   EXPECT_NE(panel.Totals().find("Water: 29200.0 litres"), std::string::npos);
-  EXPECT_EQ(panel.Totals().find("CO2e"), std::string::npos);
+  for (const auto input : {PaybackInput::Co2PerKWh, PaybackInput::Co2PerCubicMetre}) {
+    EXPECT_EQ(panel.Totals().find("CO2e"), std::string::npos);  // only with a factor
+    panel.SetText(input, "0.5");
+    EXPECT_NE(panel.Totals().find("\nCO2e: "), std::string::npos);
+    panel.SetText(input, "0");
+  }
 
   // The same comparison again changes nothing; another currency only the money texts.
   EXPECT_FALSE(panel.Follow(Example(), "\u00A3"));
@@ -147,17 +120,6 @@ TEST_F(PaybackPanelTest, TheTableShowsEachYearOfTheComparison) {
   EXPECT_FALSE(panel.CanExport());
 }
 
-TEST_F(PaybackPanelTest, TheCo2LineShowsOnlyWithAFactor) {
-  panel.Open();
-  panel.Follow(Example(), "\u00A3");
-  for (const auto input : {PaybackInput::Co2PerKWh, PaybackInput::Co2PerCubicMetre}) {
-    panel.SetText(input, "0.5");
-    EXPECT_NE(panel.Totals().find("\nCO2e: "), std::string::npos);
-    panel.SetText(input, "0");
-    EXPECT_EQ(panel.Totals().find("CO2e"), std::string::npos);
-  }
-}
-
 // State: a comparison shown. Action: two inputs go wrong, then one is mended. Expected: one
 // message per failing input at once, nothing worked out or exported until all pass.
 TEST_F(PaybackPanelTest, InvalidInputsShowEveryMessageAndStopTheResults) {
@@ -167,7 +129,6 @@ TEST_F(PaybackPanelTest, InvalidInputsShowEveryMessageAndStopTheResults) {
   panel.SetText(PaybackInput::Item2HotShare, "lots");
   ASSERT_EQ(panel.Messages().size(), 2u);
   EXPECT_EQ(panel.Notice(), panel.Messages()[0] + "\n" + panel.Messages()[1]);
-  EXPECT_EQ(panel.Result(), nullptr);
   EXPECT_EQ(panel.Rows(), 0);
   EXPECT_EQ(panel.Totals(), "");
   EXPECT_FALSE(panel.CanExport());
@@ -186,7 +147,6 @@ TEST_F(PaybackPanelTest, TheSettingsAreSavedOnCloseOnlyWhenChanged) {
   stored.EnergyPrice = 0.3;
   files.files[std::string(kPaybackSettingsPath)] = PaybackSettingsText(stored);
   panel.Open();
-  EXPECT_EQ(panel.Text(PaybackInput::Horizon), "20");
   EXPECT_EQ(panel.Text(PaybackInput::EnergyPrice), "0.3");
 
   // Unchanged, or changed and changed back: nothing written.
@@ -202,11 +162,9 @@ TEST_F(PaybackPanelTest, TheSettingsAreSavedOnCloseOnlyWhenChanged) {
   panel.SetText(PaybackInput::Discount, "3.5");
   panel.SetUSGallons(true);
   EXPECT_TRUE(panel.Close());
-  const PaybackSettingsReading back = ReadPaybackSettings(files);
-  EXPECT_TRUE(back.problems.empty());
-  EXPECT_EQ(back.settings.Discount, 3.5);
-  EXPECT_TRUE(back.settings.USGallons);
-  EXPECT_EQ(back.settings.Horizon, 20);
+  stored.Discount = 3.5;
+  stored.USGallons = true;
+  EXPECT_EQ(ReadPaybackSettings(files).settings, stored);
   // Saved once: closing again writes nothing more.
   files.operations.clear();
   EXPECT_FALSE(panel.Close());
@@ -220,7 +178,6 @@ TEST_F(PaybackPanelTest, AFailedSaveIsShownAndTriedAgainNextTime) {
   EXPECT_FALSE(panel.Close());
   ASSERT_EQ(boxes.Shown().size(), 1u);
   EXPECT_EQ(boxes.Shown()[0].title, "Tolvarn Payback Settings File Error");
-  EXPECT_EQ(boxes.Shown()[0].icon, BoxIcon::Exclamation);
   EXPECT_FALSE(files.files.contains(std::string(kPaybackSettingsPath)));
   EXPECT_TRUE(panel.Close());
   EXPECT_EQ(ReadPaybackSettings(files).settings.Discount, 4);
@@ -261,7 +218,6 @@ TEST_F(PaybackPanelTest, ExportWritesTheCsvOrSaysItCouldNot) {
 TEST(PaybackComparisonTest, EveryValueCounts) {
   const std::optional<CalculatedInputs> base = Example();
   EXPECT_TRUE(SameComparison(base, Example()));
-  EXPECT_TRUE(SameComparison(std::nullopt, std::nullopt));
   EXPECT_FALSE(SameComparison(base, std::nullopt));
   const std::vector<void (*)(CalculatedInputs&)> changes = {
       [](CalculatedInputs& c) { c.WaterCharge += 0.01; },
