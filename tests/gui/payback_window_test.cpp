@@ -82,22 +82,6 @@ TEST_F(PaybackGuiTest, TheWindowFollowsALaterCalculate) {
   EXPECT_FALSE(ExportEnabled());
 }
 
-TEST_F(PaybackGuiTest, InvalidInputShowsEveryMessageAndDisablesExport) {
-  ASSERT_TRUE(Open());
-  CalculateBoth();
-  ASSERT_NE(OpenPayback(), nullptr);
-  TypeIn("Horizon", "0");
-  TypeIn("Item1HotShare", "101");
-  const std::vector<std::string>& messages = window_->Payback()->Panel().Messages();
-  ASSERT_EQ(messages.size(), 2u);
-  EXPECT_EQ(Shown("Messages"), messages[0] + "\n" + messages[1]);
-  EXPECT_FALSE(ExportEnabled());
-  EXPECT_EQ(Table().rowCount(), 0);
-  TypeIn("Horizon", "3");
-  TypeIn("Item1HotShare", "100");
-  EXPECT_EQ(Table().rowCount(), 4);
-}
-
 TEST_F(PaybackGuiTest, SettingsAreSavedOnCloseOnlyWhenChanged) {
   ASSERT_TRUE(Open());
   CalculateBoth();
