@@ -119,7 +119,6 @@ TEST(ChooseCurrencySymbol, TakesAOneCharacterSymbolBeforeTheNumberOrFallsBack) {
   const std::string nbsp = "\u00A0";
   const ChoiceCase cases[] = {
       {"pound before the number", kPound + "1.00", kPound, kPound},
-      {"dollar before the number", "$1.00", "$", "$"},
       {"euro, blank, number", kEuro + " 1,00", kEuro, kEuro},
       {"euro, no-break space, number", kEuro + nbsp + "1,00", kEuro, kEuro},
       {"symbol alone", kPound, kPound, kPound},
@@ -130,7 +129,6 @@ TEST(ChooseCurrencySymbol, TakesAOneCharacterSymbolBeforeTheNumberOrFallsBack) {
        "1.00",
        "\u20B9", "\u20B9"},
       {"euro after the number", "1,00 " + kEuro, kEuro, kEuro},
-      {"dollar after the number", "1.00 $", "$", "$"},
       {"several letters after the number", "1,00 kr", "kr", "\u00A4"},
       {"several letters before the number", "kr 1,00", "kr", "\u00A4"},
       {"code before the number", "US$1.00", "US$", "\u00A4"},
@@ -138,8 +136,6 @@ TEST(ChooseCurrencySymbol, TakesAOneCharacterSymbolBeforeTheNumberOrFallsBack) {
       {"no symbol at all, as in the C locale", "1.00", "", "\u00A4"},
       {"nothing formatted", "", "", "\u00A4"},
       {"a sign can begin a number", "-1", "-", "\u00A4"},
-      {"a point can begin a number", ".1", ".", "\u00A4"},
-      {"a digit can begin a number", "1,00 ", "1", "\u00A4"},
   };
   for (const auto& row : cases)
     EXPECT_EQ(ChooseCurrencySymbol(row.formatted_one, row.locale_symbol), row.chosen)
