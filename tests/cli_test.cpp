@@ -139,10 +139,6 @@ TEST(Cli, RejectsWhatItCannotDo) {
   EXPECT_EQ(Calc({"--help"}).status, 0);
 }
 
-}  // namespace
-
-namespace {
-
 const std::string& kExampleFile = tolvarn::testing::kExampleConfiguration;
 
 // A working directory with Data/, Help/ and Log/ and the example configuration file.
@@ -235,10 +231,6 @@ TEST_F(CliFiles, TwoCopiesAppendingAtOnceLoseAndMixNothing) {
   EXPECT_TRUE(log.starts_with("Tolvarn Results Log\r\nVersion 4.3\r\nFile Created\r\n"));
 }
 
-}  // namespace
-
-namespace {
-
 // Without --workdir the window's rule holds: the current directory when it is a whole
 // installation, else the user's own directory, made from the template at its first use.
 TEST_F(CliFiles, FindsItsWorkingDirectoryAsTheWindowDoes) {
@@ -270,10 +262,6 @@ TEST_F(CliFiles, FindsItsWorkingDirectoryAsTheWindowDoes) {
   EXPECT_NE(log.find("here"), std::string::npos);
   EXPECT_NE(log.find("named"), std::string::npos);
 }
-
-}  // namespace
-
-namespace {
 
 // Killed at any moment, a copy never leaves a damaged file: the configuration file is the old
 // one or the new one, whole, no temporary file stays for good, and the log holds only whole
@@ -363,10 +351,6 @@ TEST_F(CliKilled, LoggingKilledAnywhereLeavesOnlyWholeEntries) {
   EXPECT_GE(Count(log, body), 1u);
   EXPECT_TRUE(log.starts_with("Tolvarn Results Log\r\n"));
 }
-
-}  // namespace
-
-namespace {
 
 // The payback comparison from the command line: 160 litres a day against 96 and 35.50.
 CalcRun PaybackCalc(std::vector<std::string> more, bool payback = true) {
