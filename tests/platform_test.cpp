@@ -56,12 +56,6 @@ TEST(SystemLocale, FollowsTheUsersSettings) {
   }
 }
 
-}  // namespace
-}  // namespace tolvarn
-
-namespace tolvarn {
-namespace {
-
 // The real file system's promises: nothing half-written under a final name, archives apart
 // from the log, a read-only log renewed, the user's umask kept and no temporary file left.
 // The test command runs these also with link() failing, as on FAT (TOLVARN_NO_LINKS is set).
@@ -257,12 +251,6 @@ TEST_F(RealFiles, ALinkWhereAnArchiveWouldGoIsNotWrittenThrough) {
   EXPECT_EQ(Read("Log/Tolvarn_261207_3.log"), log);
   EXPECT_TRUE(Read("Log/Tolvarn.log").starts_with("Tolvarn Results Log\r\nVersion 4.3"));
 }
-
-}  // namespace
-}  // namespace tolvarn
-
-namespace tolvarn {
-namespace {
 
 namespace fs = std::filesystem;
 
