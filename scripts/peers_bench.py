@@ -216,7 +216,7 @@ def end_run(process, mark):
         except subprocess.TimeoutExpired:
             process.kill()
             process.wait()
-    for _ in range(20):
+    for _ in range(100):  # up to 5 s: a loaded machine may be slow to end them
         left = marked(mark)
         if not left:
             break
