@@ -22,64 +22,42 @@ class PaybackGuiTest : public testing::GuiTest {
   PaybackWindow* OpenPayback() {
     Click("Payback");
     PaybackWindow* payback = window_->Payback();
-    EXPECT_NE(payback, nullptr);
     EXPECT_TRUE(payback != nullptr && payback->isVisible());
     return payback;
   }
-  template <class T>
-  T* In(const char* name) const {
-    T* widget = window_->Payback()->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-  }
-  void TypeIn(const char* name, const std::string& text) {
-    QLineEdit* edit = In<QLineEdit>(name);
-    edit->selectAll();
-    QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, QString::fromStdString(text));
-  }
-  std::string Shown(const char* name) const { return In<QLabel>(name)->text().toStdString(); }
-  QAbstractItemModel& Table() const { return *In<QTableView>("Table")->model(); }
   std::string Cell(int row, int column) const {
-    return Table().data(Table().index(row, column)).toString().toStdString();
+    const QAbstractItemModel& table = *Widget<QTableView>("Table", window_->Payback())->model();
+    return table.data(table.index(row, column)).toString().toStdString();
   }
-  bool ExportEnabled() const { return In<QPushButton>("ExportCsv")->isEnabled(); }
 };
 
-// State / Action / Expected: the button is enabled exactly after a Calculate that compared
-// both items.
-TEST_F(PaybackGuiTest, TheButtonNeedsACalculateOfBothItems) {
+// The button is enabled exactly after a Calculate that compared both items, and the window
+// follows each later Calculate.
+TEST_F(PaybackGuiTest, TheWindowFollowsEachCalculateOfBothItems) {
   ASSERT_TRUE(Open());
   auto* button = Widget<QPushButton>("Payback");
-  EXPECT_EQ(button->text(), "&Payback");
   EXPECT_FALSE(button->isEnabled());  // at start
   TypeAll("Item1Use=65 Item1UseD=1");
   Click("Calc");
   EXPECT_FALSE(button->isEnabled());  // one item
   CalculateBoth();
   EXPECT_TRUE(button->isEnabled());
-  Click("Clear");
-  EXPECT_FALSE(button->isEnabled());
-  EXPECT_EQ(window_->Payback(), nullptr);  // never made, since never used
-}
-
-TEST_F(PaybackGuiTest, TheWindowFollowsALaterCalculate) {
-  ASSERT_TRUE(Open());
-  CalculateBoth();
-  ASSERT_NE(OpenPayback(), nullptr);
-  EXPECT_EQ(Table().rowCount(), 16);  // years 0 to 15
+  PaybackWindow* payback = OpenPayback();
+  ASSERT_NE(payback, nullptr);
+  EXPECT_EQ(Widget<QTableView>("Table", payback)->model()->rowCount(), 16);  // years 0 to 15
   EXPECT_EQ(Cell(0, 2), "\u00A3450.00");
-  EXPECT_TRUE(ExportEnabled());
-
+  EXPECT_TRUE(Widget<QPushButton>("ExportCsv", payback)->isEnabled());
   CalculateBoth("300");
   EXPECT_EQ(Cell(0, 2), "\u00A3300.00");
 
   // A Calculate with one item leaves nothing to compare.
   TypeAll("Item2Use= Item2UseD= Item2Cost=");
   Click("Calc");
-  EXPECT_EQ(Table().rowCount(), 0);
-  EXPECT_NE(Shown("Messages").find("both items"), std::string::npos);
-  EXPECT_FALSE(ExportEnabled());
+  EXPECT_EQ(Widget<QTableView>("Table", payback)->model()->rowCount(), 0);
+  EXPECT_NE(Widget<QLabel>("Messages", payback)->text().toStdString().find("both items"),
+            std::string::npos);
+  EXPECT_FALSE(Widget<QPushButton>("ExportCsv", payback)->isEnabled());
+  EXPECT_FALSE(button->isEnabled());
 }
 
 TEST_F(PaybackGuiTest, SettingsAreSavedOnCloseOnlyWhenChanged) {
@@ -87,23 +65,24 @@ TEST_F(PaybackGuiTest, SettingsAreSavedOnCloseOnlyWhenChanged) {
   CalculateBoth();
   PaybackWindow* payback = OpenPayback();
   ASSERT_NE(payback, nullptr);
-  TypeIn("Item2OwnEnergy", "0.8");  // an item's value: not kept
-  QTest::mouseClick(In<QPushButton>("Close"), Qt::LeftButton);
+  Type(Widget<QLineEdit>("Item2OwnEnergy", payback), "0.8");  // an item's value: not kept
+  Click("Close", payback);
   EXPECT_FALSE(std::filesystem::exists(dir_ / "Data/Payback.ini"));
   OpenPayback();
-  TypeIn("Horizon", "25");
-  QTest::mouseClick(In<QPushButton>("Close"), Qt::LeftButton);
+  Type(Widget<QLineEdit>("Horizon", payback), "25");
+  Click("Close", payback);
   EXPECT_EQ(ReadPaybackSettings(*files_).settings.Horizon, 25);
   // Exit closes the Payback window too, keeping its change.
   OpenPayback();
-  TypeIn("TemperatureRise", "40");
+  Type(Widget<QLineEdit>("TemperatureRise", payback), "40");
   Click("Exit");
   EXPECT_EQ(ReadPaybackSettings(*files_).settings.TemperatureRise, 40);
 }
 
-// With On Top ticked the main window stays above others: the Payback window does too, so that
-// the main window never hides it.
-TEST_F(PaybackGuiTest, ThePaybackWindowFollowsOnTop) {
+// The Payback window stays above others with the main window (On Top), so that the main window
+// never hides it; and a box raised while it is in use shows over it, not over the main window
+// that may lie behind it.
+TEST_F(PaybackGuiTest, ThePaybackWindowStaysInSight) {
   ASSERT_TRUE(Open());
   CalculateBoth();
   Click("OnTop");
@@ -113,15 +92,7 @@ TEST_F(PaybackGuiTest, ThePaybackWindowFollowsOnTop) {
   EXPECT_TRUE(payback->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
   Click("OnTop");
   EXPECT_FALSE(payback->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
-}
 
-// A box raised while the Payback window is in use shows over it, not over the main window
-// that may lie behind it.
-TEST_F(PaybackGuiTest, ABoxShowsOverTheWindowInUse) {
-  ASSERT_TRUE(Open());
-  CalculateBoth();
-  PaybackWindow* payback = OpenPayback();
-  ASSERT_NE(payback, nullptr);
   payback->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(payback));
   QtMessageBoxes boxes;
