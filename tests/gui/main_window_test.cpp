@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <array>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -22,18 +23,15 @@ namespace {
 
 using testing::GuiTest;
 
+using Places = std::map<std::string, std::array<int, 4>>;
+
 // Where each named control lies in the window, and how large it is.
-std::map<std::string, std::string> Geometries(const QWidget& window) {
-  std::map<std::string, std::string> where;
+Places Geometries(const QWidget& window) {
+  Places where;
   for (const QWidget* widget : window.findChildren<QWidget*>()) {
     const QRect box = widget->geometry();
     if (!widget->objectName().isEmpty() && !widget->objectName().startsWith("qt_"))
-      where[widget->objectName().toStdString()] = QString("%1,%2 %3x%4")
-                                                      .arg(box.x())
-                                                      .arg(box.y())
-                                                      .arg(box.width())
-                                                      .arg(box.height())
-                                                      .toStdString();
+      where[widget->objectName().toStdString()] = {box.x(), box.y(), box.width(), box.height()};
   }
   return where;
 }
@@ -57,7 +55,7 @@ bool ShowsWhole(const QLineEdit& edit) {
 // status text. Expected: the size its layout asks for, every control in the same place.
 TEST_F(GuiTest, TheWindowKeepsItsNaturalSizeOnEveryScreen) {
   ASSERT_EQ(QGuiApplication::screens().size(), 2);
-  std::vector<std::map<std::string, std::string>> seen;
+  std::vector<Places> seen;
   for (QScreen* screen : QGuiApplication::screens()) {
     SCOPED_TRACE(screen->name().toStdString());
     screen_ = screen;
@@ -80,7 +78,7 @@ TEST_F(GuiTest, TheWindowKeepsItsNaturalSizeOnEveryScreen) {
               "The Data Has Not Changed Since The Last Calculation");
     QTest::qWait(50);  // the layout settles
     EXPECT_EQ(Geometries(*window_), seen.back());
-    seen.back()["window"] = std::to_string(size.width()) + "x" + std::to_string(size.height());
+    seen.back()["window"] = {0, 0, size.width(), size.height()};
     window_.reset();
   }
   EXPECT_EQ(seen[0], seen[1]);
