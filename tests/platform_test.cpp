@@ -104,33 +104,25 @@ TEST_F(PosixFileSystemTest, CreateNewAndArchiveNeverTakeANameInUse) {
   EXPECT_EQ(Entries(), 2u);
 }
 
-// A log that may be copied but not renewed (it lies, through a link, in a directory the user
-// may not write): the archive is whole and stays apart from the log that goes on growing.
-TEST_F(PosixFileSystemTest, AnArchiveStaysApartFromALogThatCouldNotBeRenewed) {
-  fs::create_directory(dir_ / "locked");
-  Write("locked/log", "one\n", 0666);
-  ::chmod((dir_ / "locked").c_str(), 0555);
-  fs::create_symlink(dir_ / "locked/log", dir_ / "log");
-  EXPECT_TRUE(AsUser([&] {
-    PosixFileSystem files(dir_.string());
-    const auto archived = files.Archive("log", "archive", "new\n");
-    return archived.archive.ok() && !archived.renew.ok() && files.Append("log", "two\n").ok();
-  }));
-  EXPECT_EQ(Read("archive"), "one\n");
-  EXPECT_EQ(Read("log"), "one\ntwo\n");
-}
-
-// A read-only log in a writable directory is archived and renewed with the ordinary
-// permissions; a read-only file is still never replaced.
-TEST_F(PosixFileSystemTest, AReadOnlyLogIsRenewedButAReadOnlyFileNeverReplaced) {
+// As a user, not root: a read-only log in a writable directory is archived and renewed with the
+// ordinary permissions, and a read-only file is never replaced. A log that may be copied but
+// not renewed (it lies, through a link, in a directory the user may not write) is archived
+// whole, and the archive stays apart from the log that goes on growing.
+TEST_F(PosixFileSystemTest, AReadOnlyLogIsArchivedButAReadOnlyFileNeverReplaced) {
   Write("log", "one\n", 0444);
   Write("cleared", "one\n", 0444);
   Write("config", "old", 0444);
+  fs::create_directory(dir_ / "locked");
+  Write("locked/log", "one\n", 0666);
+  ::chmod((dir_ / "locked").c_str(), 0555);
+  fs::create_symlink(dir_ / "locked/log", dir_ / "linked");
   EXPECT_TRUE(AsUser([&] {
     PosixFileSystem files(dir_.string());
     const auto archived = files.Archive("log", "archive", "new\n");
+    const auto linked = files.Archive("linked", "linked_archive", "new\n");
     return archived.archive.ok() && archived.renew.ok() && files.Renew("cleared", "new\n").ok() &&
-           files.Replace("config", "new").failed == FileStep::Open;
+           files.Replace("config", "new").failed == FileStep::Open && linked.archive.ok() &&
+           !linked.renew.ok() && files.Append("linked", "two\n").ok();
   }));
   EXPECT_EQ(Read("archive"), "one\n");
   for (const char* name : {"log", "cleared"}) {
@@ -139,7 +131,9 @@ TEST_F(PosixFileSystemTest, AReadOnlyLogIsRenewedButAReadOnlyFileNeverReplaced) 
   }
   EXPECT_EQ(Read("config"), "old");
   EXPECT_EQ(Mode("config"), 0444u);
-  EXPECT_EQ(Entries(), 4u);
+  EXPECT_EQ(Read("linked_archive"), "one\n");
+  EXPECT_EQ(Read("linked"), "one\ntwo\n");
+  EXPECT_EQ(Entries(), 7u);
 }
 
 // New files get what the umask leaves of 0666; a replaced file keeps its own permissions.
@@ -269,6 +263,15 @@ TEST_F(FirstStartTest, CopiesTheTemplateWholeOnceAndThenLeavesItAlone) {
   // The copies are the user's own, writable files.
   EXPECT_NE(fs::status(user / "Data/Tolvarn.ini").permissions() & fs::perms::owner_write,
             fs::perms::none);
+
+  // A copy of it is a portable installation, taken when it is the current directory; a
+  // directory asked for is taken relative to the current one.
+  const fs::path portable = fs::current_path() / "portable";
+  fs::copy(user, portable, fs::copy_options::recursive);
+  EXPECT_EQ(ResolveWorkingDirectory("portable").path, portable.string());
+  fs::current_path(portable);
+  EXPECT_EQ(ResolveWorkingDirectory(std::nullopt).path, portable.string());
+  fs::current_path(dir_);
 
   // Later starts take the directory as it is: nothing is copied over what the user changed.
   std::ofstream(user / "Data/Tolvarn.ini", std::ios::binary) << "changed";
