@@ -28,22 +28,19 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(SystemLocale, FollowsTheUsersSettings) {
-  const struct {
-    const char* locale;
-    const char* date;
-    const char* symbol;
-  } cases[] = {
+  const char* const cases[][3] = {
+      // locale, short date, currency symbol
       {"C", "12/07/26", "\u00A4"},
       {"en_GB.UTF-8", "07/12/26", "\u00A3"},
       {"en_US.UTF-8", "12/07/2026", "$"},
       {"de_DE.UTF-8", "07.12.2026", "\u20AC"},
       {"xx_NOWHERE.UTF-8", "12/07/26", "\u00A4"},  // a missing locale acts as C
   };
-  for (const auto& c : cases) {
-    ::setenv("LC_ALL", c.locale, 1);
+  for (const auto& [name, date, symbol] : cases) {
+    ::setenv("LC_ALL", name, 1);
     SystemLocale locale;
-    EXPECT_EQ(locale.ShortDate({2026, 12, 7, 9, 5, 3}), c.date) << c.locale;
-    EXPECT_EQ(locale.CurrencySymbol(), c.symbol) << c.locale;
+    EXPECT_EQ(locale.ShortDate({2026, 12, 7, 9, 5, 3}), date) << name;
+    EXPECT_EQ(locale.CurrencySymbol(), symbol) << name;
   }
   ::unsetenv("LC_ALL");
 }
