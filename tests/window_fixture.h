@@ -9,12 +9,25 @@
 #include <initializer_list>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/memory_field_store.h"
 #include "platform/fake_platform.h"
 #include "shell/tolvarn_main.h"
 
 namespace tolvarn::testing {
+
+// A box as one comparable line: title, text, icon and buttons.
+inline std::string Describe(const MessageBoxRequest& box) {
+  return box.title + " | " + box.text + " | icon " + std::to_string(static_cast<int>(box.icon)) +
+         " | buttons " + std::to_string(static_cast<int>(box.buttons));
+}
+inline std::vector<std::string> Describe(const std::vector<MessageBoxRequest>& boxes) {
+  std::vector<std::string> lines;
+  for (const MessageBoxRequest& box : boxes)
+    lines.push_back(Describe(box));
+  return lines;
+}
 
 // Counts appends instead of writing a log file.
 class RecordingWindow : public TolvarnMain {
