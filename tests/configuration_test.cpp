@@ -12,7 +12,6 @@
 namespace tolvarn {
 namespace {
 
-using testing::Describe;
 using testing::kExampleConfiguration;
 using testing::WindowTest;
 
@@ -56,7 +55,7 @@ class ConfigFile : public WindowTest {
   void ExpectEnded(Procedure&& procedure, const MessageBoxRequest& box) {
     fake.boxes.Clear();
     EXPECT_THROW(procedure(), ProgramEnded);
-    EXPECT_EQ(Describe(fake.boxes.Shown()), Describe(std::vector{box}));
+    ExpectBoxes({box});
     EXPECT_FALSE(window.LastFatalError().has_value());
   }
   const std::string& ConfigOnDisk() { return fake.files.files.at(std::string(kConfigPath)); }

@@ -30,19 +30,8 @@ bool Scan(const std::string& text, size_t block) {
 }
 
 TEST(RecordScan, AgreesWithTheLineRuleForAnyBlockSize) {
-  const char* pieces[] = {"Water",
-                          "Wat",
-                          "er",
-                          " ",
-                          "  ",
-                          "x",
-                          "Tolvarn Started",
-                          "W",
-                          "a",
-                          "Water Volume Cost         : ",
-                          "Item 1 Water Use",
-                          "\r\n",
-                          "\n"};
+  const char* pieces[] = {"Water", "Wat", "er", " ", "x", "W", "a", "Item 1 Water Use",
+                          "\r\n",  "\n"};
   std::mt19937 random(42);
   std::uniform_int_distribution<size_t> piece(0, std::size(pieces) - 1);
   std::uniform_int_distribution<int> count(0, 12);

@@ -14,7 +14,6 @@
 namespace tolvarn {
 namespace {
 
-using testing::Describe;
 using testing::WindowTest;
 
 const std::string kHeader =
@@ -41,10 +40,6 @@ class ResultsLog : public WindowTest {
   void PutLog(const std::string& text) { fake.files.files[std::string(kLogPath)] = text; }
   bool HasLog() const { return fake.files.files.contains(std::string(kLogPath)); }
   const std::string& LogText() const { return fake.files.files.at(std::string(kLogPath)); }
-  void ExpectBoxes(const std::vector<MessageBoxRequest>& expected) {
-    EXPECT_EQ(Describe(fake.boxes.Shown()), Describe(expected));
-    fake.boxes.Clear();
-  }
   long LogAppends() const {
     return std::ranges::count(fake.files.operations, "Append " + std::string(kLogPath));
   }
@@ -54,6 +49,8 @@ class ResultsLog : public WindowTest {
 // behind the program's back.
 TEST_F(ResultsLog, CreateAndAppendWriteOneWholeEntryOrReport) {
   const std::string kNone = "(no file)";
+  const MessageBoxRequest create_failed =
+      LogFileError("Unable to create the log file. Tolvarn.log");
   const MessageBoxRequest write_failed =
       LogFileError("Unable to write to the log file. Tolvarn.log");
   struct Row {
@@ -66,11 +63,7 @@ TEST_F(ResultsLog, CreateAndAppendWriteOneWholeEntryOrReport) {
   const Row rows[] = {
       {true, kNone, FileStep::None, kHeader, {}},
       {true, kHeader + kStartEntry, FileStep::None, kHeader + kStartEntry, {}},
-      {true,
-       kNone,
-       FileStep::Open,
-       kNone,
-       {LogFileError("Unable to create the log file. Tolvarn.log")}},
+      {true, kNone, FileStep::Open, kNone, {create_failed}},
       {false, kHeader, FileStep::None, kHeader + kStartEntry, {}},
       {false, kNone, FileStep::None, kNone, {kLogMissing}},
       {false, kHeader, FileStep::Open, kHeader, {write_failed}},
