@@ -161,7 +161,9 @@ TEST_F(ResultsLog, ArchiveFollowsTheAnswersAndKeepsTheLogWhenAStepFails) {
                                        "Created\r\n07/12/26 14:30:00\r\n\r\n\r\n"
                                      : before);
     EXPECT_EQ(fake.files.files.size(), row.copied ? 2u : 1u);
-    if (row.copied) EXPECT_EQ(fake.files.files.at("Log/Tolvarn_261207_1.log"), before);
+    if (row.copied) {
+      EXPECT_EQ(fake.files.files.at("Log/Tolvarn_261207_1.log"), before);
+    }
   }
 }
 
@@ -244,29 +246,18 @@ TEST_F(ErrorDump, DumpShowsTheWindowAsItIsThenTheProgramEnds) {
                 BoxIcon::Stop, BoxButtons::Ok}});
 }
 
+// A missing log is not created, and one that cannot be written is left as it was.
 TEST_F(ErrorDump, NoDumpWithoutAWritableLogButTheBoxAndTheEnd) {
-  struct Row {
-    const char* meaning;
-    bool directory, log;
-    FileStep fail;
-  };
-  const Row rows[] = {
-      {"no log file: none is created", true, false, FileStep::None},
-      {"no Log directory", false, false, FileStep::None},
-      {"the log cannot be opened", true, true, FileStep::Open},
-      {"writing fails", true, true, FileStep::Write},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.meaning);
+  for (const FileStep fail : {FileStep::None, FileStep::Open, FileStep::Write}) {
+    SCOPED_TRACE(static_cast<int>(fail));
     fake.files.files.clear();
     fake.boxes.Clear();
-    if (!row.directory) fake.files.directories.clear();
-    if (row.log) PutLog(kHeader);
-    fake.files.FailAt(row.fail);
+    if (fail != FileStep::None) PutLog(kHeader);
+    fake.files.FailAt(fail);
     EXPECT_EQ(ExpectFatal([&] { window.FatalError("Loading Error", 13); }).second, 13);
     ASSERT_EQ(fake.boxes.Shown().size(), 1u);
     EXPECT_EQ(fake.boxes.Shown()[0].title, "Tolvarn Fatal Error");
-    EXPECT_EQ(HasLog() ? LogText() : "(no file)", row.log ? kHeader : "(no file)");
+    EXPECT_EQ(HasLog() ? LogText() : "(no file)", fail == FileStep::None ? "(no file)" : kHeader);
   }
 }
 
