@@ -105,16 +105,9 @@ TEST_F(RecordTest, CalculateBuildsTheRecordLineByLine) {
 // blanks before it, and the rest of its line moves right.
 TEST_F(RecordTest, OverlongValuesAreWrittenWhole) {
   Start();
-  Set({{Field::Notes, "overlong"},
-       {Field::WVCost, "£12.34567"},
-       {Field::PPeriod, "10.0"},
-       {Field::Item1Use, "1234.5"},
-       {Field::Item1UseD, "100"},
-       {Field::Item1Cost, "£123456.78"},
-       {Field::Item1W, "123456789"},
-       {Field::Item1Day, "£1234.567"},
-       {Field::Item1Qtr, "£112345.67"},
-       {Field::Item1Period, "£1234567890.12"}});
+  fields.SetText(Field::Notes, "overlong");
+  Enter("£12.34567|||||10.0|1234.5|100|£123456.78");
+  Enter("||£1234.567|£112345.67|£1234567890.12|123456789", kResults);
   State().Item1Empty = 0;
   State().Item2Empty = 1;
   State().Item1DayWater = 1234567.89;  // "1234567.9" in the record's one-decimal form
@@ -143,11 +136,8 @@ TEST_F(RecordTest, OverlongValuesAreWrittenWhole) {
 // the record's one line per piece: each becomes a blank.
 TEST_F(RecordTest, ControlCharactersBecomeBlanks) {
   Start(true);
-  Set({{Field::Notes, "two\r\nlines\tand a tab"},
-       {Field::WVCost, "1\n5"},
-       {Field::PPeriod, "5"},
-       {Field::Item1Use, "9"},
-       {Field::Item1UseD, "4"}});
+  fields.SetText(Field::Notes, "two\r\nlines\tand a tab");
+  Enter("1\n5|||||5|9|4");
   window.Calc_Click();
   const std::string& body = State().RecordBody;
   EXPECT_TRUE(body.starts_with("two  lines and a tab\r\n")) << body;
