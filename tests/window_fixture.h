@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/memory_field_store.h"
 #include "platform/fake_platform.h"
@@ -73,20 +74,33 @@ class WindowTest : public ::testing::Test {
   }
   WindowState& State() { return window.State(); }
 
+  // The boxes shown since the last check, title, text, icon and buttons, in order.
+  void ExpectBoxes(const std::vector<MessageBoxRequest>& expected) {
+    const auto describe = [](const std::vector<MessageBoxRequest>& boxes) {
+      std::vector<std::string> lines;
+      for (const MessageBoxRequest& box : boxes)
+        lines.push_back(box.title + " | " + box.text + " | " +
+                        std::to_string(static_cast<int>(box.icon)) + " | " +
+                        std::to_string(static_cast<int>(box.buttons)));
+      return lines;
+    };
+    EXPECT_EQ(describe(fake.boxes.Shown()), describe(expected));
+    fake.boxes.Clear();
+  }
+
   // Runs a procedure that is expected to end the program through the fatal-error path and
   // returns the operation name and step it reported.
   template <class Procedure>
   std::pair<std::string, int> ExpectFatal(Procedure&& procedure) {
     try {
       procedure();
+      ADD_FAILURE() << "the program did not end";
     } catch (const ProgramEnded& ended) {
       EXPECT_EQ(ended.status, kFatalExitStatus);
-      const auto& report = window.LastFatalError();
-      if (!report) return {"(no report)", -1};
-      return {report->operation, report->location};
     }
-    ADD_FAILURE() << "the program did not end";
-    return {"", 0};
+    const auto& report = window.LastFatalError();
+    if (!report) return {"(no report)", -1};
+    return {report->operation, report->location};
   }
 
   MemoryFieldStore fields;
