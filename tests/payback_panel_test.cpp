@@ -1,7 +1,6 @@
 // The Payback window's logic without a toolkit: what it reads, works out, shows and saves.
 #include <gtest/gtest.h>
 
-#include "core/number_text.h"
 #include "files/payback_settings.h"
 #include "platform/fake_platform.h"
 #include "shell/payback_panel.h"
@@ -9,16 +8,11 @@
 namespace tolvarn {
 namespace {
 
-CalculatedInputs Example() {
-  CalculatedInputs c;
-  c.WaterCharge = 1.5;
-  c.SewerageCharge = 1.8;
-  c.SewerageAllowance = 95;
-  c.Inflation = 2;
-  c.items[0] = {65, 1, 0};
-  c.items[1] = {45, 1, 450};
-  return c;
-}
+const CalculatedInputs kExample{.WaterCharge = 1.5,
+                                .SewerageCharge = 1.8,
+                                .SewerageAllowance = 95,
+                                .Inflation = 2,
+                                .items = {{{65, 1, 0}, {45, 1, 450}}}};
 
 class PaybackPanelTest : public ::testing::Test {
  protected:
@@ -63,13 +57,13 @@ TEST(PaybackTextsTest, AxisTicksAreRoundAndCoverTheRange) {
   }
 }
 
-TEST_F(PaybackPanelTest, TheTableShowsEachYearOfTheComparison) {
+TEST_F(PaybackPanelTest, TheTableShowsEachYearOfTheComparisonAndExportsIt) {
   panel.Open();  // no settings file, no comparison: the defaults, and nothing to export
   EXPECT_EQ(panel.Text(PaybackInput::Horizon), "15");
   EXPECT_NE(panel.Notice().find("both items"), std::string::npos);
   EXPECT_FALSE(panel.Export("/tmp/never.csv"));
   panel.SetText(PaybackInput::Horizon, "4");
-  ASSERT_TRUE(panel.Follow(Example(), "\u00A3"));
+  ASSERT_TRUE(panel.Follow(kExample, "\u00A3"));
   ASSERT_EQ(panel.Rows(), 5);
   EXPECT_EQ(panel.Notice(), "");
   EXPECT_EQ(panel.Cell(4, 0), "4");
@@ -89,10 +83,17 @@ TEST_F(PaybackPanelTest, TheTableShowsEachYearOfTheComparison) {
   }
 
   // The same comparison again changes nothing; another currency only the money texts.
-  EXPECT_FALSE(panel.Follow(Example(), "\u00A3"));
-  EXPECT_TRUE(panel.Follow(Example(), "$"));
+  EXPECT_FALSE(panel.Follow(kExample, "\u00A3"));
+  EXPECT_TRUE(panel.Follow(kExample, "$"));
   EXPECT_EQ(panel.Cell(0, 2), "$450.00");
   EXPECT_EQ(panel.Unit(PaybackInput::EnergyPrice), "$ per kWh");
+  EXPECT_TRUE(panel.Export("/exports/payback.csv"));
+  EXPECT_EQ(files.files["/exports/payback.csv"], PaybackCsv(*panel.Result()));
+  files.FailAt(FileStep::Rename);
+  EXPECT_FALSE(panel.Export("/exports/other.csv"));
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_EQ(boxes.Shown()[0].title, "Tolvarn Export Error");
+  EXPECT_NE(boxes.Shown()[0].text.find("/exports/other.csv"), std::string::npos);
   EXPECT_TRUE(panel.Follow(std::nullopt, "$"));
   EXPECT_EQ(panel.Rows(), 0);
   EXPECT_FALSE(panel.CanExport());
@@ -102,7 +103,7 @@ TEST_F(PaybackPanelTest, TheTableShowsEachYearOfTheComparison) {
 // out or saved until all pass.
 TEST_F(PaybackPanelTest, InvalidInputsShowEveryMessageAndStopTheResults) {
   panel.Open();
-  panel.Follow(Example(), "\u00A3");
+  panel.Follow(kExample, "\u00A3");
   panel.SetText(PaybackInput::Horizon, "51");
   panel.SetText(PaybackInput::Item2HotShare, "lots");
   ASSERT_EQ(panel.Messages().size(), 2u);
@@ -169,22 +170,10 @@ TEST_F(PaybackPanelTest, ADamagedFileIsReportedOnTheStatusLine) {
   EXPECT_TRUE(ReadPaybackSettings(files).problems.empty());
 }
 
-TEST_F(PaybackPanelTest, ExportWritesTheCsvOrSaysItCouldNot) {
-  panel.Open();
-  panel.Follow(Example(), "\u00A3");
-  EXPECT_TRUE(panel.Export("/exports/payback.csv"));
-  EXPECT_EQ(files.files["/exports/payback.csv"], PaybackCsv(*panel.Result()));
-  files.FailAt(FileStep::Rename);
-  EXPECT_FALSE(panel.Export("/exports/other.csv"));
-  ASSERT_EQ(boxes.Shown().size(), 1u);
-  EXPECT_EQ(boxes.Shown()[0].title, "Tolvarn Export Error");
-  EXPECT_NE(boxes.Shown()[0].text.find("/exports/other.csv"), std::string::npos);
-}
-
 // Any one value changed makes another comparison.
 TEST(PaybackComparisonTest, EveryValueCounts) {
-  const std::optional<CalculatedInputs> base = Example();
-  EXPECT_TRUE(SameComparison(base, Example()));
+  const std::optional<CalculatedInputs> base = kExample;
+  EXPECT_TRUE(SameComparison(base, kExample));
   const std::vector<void (*)(CalculatedInputs&)> changes = {
       [](CalculatedInputs& c) { c.WaterCharge += 0.01; },
       [](CalculatedInputs& c) { c.SewerageCharge = 0; },
@@ -196,7 +185,7 @@ TEST(PaybackComparisonTest, EveryValueCounts) {
       [](CalculatedInputs& c) { c.items[1].UsesPerDay = 2; },
       [](CalculatedInputs& c) { c.items[1].PurchaseCost = 449; }};
   for (size_t i = 0; i < changes.size(); ++i) {
-    std::optional<CalculatedInputs> changed = Example();
+    std::optional<CalculatedInputs> changed = kExample;
     changes[i](*changed);
     EXPECT_FALSE(SameComparison(base, changed)) << i;
   }

@@ -14,17 +14,10 @@ namespace {
 
 // A unit of water costs 1 and nothing else is charged: a year's running cost is U x D x 365.
 CalculatedInputs Plain(CalculatedItem item1, CalculatedItem item2, double inflation = 0) {
-  CalculatedInputs c;
-  c.WaterCharge = 1000;
-  c.Inflation = inflation;
-  c.items = {item1, item2};
-  return c;
+  return {.WaterCharge = 1000, .Inflation = inflation, .items = {item1, item2}};
 }
 PaybackInputs Shown(int years, double discount = 0) {
-  PaybackInputs inputs;
-  inputs.settings.Horizon = years;
-  inputs.settings.Discount = discount;
-  return inputs;
+  return {.settings = {.Horizon = years, .Discount = discount}, .items = {}};
 }
 
 TEST(Payback, HeadlinesAndBreakEven) {
@@ -76,9 +69,7 @@ TEST(Payback, ExactHalvesAndExactYearsSurviveRounding) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.headline);
-    CalculatedInputs calculated;
-    calculated.WaterCharge = c.charge;
-    calculated.items = {c.item1, c.item2};
+    const CalculatedInputs calculated{.WaterCharge = c.charge, .items = {c.item1, c.item2}};
     const PaybackResult result = WorkOutPayback(calculated, Shown(c.horizon));
     EXPECT_EQ(result.headline, c.headline);
     EXPECT_TRUE(result.breakEven.has_value());
