@@ -154,7 +154,6 @@ TEST(Payback, ChecksEveryInputAndNamesEachFailure) {
   inputs.settings.Co2PerKWh = std::nan("");
   EXPECT_EQ(CheckPaybackInputs(inputs),
             (std::vector<std::string>{"Years shown must be a whole number from 1 to 50.",
-                                      "Heater efficiency must be a number from 10 to 500.",
                                       "CO2e per kWh must be a number from 0 to 5."}));
   EXPECT_FALSE(WorkOutPayback(Plain({1, 1, 0}, {0, 0, 10}), inputs).ok);
 }
