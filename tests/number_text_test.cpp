@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/runtime_failure.h"
+#include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
@@ -157,22 +158,26 @@ TEST(FormatFixed, AgreesWithTheLongWay) {
 }
 
 // Whatever the program writes reads back as a number, and writing that number again gives the
-// same text: the number fuzz target's checks, which end the run on a failure, on random values
-// and on the texts written for them.
+// same text: the number fuzz target's checks on random values and on the texts written for
+// them, in a child process, as they end the run on a failure.
 TEST(NumberText, EveryWrittenTextReadsBackToItself) {
-  std::mt19937_64 random(20261207);
-  std::uniform_int_distribution<int> exponent(-30, 30);
-  std::uniform_real_distribution<double> mantissa(-10, 10);
-  for (int i = 0; i < 20000; ++i) {
-    const double value = mantissa(random) * std::pow(10.0, exponent(random));
-    const std::string text = TextOf(value);
-    NumberText carried;
-    carried.size = 3;  // a previous text, which goes
-    CarryInto(value, carried);
-    EXPECT_EQ(carried.view(), text);
-    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(&value), sizeof value);
-    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-  }
+  const auto check = [] {
+    std::mt19937_64 random(20261207);
+    std::uniform_int_distribution<int> exponent(-30, 30);
+    std::uniform_real_distribution<double> mantissa(-10, 10);
+    for (int i = 0; i < 20000; ++i) {
+      const double value = mantissa(random) * std::pow(10.0, exponent(random));
+      const std::string text = TextOf(value);
+      NumberText carried;
+      carried.size = 3;  // a previous text, which goes
+      CarryInto(value, carried);
+      if (carried.view() != text) fuzz::Fail("CarryInto over a previous text", text);
+      LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(&value), sizeof value);
+      LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    }
+    std::exit(0);
+  };
+  EXPECT_EXIT(check(), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
