@@ -12,11 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool inhibit = (data[0] & 1) != 0;
   const bool gallons = (data[0] & 2) != 0;
   const bool twice = (data[0] & 4) != 0;
-  static constexpr Field kInputs[] = {
-      Field::WVCost,    Field::SVCost,    Field::SVAllow,   Field::VRate,     Field::AnInfT,
-      Field::PPeriod,   Field::Item1Use,  Field::Item1UseD, Field::Item1Cost, Field::Item2Use,
-      Field::Item2UseD, Field::Item2Cost, Field::Notes};
-  const auto texts = fuzz::SplitTexts(data + 1, size - 1, std::size(kInputs));
+  std::vector<Field> inputs;  // the tariff, both items and the notes, in the window's order
+  for (const Field field : AllFields())
+    if (KindOf(field) == FieldKind::Input) inputs.push_back(field);
+  const auto texts = fuzz::SplitTexts(data + 1, size - 1, inputs.size());
   MemoryFieldStore fields;
   FakePlatform fake;
   fake.files.AddDirectory("Log");
@@ -25,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   window.Start(inhibit, false);
   if (gallons) window.SetCheckBox(Field::VolUnits1, 1);
   window.SetCheckBox(Field::AutoSave, 1);  // AppendToLog through the fake file system
-  for (size_t i = 0; i < std::size(kInputs); ++i)
-    fields.SetText(kInputs[i], texts[i]);
+  for (size_t i = 0; i < inputs.size(); ++i)
+    fields.SetText(inputs[i], texts[i]);
   try {
     window.Calc_Click();
     if (twice) window.Calc_Click();  // on the tidied inputs, symbols and all

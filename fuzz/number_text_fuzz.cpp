@@ -10,6 +10,16 @@
 namespace tolvarn::fuzz {
 namespace {
 
+template <class Write>
+bool Fails(Write write) {
+  try {
+    write();
+    return false;
+  } catch (const RunTimeFailure&) {
+    return true;
+  }
+}
+
 void CheckWritten(const std::string& text, const char* what) {
   for (const char* word : {"inf", "nan", "INF", "NAN", "Inf", "NaN"})
     if (text.find(word) != std::string::npos) Fail(what, text);
@@ -17,25 +27,14 @@ void CheckWritten(const std::string& text, const char* what) {
 }
 
 void CheckNumber(double value) {
-  if (!std::isfinite(value)) {
-    bool threw = false;
-    try {
-      TextOf(value);
-    } catch (const RunTimeFailure&) {
-      threw = true;
-    }
-    if (!threw) Fail("TextOf wrote a non-finite value", "");
-    return;
-  }
   // At the very top of the double range the 15-digit form rounds beyond it: writing such a
   // value fails (it would read back as infinity), as any overflow does.
   std::string full;
-  try {
-    full = TextOf(value);
-  } catch (const RunTimeFailure&) {
+  if (Fails([&] { full = TextOf(value); })) {
     if (std::fabs(value) <= 1.79769313486231e308) Fail("TextOf failed on a writable value", "");
     return;
   }
+  if (!std::isfinite(value)) Fail("TextOf wrote a non-finite value", full);
   CheckWritten(full, "TextOf");
   if (TextOf(TextValue(full)) != full) Fail("TextOf does not read back to itself", full);
   NumberText carried;
@@ -75,19 +74,13 @@ void CheckText(const std::string& text) {
   const double lenient = TextValue(text);
   const bool numeric = IsNumericText(text);
   double strict = 0;
-  bool accepted = true;
-  try {
-    strict = StrictTextValue(text);
-  } catch (const RunTimeFailure&) {
-    accepted = false;
-  }
+  const bool accepted = !Fails([&] { strict = StrictTextValue(text); });
+  const auto same = [](double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); };
   if (accepted != numeric) Fail("IsNumericText disagrees with StrictTextValue", text);
-  if (accepted && strict != lenient && !(std::isnan(strict) && std::isnan(lenient)))
-    Fail("the strict and lenient readings differ", text);
+  if (accepted && !same(strict, lenient)) Fail("the strict and lenient readings differ", text);
   const NumberReading reading = ReadNumber(text);
   if (reading.numeric != numeric) Fail("ReadNumber's strict answer", text);
-  if (reading.value != lenient && !(std::isnan(reading.value) && std::isnan(lenient)))
-    Fail("ReadNumber's value", text);
+  if (!same(reading.value, lenient)) Fail("ReadNumber's value", text);
   if (accepted && std::fabs(strict) > 1.79769313486231e308) return;  // cannot be written
   for (int decimals = 0; decimals <= 4 && numeric; ++decimals)
     if (FormatFixed(reading, decimals) != FormatFixed(strict, decimals))

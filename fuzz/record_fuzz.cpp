@@ -1,7 +1,6 @@
 // The results record on any field texts and state: one line per piece of its layout, whatever
 // the texts hold (line breaks included), and never a crash.
 #include <algorithm>
-#include <cstring>
 
 #include "core/memory_field_store.h"
 #include "fuzz/fuzz_support.h"
