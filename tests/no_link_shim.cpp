@@ -1,6 +1,5 @@
-// Stands in for a file system without hard links (FAT, exFAT, many network shares) when
-// preloaded: link() and linkat() fail with EPERM. With TOLVARN_NO_RENAMEAT2 set, renameat2()
-// fails with EINVAL as well, as where no exclusive rename is offered either.
+// Preloaded, a file system without hard links (FAT, exFAT, many network shares): link() and
+// linkat() fail. With TOLVARN_NO_RENAMEAT2 set, renameat2() fails too (no exclusive rename).
 #include <dlfcn.h>
 
 #include <cerrno>

@@ -1,6 +1,5 @@
-// The real window, offscreen, on a working directory of its own for each test. Message boxes
-// are answered from a script and recorded; a watchdog closes any modal window a test did not
-// expect and fails the test, so that nothing ever waits for a person.
+// The real window, offscreen, in a working directory of its own. Message boxes are scripted; a
+// watchdog closes any modal window a test did not expect and fails the test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -48,8 +47,7 @@ class GuiTest : public TempDir {
         << "an unexpected question: " << fake_.boxes.unexpected.front().title;
   }
 
-  // Starts the window as the program does, on `screen_` if set; false when the program ended
-  // while loading.
+  // Starts the window as the program does, on `screen_` if set; false if it ended while loading.
   bool Open() {
     files_ = std::make_unique<PosixFileSystem>(dir_.string());
     handlers_ = std::make_unique<QObject>();

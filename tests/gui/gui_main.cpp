@@ -1,6 +1,5 @@
-// The GUI tests' main: a QApplication on the offscreen platform with the program's fonts, then
-// GoogleTest. The offscreen desktop has two screens, 1280 x 900 and 1920 x 1080, so that tests
-// can open the window on either.
+// The GUI tests' main: the program's QApplication, offscreen, on a desktop of two screens (1280 x
+// 900 and 1920 x 1080) so that tests can open the window on either; then GoogleTest.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
