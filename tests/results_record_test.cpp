@@ -34,71 +34,36 @@ TEST_F(RecordTest, DateLineIsTheShortDateAndThe24HourTime) {
   EXPECT_EQ(window.DateTimeText(), "2027-01-02 23:59:00");
 }
 
+// With both items and notes: the tariff lines in order, n-a for no cost.
 TEST_F(RecordTest, CalculateBuildsTheRecordLineByLine) {
-  struct Case {
-    const char* meaning;
-    const char* notes;
-    const char* typed;  // as WindowTest::Enter takes it
-    std::vector<std::string> body;
-  };
-  const Case cases[] = {
-      {"litres, both items and notes: the tariff lines in order, n-a for no cost",
-       "Kitchen: old tap v. spray tap",
-       "1.5|2|95|20||5|9|4||6|4|300",
-       {
-           "Kitchen: old tap v. spray tap",
-           kDashes,
-           "Water Volume Cost         :  £1.5000 per Cubic Metre",
-           "Sewerage Volume Cost      :  £2.0000 per Cubic Metre",
-           "Sewerage Volume Allowance :  95.0 %",
-           "VAT                       :  20.0 %",
-           "Payback Period            :   5.0 years ",
-           "",
-           kDashes,
-           "Item 1:    9.0 Ltr used  4 times a day, Investment Cost:      n-a",
-           "Item 2:    6.0 Ltr used  4 times a day, Investment Cost:  £300.00",
-           kDashes,
-           "Item 1 Water Use  :  36.0 Ltr/day   3285 Ltr/Qtr    65700 Ltr over  5.0 years",
-           "Item 2 Water Use  :  24.0 Ltr/day   2190 Ltr/Qtr    43800 Ltr over  5.0 years",
-           "Water Use Saving  :  12.0 Ltr/day   1095 Ltr/Qtr    21900 Ltr over  5.0 years",
-           kDashes,
-           "Item 1 Cost       :    £0.147/day,    £13.40/Qtr,     £268.06 over  5.0 years",
-           "Item 2 Cost       :    £0.262/day,    £23.94/Qtr,     £478.70 over  5.0 years",
-           "Cost Increase     :    £0.115/day,    £10.53/Qtr,     £210.65 over  5.0 years",
-       }},
-      // 45 l a day make 4106.25 l a quarter, seven characters in a column of six.
-      {"identical items: zero differences, an overlong quarter water written whole",
-       "",
-       "1.25|||||3|7.5|6|120|7.5|6|120",
-       {
-           "",
-           kDashes,
-           "Water Volume Cost         :  £1.2500 per Cubic Metre",
-           "Payback Period            :   3.0 years ",
-           "",
-           kDashes,
-           "Item 1:    7.5 Ltr used  6 times a day, Investment Cost:  £120.00",
-           "Item 2:    7.5 Ltr used  6 times a day, Investment Cost:  £120.00",
-           kDashes,
-           "Item 1 Water Use  :  45.0 Ltr/day 4106.25 Ltr/Qtr    49275 Ltr over  3.0 years",
-           "Item 2 Water Use  :  45.0 Ltr/day 4106.25 Ltr/Qtr    49275 Ltr over  3.0 years",
-           "Water Use Saving  :   0.0 Ltr/day      0 Ltr/Qtr        0 Ltr over  3.0 years",
-           kDashes,
-           "Item 1 Cost       :    £0.166/day,    £15.13/Qtr,     £181.59 over  3.0 years",
-           "Item 2 Cost       :    £0.166/day,    £15.13/Qtr,     £181.59 over  3.0 years",
-           "Cost Saving       :    £0.000/day,     £0.00/Qtr,       £0.00 over  3.0 years",
-       }},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.meaning);
-    Start();
-    Enter(c.typed);
-    fields.SetText(Field::Notes, c.notes);
-    window.Calc_Click();
-    ASSERT_TRUE(fake.boxes.Shown().empty());
-    EXPECT_EQ(Lines(State().RecordBody), c.body);
-    EXPECT_EQ(State().RecordText, "07/12/26 09:05:03\r\n" + State().RecordBody + "\r\n\r\n");
-  }
+  Start();
+  Enter("1.5|2|95|20||5|9|4||6|4|300");
+  fields.SetText(Field::Notes, "Kitchen: old tap v. spray tap");
+  window.Calc_Click();
+  ASSERT_TRUE(fake.boxes.Shown().empty());
+  EXPECT_EQ(Lines(State().RecordBody),
+            (std::vector<std::string>{
+                "Kitchen: old tap v. spray tap",
+                kDashes,
+                "Water Volume Cost         :  £1.5000 per Cubic Metre",
+                "Sewerage Volume Cost      :  £2.0000 per Cubic Metre",
+                "Sewerage Volume Allowance :  95.0 %",
+                "VAT                       :  20.0 %",
+                "Payback Period            :   5.0 years ",
+                "",
+                kDashes,
+                "Item 1:    9.0 Ltr used  4 times a day, Investment Cost:      n-a",
+                "Item 2:    6.0 Ltr used  4 times a day, Investment Cost:  £300.00",
+                kDashes,
+                "Item 1 Water Use  :  36.0 Ltr/day   3285 Ltr/Qtr    65700 Ltr over  5.0 years",
+                "Item 2 Water Use  :  24.0 Ltr/day   2190 Ltr/Qtr    43800 Ltr over  5.0 years",
+                "Water Use Saving  :  12.0 Ltr/day   1095 Ltr/Qtr    21900 Ltr over  5.0 years",
+                kDashes,
+                "Item 1 Cost       :    £0.147/day,    £13.40/Qtr,     £268.06 over  5.0 years",
+                "Item 2 Cost       :    £0.262/day,    £23.94/Qtr,     £478.70 over  5.0 years",
+                "Cost Increase     :    £0.115/day,    £10.53/Qtr,     £210.65 over  5.0 years",
+            }));
+  EXPECT_EQ(State().RecordText, "07/12/26 09:05:03\r\n" + State().RecordBody + "\r\n\r\n");
 }
 
 // Values wider than their columns, put on the window directly: each is written whole, without
