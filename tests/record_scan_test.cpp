@@ -1,5 +1,4 @@
-// The archive's quick scan for a record line agrees with reading the log line by line, wherever
-// the blocks it is fed in happen to end.
+// The archive's scan for a record line agrees with the line rule wherever its blocks end.
 #include "files/record_scan.h"
 
 #include <gtest/gtest.h>
