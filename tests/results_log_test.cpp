@@ -132,6 +132,7 @@ TEST_F(ResultsLog, ArchiveFollowsTheAnswersAndKeepsTheLogWhenAStepFails) {
     const std::string before = kHeader + kStartEntry + (row.records ? kRecord : "") + kStartEntry;
     PutLog(before);
     fields.SetCaption(Field::Status, "Water Data Saved");
+    fields.SetEnabled(Field::Timer1, true);
     for (const char answer : std::string(row.answers))
       fake.boxes.Script({answers.at(answer)});
     fake.files.FailAt(row.fail, row.skip);
@@ -141,6 +142,7 @@ TEST_F(ResultsLog, ArchiveFollowsTheAnswersAndKeepsTheLogWhenAStepFails) {
       expected.push_back(boxes.at(box));
     ExpectBoxes(expected);
     EXPECT_EQ(fields.Caption(Field::Status), row.status);
+    EXPECT_EQ(fields.IsEnabled(Field::Timer1), !row.status.empty());
     EXPECT_EQ(LogText(), row.renewed ? kHeader : before);
     EXPECT_EQ(fake.files.files.size(), row.copied ? 2u : 1u);
     if (row.copied) {
