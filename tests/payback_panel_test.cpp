@@ -26,14 +26,7 @@ class PaybackPanelTest : public ::testing::Test {
   const std::string settings_path{kPaybackSettingsPath};
 };
 
-TEST(PaybackTextsTest, MoneyKeepsItsSignBeforeTheSymbol) {
-  for (const auto& [value, text] :
-       {std::pair{-12.5, "-$12.50"}, {-0.004, "$0.00"}, {1.005, "$1.01"}})
-    EXPECT_EQ(MoneyText(value, "$"), text) << value;
-}
-
-// Each caption gets a key of its own, none of the form's own keys, and a caption with no free
-// letter gets none rather than a clash.
+// A key of each caption's own, none of the form's; no free letter: no key rather than a clash.
 TEST(PaybackTextsTest, AccessKeysNeverClash) {
   EXPECT_EQ(WithAccessKeys({"Tea", "Eat", "Salt & pepper"}, "t"),
             (std::vector<std::string>{"T&ea", "E&at", "&Salt && pepper"}));
@@ -60,14 +53,13 @@ TEST(PaybackTextsTest, AxisTicksAreRoundAndCoverTheRange) {
 TEST_F(PaybackPanelTest, TheTableShowsEachYearOfTheComparisonAndExportsIt) {
   panel.Open();  // no settings file, no comparison: the defaults, and nothing to export
   EXPECT_EQ(panel.Text(PaybackInput::Horizon), "15");
-  EXPECT_NE(panel.Notice().find("both items"), std::string::npos);
   EXPECT_FALSE(panel.Export("/tmp/never.csv"));
   panel.SetText(PaybackInput::Horizon, "4");
   ASSERT_TRUE(panel.Follow(kExample, "\u00A3"));
   ASSERT_EQ(panel.Rows(), 5);
   EXPECT_EQ(panel.Notice(), "");
-  EXPECT_EQ(panel.Cell(4, 0), "4");
-  EXPECT_EQ(panel.Cell(0, 3), "-\u00A3450.00");
+  EXPECT_EQ(panel.Cell(0, 3), "-\u00A3450.00");  // the sign before the symbol
+  EXPECT_EQ(MoneyText(-0.004, "$"), "$0.00");    // and never a minus zero
   EXPECT_EQ(panel.Cell(4, 2), MoneyText(panel.Result()->years[4].cost[1], "\u00A3"));
   EXPECT_EQ(panel.Cell(4, 4), "94900.0");  // 65 litres a day for 4 years
   EXPECT_EQ(panel.ColumnTitle(4), "Item 1 water\n(litres)");
@@ -94,13 +86,9 @@ TEST_F(PaybackPanelTest, TheTableShowsEachYearOfTheComparisonAndExportsIt) {
   ASSERT_EQ(boxes.Shown().size(), 1u);
   EXPECT_EQ(boxes.Shown()[0].title, "Tolvarn Export Error");
   EXPECT_NE(boxes.Shown()[0].text.find("/exports/other.csv"), std::string::npos);
-  EXPECT_TRUE(panel.Follow(std::nullopt, "$"));
-  EXPECT_EQ(panel.Rows(), 0);
-  EXPECT_FALSE(panel.CanExport());
 }
 
-// Two inputs go wrong, then are mended: one message per failing input at once, nothing worked
-// out or saved until all pass.
+// One message per failing input at once; nothing worked out or saved until all pass.
 TEST_F(PaybackPanelTest, InvalidInputsShowEveryMessageAndStopTheResults) {
   panel.Open();
   panel.Follow(kExample, "\u00A3");
@@ -159,10 +147,6 @@ TEST_F(PaybackPanelTest, ADamagedFileIsReportedOnTheStatusLine) {
   EXPECT_NE(panel.Status().find("Horizon"), std::string::npos);
   EXPECT_EQ(panel.Text(PaybackInput::Horizon), "15");
   EXPECT_TRUE(boxes.Shown().empty());
-  // Read once only: a later Open reads nothing.
-  files.files[settings_path] = "[Payback]\r\nHorizon=30\r\n";
-  panel.Open();
-  EXPECT_EQ(panel.Text(PaybackInput::Horizon), "15");
   // Saving a change writes a sound file, which mends what the status line reported.
   panel.SetText(PaybackInput::Horizon, "16");
   EXPECT_TRUE(panel.Close());
@@ -172,8 +156,7 @@ TEST_F(PaybackPanelTest, ADamagedFileIsReportedOnTheStatusLine) {
 
 // Any one value changed makes another comparison.
 TEST(PaybackComparisonTest, EveryValueCounts) {
-  const std::optional<CalculatedInputs> base = kExample;
-  EXPECT_TRUE(SameComparison(base, kExample));
+  EXPECT_TRUE(SameComparison(kExample, kExample));
   const std::vector<void (*)(CalculatedInputs&)> changes = {
       [](CalculatedInputs& c) { c.WaterCharge += 0.01; },
       [](CalculatedInputs& c) { c.SewerageCharge = 0; },
@@ -187,7 +170,7 @@ TEST(PaybackComparisonTest, EveryValueCounts) {
   for (size_t i = 0; i < changes.size(); ++i) {
     std::optional<CalculatedInputs> changed = kExample;
     changes[i](*changed);
-    EXPECT_FALSE(SameComparison(base, changed)) << i;
+    EXPECT_FALSE(SameComparison(kExample, changed)) << i;
   }
 }
 
