@@ -1,6 +1,5 @@
-// The whole Calculate on any texts in its thirteen inputs, with and without the inhibit option,
-// in litres or gallons: the outcome is a calculation, a data-error box or the fatal path, and
-// every result field holds a number or nothing.
+// Calculate on any inputs, checks inhibited or not, in litres or gallons: a calculation, a
+// data-error box or the fatal path, and every result field holds a number or nothing.
 #include "core/memory_field_store.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/fake_platform.h"

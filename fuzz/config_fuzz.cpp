@@ -1,6 +1,5 @@
-// Reading the configuration file, whatever bytes it holds: the window is either filled with
-// values in their ranges, or the program ends with the file's own message or through the
-// fatal path; nothing else happens and no field holds infinity or NaN.
+// Reading any configuration file: the window filled with values in their ranges, or the end
+// with the file's own message or through the fatal path; no field holds infinity or NaN.
 #include "core/memory_field_store.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/fake_platform.h"

