@@ -101,6 +101,7 @@ TEST(Cli, EachFailureHasItsStatusAndMessage) {
       {{"Bogus=1"}, 64, ""},
       {{"Item1W=1"}, 64, ""},
       {{"--currency", "EUR"}, 64, ""},
+      {{"--currency", ","}, 64, ""},  // a comma can begin a number, as the locale's rule says
       {{"--workdir", "/no/such/directory"}, 64, ""},
       {{"--csv"}, 64, ""},
       {{"--payback", "--save-data"}, 64, ""},
@@ -183,6 +184,31 @@ TEST_F(CliKilled, SaveDataKilledAnywhereLeavesAWholeFile) {
   // Nothing of the killed copies stays once a later save has run.
   ASSERT_EQ(run_and_kill({"--save-data"}, 5'000'000).status, 0);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "Data"), {}), 1);
+}
+
+// Two copies logging at once: every record arrives whole, none is lost, none is mixed.
+TEST_F(CliFiles, TwoCopiesLoggingAtOnceLoseAndMixNothing) {
+  constexpr size_t kEach = 1000;
+  const std::string calc = Quote(TOLVARN_CALC) + " --workdir " + Quote(dir_.string()) +
+                           " --log --set Notes=$n --set Item1Use=9 --set Item1UseD=4";
+  const std::string loops = "for n in first second; do (for i in $(seq " + std::to_string(kEach) +
+                            "); do " + calc + " >/dev/null || echo failed; done) & done; wait";
+  ASSERT_EQ(std::system(("bash -c " + Quote(loops) + " >" + (dir_ / "failed").string()).c_str()),
+            0);
+  EXPECT_EQ(Read("failed"), "");
+  const std::string log = Read("Log/Tolvarn.log");
+  const auto count = [&log](const std::string& what) {
+    size_t found = 0;
+    for (size_t at = log.find(what); at != std::string::npos; at = log.find(what, at + 1))
+      ++found;
+    return found;
+  };
+  // Every record as the first one after its notes, with the blank lines after it.
+  const size_t first = log.find("first\r\n") + 5;
+  const std::string body = log.substr(first, log.find("\r\n\r\n\r\n", first) + 6 - first);
+  EXPECT_EQ(count("first" + body), kEach);
+  EXPECT_EQ(count("second" + body), kEach);
+  EXPECT_EQ(count("\nWater Volume Cost"), 2 * kEach);  // nothing else but the header
 }
 
 // The payback comparison from the command line: 160 litres a day against 96 and 35.50.

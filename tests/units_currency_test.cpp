@@ -77,8 +77,9 @@ TEST(ChooseCurrencySymbol, TakesAOneCharacterSymbolBeforeTheNumberOrFallsBack) {
       {"\u20B9" + std::string("1.00"), "\u20B9", "\u20B9"},  // three bytes
       {"1,00 " + kEuro, kEuro, kEuro},                       // after the number
       {"kr 1,00", "kr", "\u00A4"},
-      {"1.00", "", "\u00A4"},  // the C locale
-      {"-1", "-", "\u00A4"},   // a sign can begin a number
+      {"1.00", "", "\u00A4"},   // the C locale
+      {"-1", "-", "\u00A4"},    // a sign can begin a number
+      {"1,00", ",", "\u00A4"},  // so can a comma, a decimal point to many
   };
   for (const auto& row : cases)
     EXPECT_EQ(ChooseCurrencySymbol(row.formatted_one, row.locale_symbol), row.chosen)
