@@ -3,7 +3,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -72,6 +74,52 @@ TEST(Cli, JsonShowsTheWholeWindow) {
   // 32-bit state values read back exactly.
   EXPECT_EQ(json["state"]["InflationFactor"].get<double>(), static_cast<double>(1.21f));
   EXPECT_EQ(json["record"], json["state"]["RecordBody"]);
+}
+
+// The worked examples of the help pages (and the README): every figure they show is the
+// program's, written as a number of its own in the page.
+TEST(Cli, TheWorkedExamplesOfTheHelpPagesAreThePrograms) {
+  const auto shown_in = [](const char* page_name, const std::string& text) {
+    const std::string page = ReadFile(fs::path(TOLVARN_HELP_DIR) / page_name);
+    for (size_t at = page.find(text); at != std::string::npos; at = page.find(text, at + 1))
+      if (page[at + text.size()] == '<' && !std::isdigit(static_cast<unsigned char>(page[at - 1])))
+        return true;
+    return false;
+  };
+  const std::vector<std::string> tariff = {"--json",     "WVCost=1.5", "SVCost=1.8",
+                                           "SVAllow=95", "AnInfT=2",   "PPeriod=5"};
+  std::vector<std::string> args = tariff;
+  args.insert(args.end(), {"--currency", "\u00A3", "Item1Use=65", "Item1UseD=1", "Item2Use=45",
+                           "Item2UseD=1", "Item2Cost=450"});
+  const nlohmann::json costs = Calc(args).Json();
+  for (const char* field : {"Item2WCost", "Item2SCost", "Item2Day", "Item2Qtr", "Item2Period"}) {
+    const std::string text = costs["fields"][field];
+    EXPECT_TRUE(shown_in("costs.htm", "&pound;" + text.substr(2))) << field << " " << text;
+  }
+  EXPECT_TRUE(shown_in("costs.htm", costs["fields"]["Item2W"].get<std::string>() + " litres"));
+  EXPECT_EQ(costs["fields"]["Item1Period"], "\u00A3404.25");
+  EXPECT_EQ(costs["fields"]["PeriodSave"], "\u00A3325.61");
+  EXPECT_EQ(costs["fields"]["PeriodWater"], "36500");
+  EXPECT_EQ(costs["state"]["CostSaveLabel"], "Cost Increase");
+
+  args = tariff;
+  args.insert(args.end(), {"Item1Use=80", "Item1UseD=2", "Item2Use=48", "Item2UseD=2",
+                           "Item2Cost=35", "--payback", "--energy-price", "0.07", "--item1-hot",
+                           "60", "--item2-hot", "60", "--co2-kwh", "0.18", "--co2-water", "0.34"});
+  const nlohmann::json payback = Calc(args).Json()["payback"];
+  EXPECT_TRUE(shown_in("payback.htm", payback["headline"].get<std::string>()));
+  const auto figure = [&](double value, int decimals) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return shown_in("payback.htm", text);
+  };
+  const nlohmann::json& years = payback["years"];
+  for (const char* key : {"item1Energy", "item2Energy", "item1Co2", "item2Co2"})
+    EXPECT_TRUE(figure(years[1][key].get<double>(), 1)) << key;
+  for (const int year : {1, 3, 15})
+    for (const char* key : {"item1", "item2", "difference"})
+      EXPECT_TRUE(figure(years[year][key].get<double>(), 2)) << year << " " << key;
+  EXPECT_TRUE(figure(payback["breakEven"]["years"].get<double>(), 2));
 }
 
 // Data errors end with status 2, a fatal error with 3, what it cannot do with 64; each says why
