@@ -22,8 +22,9 @@ struct CalcCase {
 
 const CalcCase kCases[] = {
     // Item 1 a day: water 36 l x 1.5 / 1000 x 1.2, sewerage 36 x 2 / 1000 x 0.95 x 1.2.
+    // Money typed with the currency symbol reads as without it.
     {"5 years, no inflation: item 1 has no purchase cost, so it is cheaper but uses more water",
-     false, "1.5|2|95|20||5|9|4||6|4|300",
+     false, "£1.5|£2|95|20||5|9|4||6|4|£300",
      "£0.065|£0.082|£0.147|£13.40|£268.06|65700|£0.043|£0.055|£0.262|£23.94|£478.70|43800|"
      "£0.115|£10.53|£210.65|21900",
      "OOO-", "Cost Increase|Water Use Saving"},

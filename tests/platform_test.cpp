@@ -12,7 +12,6 @@
 #include <functional>
 #include <map>
 #include <string>
-#include <vector>
 
 #include "core/memory_field_store.h"
 #include "platform/fake_platform.h"

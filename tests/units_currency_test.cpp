@@ -56,16 +56,6 @@ TEST_F(CurrencySymbols, StripsOneWholeSymbolFromTheFrontOfMoneyFieldsOnly) {
             kPound + "1.5|1.5" + kPound + "|$450||2.5|" + kPound + "1");
 }
 
-TEST_F(CurrencySymbols, CalculateReadsMoneyFieldsThroughTheirSymbols) {
-  Enter("£1.5|£2|90|||5|10|3|£100|5|3|300");
-  window.Calc_Click();
-  ASSERT_TRUE(fake.boxes.Shown().empty());
-  EXPECT_EQ(Texts({Field::WVCost, Field::SVCost, Field::Item1Cost, Field::Item2Cost}),
-            "£1.5000|£2.0000|£100.00|£300.00");
-  EXPECT_EQ(Text(Field::Item1Day).rfind(kPound, 0), 0u) << Text(Field::Item1Day);
-  EXPECT_EQ(Text(Field::Item1W).find(kPound), std::string::npos) << Text(Field::Item1W);
-}
-
 TEST(ChooseCurrencySymbol, TakesAOneCharacterSymbolBeforeTheNumberOrFallsBack) {
   const struct {
     std::string formatted_one, locale_symbol, chosen;

@@ -54,24 +54,9 @@ TEST_F(PaybackGuiTest, TheWindowFollowsEachCalculateOfBothItems) {
   EXPECT_FALSE(button->isEnabled());
 }
 
-// Close and Exit save the settings (which changes are kept: PaybackPanelTest).
-TEST_F(PaybackGuiTest, SettingsAreSavedOnCloseAndOnExit) {
-  ASSERT_TRUE(Open());
-  CalculateBoth();
-  PaybackWindow* payback = OpenPayback();
-  ASSERT_NE(payback, nullptr);
-  Type(Widget<QLineEdit>("Horizon", payback), "25");
-  Click("Close", payback);
-  EXPECT_EQ(ReadPaybackSettings(*files_).settings.Horizon, 25);
-  OpenPayback();
-  Type(Widget<QLineEdit>("TemperatureRise", payback), "40");
-  Click("Exit");
-  EXPECT_EQ(ReadPaybackSettings(*files_).settings.TemperatureRise, 40);
-}
-
 // The Payback window stays above others with the main window (On Top), so that the main window
-// never hides it.
-TEST_F(PaybackGuiTest, ThePaybackWindowStaysInSight) {
+// never hides it; Close and Exit save the settings (which changes are kept: PaybackPanelTest).
+TEST_F(PaybackGuiTest, ThePaybackWindowStaysInSightAndSavesOnCloseAndOnExit) {
   ASSERT_TRUE(Open());
   CalculateBoth();
   Click("OnTop");
@@ -81,6 +66,13 @@ TEST_F(PaybackGuiTest, ThePaybackWindowStaysInSight) {
   EXPECT_TRUE(payback->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
   Click("OnTop");
   EXPECT_FALSE(payback->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+  Type(Widget<QLineEdit>("Horizon", payback), "25");
+  Click("Close", payback);
+  EXPECT_EQ(ReadPaybackSettings(*files_).settings.Horizon, 25);
+  OpenPayback();
+  Type(Widget<QLineEdit>("TemperatureRise", payback), "40");
+  Click("Exit");
+  EXPECT_EQ(ReadPaybackSettings(*files_).settings.TemperatureRise, 40);
 }
 
 }  // namespace
