@@ -85,6 +85,7 @@ TEST_F(ConfigFile, ReadingAcceptsOdditiesWithinTheBoundsAndRefusesTheRest) {
       {"SVCost=150", "SVCost=0", kDamaged, nullptr},
       {"SVAllow=95", "SVAllow=0.5", kDamaged, nullptr},
       {"WVCost=120", "WVCost=9.99", kDamaged, nullptr},
+      {"WVCost=120", "WVCost=500.5", kDamaged, nullptr},
       {"PayPeriod=10", "PayPeriod=0.9", kDamaged, nullptr},
       {"VRate=1", "VRate=51.5", kDamaged, nullptr},
       {"AnInf=33.5", "AnInf=230.5", kDamaged, nullptr},
