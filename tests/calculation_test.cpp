@@ -2,6 +2,7 @@
 // colours and labels, the decision to log, and the failures that end the program.
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "core/field.h"
 #include "window_fixture.h"
@@ -106,6 +107,17 @@ TEST_F(CalculationTest, CheckFailureShowsEveryMessageOnceAndTouchesNoResult) {
   EXPECT_EQ(Text(Field::WVCost), "£9");
   EXPECT_EQ(Text(Field::PeriodSave), "£210.65");
   EXPECT_EQ(fields.Colour(Field::DaySave), kOrange);
+}
+
+// Coming back to the window puts it on top again, if it should be, and ends a wait to Save.
+TEST_F(CalculationTest, ActivationReappliesOnTopAndEndsAWaitingSave) {
+  Start();
+  window.SetCheckBox(Field::OnTop, 1);
+  fields.SetEnabled(Field::Save, true);
+  fake.window.top_most.clear();
+  window.Form_Activate();
+  EXPECT_EQ(fake.window.top_most, std::vector<bool>{true});
+  EXPECT_FALSE(fields.IsEnabled(Field::Save));
 }
 
 // A megabyte of digits pasted into a field overflows the item's sum, a check error.

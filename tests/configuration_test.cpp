@@ -76,6 +76,7 @@ TEST_F(ConfigFile, ReadingAcceptsOdditiesWithinTheBoundsAndRefusesTheRest) {
       {"AnInf=33.5", "AnInf=31", Field::AnInfT, ""},
       {"SVCost=150\r\nSVAllow=95", "SVCost=0\r\nSVAllow=0", Field::SVCost, ""},
       {"VUnits=1", "VUnits=2", Field::VolUnits1, "1"},
+      {"VUnits=1", "VUnits=1.5", Field::VolUnits1, "1"},  // a half rounds to even
       {"[Run]", "", kDamaged, nullptr},
       {"VRate=1", "VRate=1\r\nVRate=1", kDamaged, nullptr},
       {"AnInf=33.5", "", kDamaged, nullptr},
@@ -83,6 +84,7 @@ TEST_F(ConfigFile, ReadingAcceptsOdditiesWithinTheBoundsAndRefusesTheRest) {
       {"LogLevel=1", "LogLevel=", kDamaged, nullptr},
       {"AnInf=33.5", "AnInf=\r\nAnInf=33.5", kDamaged, nullptr},  // an empty one counts
       {"SVCost=150", "SVCost=0", kDamaged, nullptr},
+      {"SVCost=150", "SVCost=500.5", kDamaged, nullptr},
       {"SVAllow=95", "SVAllow=0.5", kDamaged, nullptr},
       {"WVCost=120", "WVCost=9.99", kDamaged, nullptr},
       {"WVCost=120", "WVCost=500.5", kDamaged, nullptr},

@@ -124,11 +124,13 @@ TEST(Payback, ChecksEveryInputAndNamesEachFailure) {
 
   // Every failure at once, in the table's order, and nothing taken over.
   at(PaybackInput::Horizon) = "15.5";
+  at(PaybackInput::EnergyPrice) = "100.5";
   at(PaybackInput::HeaterEfficiency) = "9.99";
   at(PaybackInput::TemperatureRise) = "30 C";
   at(PaybackInput::Item1OwnEnergy) = "";
   EXPECT_EQ(CheckPaybackInputs(texts, inputs),
             (std::vector<std::string>{"Years shown must be a whole number from 1 to 50.",
+                                      "Energy price must be a number from 0 to 100.",
                                       "Heater efficiency must be a number from 10 to 500.",
                                       "Temperature rise must be a number from 0 to 90.",
                                       "Item 1 energy per use must be a number from 0 to 50."}));
