@@ -2,11 +2,17 @@
 // Sets the window up as start-up does, puts each --set text into its field, runs Calculate
 // once and prints the record (or, with --json, everything the window would show). With
 // --payback it adds the payback comparison of what that Calculate compared.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,6 +34,7 @@ using tolvarn::Field;
 
 constexpr int kExitCalculated = 0;
 constexpr int kExitDataErrors = 2;
+constexpr int kExitEnded = 3;
 constexpr int kExitNotWritten = 4;
 constexpr int kExitUsage = 64;
 constexpr size_t kNotesLimit = 75;  // characters the window's notes box accepts
@@ -211,9 +218,40 @@ std::string Dump(const nlohmann::ordered_json& json) {
   return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-}  // namespace
+// Standard streams that the caller closed are opened on /dev/null, so that no file the program
+// opens takes their place; stdout and stderr read-only, so that writing to them still fails.
+void KeepStandardStreamsOpen() {
+  for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+    if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+    const int opened = ::open("/dev/null", O_RDONLY);
+    if (opened >= 0 && opened != fd) {
+      ::dup2(opened, fd);
+      ::close(opened);
+    }
+  }
+}
 
-int main(int argc, char** argv) {
+// Writes what the program prints and closes stdout: a full disk, a closed stdout or /dev/full
+// make the run a failure that says so, never a silent success.
+int Deliver(std::string_view out, int status) {
+  bool written = true;
+  while (written && !out.empty()) {
+    const ssize_t put = ::write(STDOUT_FILENO, out.data(), out.size());
+    if (put < 0 && errno == EINTR) continue;
+    written = put > 0;
+    if (written) out.remove_prefix(static_cast<size_t>(put));
+  }
+  if (written && ::close(STDOUT_FILENO) != 0 && errno != EBADF) written = false;
+  if (written) return status;
+  const std::string message =
+      std::string("tolvarn-calc: write error: ") + std::strerror(errno) + '\n';
+  std::fwrite(message.data(), 1, message.size(), stderr);
+  // A run that failed already keeps its own status.
+  return status == kExitCalculated ? kExitNotWritten : status;
+}
+
+// The program, with what it prints on stdout gathered in `out`.
+int Run(int argc, char** argv, std::string& out) {
   CLI::App app{
       "Works out the running costs of two water-using appliances, as the Tolvarn "
       "window's Calculate command does, and prints the results record.",
@@ -227,9 +265,10 @@ int main(int argc, char** argv) {
   bool json = false;
   bool log = false;
   bool save_data = false;
-  app.add_option("--workdir", workdir,
-                 "Working directory holding Data/ and Log/ (default: the current directory when "
-                 "it holds Data/, Help/ and Log/, else ~/.local/share/tolvarn)");
+  CLI::Option* workdir_given = app.add_option(
+      "--workdir", workdir,
+      "Working directory holding Data/ and Log/ (default: the current directory when "
+      "it holds Data/, Help/ and Log/, else ~/.local/share/tolvarn)");
   app.add_flag("--no-config", no_config, "Start from empty fields instead of Data/Tolvarn.ini");
   app.add_option("--set", sets, "Put TEXT into the input field NAME (repeatable, in order)")
       ->type_name("NAME=TEXT")
@@ -259,12 +298,21 @@ int main(int argc, char** argv) {
   CLI::Option* us_gallons_given =
       app.add_flag("--us-gallons", us_gallons,
                    "With --payback, a gallon is a US gallon (--us-gallons=false: UK)");
+  bool archive = false;
+  app.add_flag("--archive", archive,
+               "Archive Log/Tolvarn.log to a dated copy and start a new log, as the window's "
+               "Archive does; prints the archive's name");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    const int status = app.exit(error);
+    std::ostringstream help;
+    const int status = app.exit(error, help, std::cerr);
+    out += help.str();
     return status == 0 ? 0 : kExitUsage;
   }
+  // Archive is a command of its own: it takes the working directory alone.
+  if (archive && app.count_all() != 1 + workdir_given->count())
+    return UsageError("--archive takes no other option but --workdir");
 
   bool payback_option_given = csv || us_gallons_given->count() > 0;
   for (const CLI::Option* option : payback_given)
@@ -307,16 +355,22 @@ int main(int argc, char** argv) {
   }
   // The window's rule for the working directory; without the configuration file or the log
   // there is nothing to look for (and nothing is created).
+  tolvarn::ConsoleMessageBoxes boxes;
   std::string root;
-  if (!workdir.empty() || !no_config || log || save_data) {
+  if (workdir_given->count() > 0 || !no_config || log || save_data || archive) {
     const tolvarn::WorkingDirectory found = tolvarn::ResolveWorkingDirectory(
-        workdir.empty() ? std::nullopt : std::optional<std::string>(workdir));
-    if (found.path.empty()) return UsageError(found.error);
+        workdir_given->count() > 0 ? std::optional<std::string>(workdir) : std::nullopt);
+    if (found.bad_request) return UsageError(found.error);
+    if (found.path.empty()) {
+      // The user's own directory could not be made: the window's fatal box, not a usage error.
+      boxes.Show({"Tolvarn", found.error, tolvarn::BoxIcon::Stop, tolvarn::BoxButtons::Ok});
+      if (json) out += Dump({{"fatal", {{"title", "Tolvarn"}, {"text", found.error}}}}) + '\n';
+      return kExitEnded;
+    }
     root = found.path;
   }
 
   tolvarn::MemoryFieldStore fields;
-  tolvarn::ConsoleMessageBoxes boxes;
   tolvarn::SystemClock clock;
   CliLocale locale(currency);
   tolvarn::ThrowingProcess process;
@@ -344,6 +398,13 @@ int main(int argc, char** argv) {
   }
   int boxes_before_command = 0;
   try {
+    if (archive) {
+      window.Start(false, false);
+      const std::optional<std::string> name = window.ArchiveLog();
+      if (!name) return kExitNotWritten;
+      out += *name + '\n';
+      return kExitCalculated;
+    }
     window.Start(inhibit, !no_config);
     if (gallons) window.SetCheckBox(Field::VolUnits1, 1);
     // A calculation is logged only with --log, whatever the configuration says about Auto Save
@@ -368,7 +429,7 @@ int main(int argc, char** argv) {
         fatal["operation"] = report->operation;
         fatal["location"] = report->location;
       }
-      std::cout << Dump({{"fatal", fatal}}) << '\n';
+      out += Dump({{"fatal", fatal}}) + '\n';
     }
     return ended.status;
   }
@@ -381,16 +442,16 @@ int main(int argc, char** argv) {
   if (json) {
     nlohmann::ordered_json report = Report(window, fields);
     if (payback) report["payback"] = compared ? PaybackJson(payback_inputs, *compared) : nullptr;
-    std::cout << Dump(report) << '\n';
+    out += Dump(report) + '\n';
   } else if (csv) {
     if (compared)
-      std::cout << tolvarn::PaybackCsv(*compared);
+      out += tolvarn::PaybackCsv(*compared);
     else if (window.State().CheckMessages.empty())
       std::cerr << "tolvarn-calc: no payback comparison: it needs both items\n";
   } else if (!save_data) {
-    std::cout << window.State().RecordBody;
+    out += window.State().RecordBody;
     // The headline on a line of its own after the record, with the record's line end.
-    if (compared) std::cout << compared->headline << "\r\n";
+    if (compared) out += compared->headline + "\r\n";
   }
   if (!window.State().CheckMessages.empty()) return kExitDataErrors;
   // Figures too large to work out (only with the checks inhibited) are a data error too.
@@ -400,4 +461,13 @@ int main(int argc, char** argv) {
   }
   // Past the checks, a box can only say that the log or the file could not be written.
   return boxes.Count() > boxes_before_command ? kExitNotWritten : kExitCalculated;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  KeepStandardStreamsOpen();
+  std::string out;
+  const int status = Run(argc, argv, out);
+  return Deliver(out, status);
 }

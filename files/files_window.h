@@ -27,6 +27,9 @@ class FilesWindow : public CalcWindow {
   void CreateResultsLog();
   void AppendToLog() override;
   void Archive_Click();
+  // Archive's Yes without its question, for scripts: the archive's name, or nothing once the
+  // step that failed has said why.
+  std::optional<std::string> ArchiveLog();
   void ViewL_Click();
 
   // Installation checks: a missing directory ends the program; a missing file is reported and
@@ -61,6 +64,11 @@ class FilesWindow : public CalcWindow {
   // The configuration file's comment lines and its section line.
   std::string ConfigFileHeader();
   std::string DumpText(std::string_view OperationName, int16_t Location);
+  // Whether the log holds a record; nothing when it cannot be read.
+  std::optional<bool> LogHoldsARecord();
+  // Makes the dated archive and a new log, or says why not.
+  std::optional<std::string> ArchiveLogNow(bool has_record);
+  void ArchiveFailed();
 
   std::optional<FatalReport> last_fatal_;
 };

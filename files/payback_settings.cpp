@@ -96,6 +96,34 @@ std::string Problem(const KeyInfo& key, std::string_view what, const PaybackSett
          "; using " + TextOf(Get(defaults, key.key)) + ".";
 }
 
+void ReadSetting(std::string_view line, int number, const PaybackSettings& defaults,
+                 PaybackSettingsReading& reading) {
+  const std::string_view trimmed = Trim(line);
+  if (trimmed.empty() || trimmed.front() == '#' || trimmed.front() == ';' || trimmed == kSection)
+    return;
+  const size_t equals = trimmed.find('=');
+  if (equals == std::string_view::npos) {
+    reading.problems.push_back(std::string(kFileName) + ": line " + std::to_string(number) +
+                               " was damaged; ignored.");
+    return;
+  }
+  const std::string_view name = Trim(trimmed.substr(0, equals));
+  const std::string_view value = trimmed.substr(equals + 1);
+  for (const KeyInfo& key : kKeys) {
+    if (key.name != name) continue;
+    if (!IsNumericText(value)) {
+      Put(reading.settings, key.key, Get(defaults, key.key));
+      reading.problems.push_back(Problem(key, "was damaged", defaults));
+    } else if (!InRange(key, StrictTextValue(value))) {
+      Put(reading.settings, key.key, Get(defaults, key.key));
+      reading.problems.push_back(Problem(key, "was out of range", defaults));
+    } else {
+      Put(reading.settings, key.key, StrictTextValue(value));
+    }
+  }
+  // Other keys (from a later version, say) are left alone.
+}
+
 }  // namespace
 
 PaybackSettingsReading ReadPaybackSettings(FileSystem& files) {
@@ -111,34 +139,17 @@ PaybackSettingsReading ReadPaybackSettings(FileSystem& files) {
       files.IsFile(kPaybackSettingsPath) ? files.OpenForReading(kPaybackSettingsPath) : nullptr;
   if (!reader) return unreadable();
 
-  std::string line;
+  // Lines end with LF or CR LF; a lone CR ends one too (as an old Mac editor writes them).
+  std::string read;
   int number = 0;
-  while (reader->ReadLine(line)) {
-    ++number;
-    const std::string_view trimmed = Trim(line);
-    if (trimmed.empty() || trimmed.front() == '#' || trimmed.front() == ';' || trimmed == kSection)
-      continue;
-    const size_t equals = trimmed.find('=');
-    if (equals == std::string_view::npos) {
-      reading.problems.push_back(std::string(kFileName) + ": line " + std::to_string(number) +
-                                 " was damaged; ignored.");
-      continue;
+  while (reader->ReadLine(read)) {
+    std::string_view rest = read;
+    while (true) {
+      const size_t cr = rest.find('\r');
+      ReadSetting(rest.substr(0, cr), ++number, defaults, reading);
+      if (cr == std::string_view::npos) break;
+      rest.remove_prefix(cr + 1);
     }
-    const std::string_view name = Trim(trimmed.substr(0, equals));
-    const std::string_view value = trimmed.substr(equals + 1);
-    for (const KeyInfo& key : kKeys) {
-      if (key.name != name) continue;
-      if (!IsNumericText(value)) {
-        Put(reading.settings, key.key, Get(defaults, key.key));
-        reading.problems.push_back(Problem(key, "was damaged", defaults));
-      } else if (!InRange(key, StrictTextValue(value))) {
-        Put(reading.settings, key.key, Get(defaults, key.key));
-        reading.problems.push_back(Problem(key, "was out of range", defaults));
-      } else {
-        Put(reading.settings, key.key, StrictTextValue(value));
-      }
-    }
-    // Other keys (from a later version, say) are left alone.
   }
   if (reader->Failed()) return unreadable();
   return reading;

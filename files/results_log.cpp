@@ -1,6 +1,7 @@
 // The results log Log/Tolvarn.log: created with a header when missing, added to one entry at a
 // time, archived to a dated copy or cleared, and shown in the desktop's viewer. Several running
-// copies may share it without locking: each entry is one append, so entries never mix.
+// copies may share it: each entry is one append under the log's lock, so entries never mix and
+// none is lost to an Archive running meanwhile.
 #include "core/number_text.h"
 #include "files/files_window.h"
 #include "files/record_scan.h"
@@ -57,31 +58,70 @@ void FilesWindow::AppendToLog() {
         BoxIcon::Exclamation);
 }
 
+void FilesWindow::ArchiveFailed() {
+  ShowMessage(kLogFileError,
+              "Unable to archive the results log file Tolvarn.log.\r\n"
+              "This may be a permissions problem.",
+              BoxIcon::Exclamation);
+}
+
+std::optional<bool> FilesWindow::LogHoldsARecord() {
+  // Scanned in blocks: the log may be large, and only one line needs to be found.
+  const auto reader = platform().files.OpenBlocks(kLogPath);
+  if (!reader) return std::nullopt;
+  RecordScan scan;
+  std::string_view block;
+  while (!scan.Found() && reader->Read(block))
+    scan.Feed(block);
+  if (reader->Failed()) return std::nullopt;
+  return scan.Found();
+}
+
+std::optional<std::string> FilesWindow::ArchiveLogNow(bool has_record) {
+  if (!has_record) {
+    ShowMessage("Tolvarn Results Log File Error",
+                "There is no data to archive!\r\nResults log file not archived.",
+                BoxIcon::Exclamation);
+    return std::nullopt;
+  }
+  const LocalDateTime now = platform().clock.Now();
+  const std::string stem =
+      "Log/Tolvarn_" + TwoDigits(now.year % 100) + TwoDigits(now.month) + TwoDigits(now.day) + "_";
+  // The archive is a copy of its own, whole before the log is renewed; a name that another
+  // copy takes meanwhile moves the archive on to the next number.
+  FileSystem::ArchiveStatus archived{{FileStep::Exists}, {}};
+  std::string name;
+  for (int n = 1; archived.archive.failed == FileStep::Exists; ++n) {
+    name = stem + std::to_string(n) + ".log";
+    if (!platform().files.Exists(name))
+      archived = platform().files.Archive(kLogPath, name, LogHeader() + std::string(kLineEnd));
+  }
+  // Without a new log there is no archive either: the log is as it was.
+  if (!archived.archive.ok() || !archived.renew.ok()) {
+    ArchiveFailed();
+    return std::nullopt;
+  }
+  return name;
+}
+
+std::optional<std::string> FilesWindow::ArchiveLog() {
+  Check_Dir("Log");
+  if (!Check_File("results log", "Log/", "Tolvarn.log")) return std::nullopt;
+  const std::optional<bool> has_record = LogHoldsARecord();
+  if (!has_record) {
+    ArchiveFailed();
+    return std::nullopt;
+  }
+  return ArchiveLogNow(*has_record);
+}
+
 void FilesWindow::Archive_Click() {
   Fields().SetCaption(Field::Status, "");
   Fields().SetEnabled(Field::Timer1, false);
   Check_Dir("Log");
   if (!Check_File("results log", "Log/", "Tolvarn.log")) return;
-
-  const auto archive_failed = [&] {
-    ShowMessage(kLogFileError,
-                "Unable to archive the results log file Tolvarn.log.\r\n"
-                "This may be a permissions problem.",
-                BoxIcon::Exclamation);
-  };
-
-  // Scanned in blocks: the log may be large, and only one line needs to be found.
-  bool has_record = false;
-  {
-    const auto reader = platform().files.OpenBlocks(kLogPath);
-    if (!reader) return archive_failed();
-    RecordScan scan;
-    std::string_view block;
-    while (!scan.Found() && reader->Read(block))
-      scan.Feed(block);
-    if (reader->Failed()) return archive_failed();
-    has_record = scan.Found();
-  }
+  const std::optional<bool> has_record = LogHoldsARecord();
+  if (!has_record) return ArchiveFailed();
 
   const BoxAnswer answer =
       platform().boxes.Show({"Archive Tolvarn Results Log File",
@@ -91,28 +131,9 @@ void FilesWindow::Archive_Click() {
                              "Click Cancel to return",
                              BoxIcon::Exclamation, BoxButtons::YesNoCancel});
   if (answer == BoxAnswer::Yes) {
-    if (!has_record) {
-      ShowMessage("Tolvarn Results Log File Error",
-                  "There is no data to archive!\r\nResults log file not archived.",
-                  BoxIcon::Exclamation);
-      return;
-    }
-    const LocalDateTime now = platform().clock.Now();
-    const std::string stem = "Log/Tolvarn_" + TwoDigits(now.year % 100) + TwoDigits(now.month) +
-                             TwoDigits(now.day) + "_";
-    // The archive is a copy of its own, whole before the log is renewed; a name that another
-    // copy takes meanwhile moves the archive on to the next number.
-    FileSystem::ArchiveStatus archived{{FileStep::Exists}, {}};
-    for (int n = 1; archived.archive.failed == FileStep::Exists; ++n) {
-      const std::string name = stem + std::to_string(n) + ".log";
-      if (!platform().files.Exists(name))
-        archived = platform().files.Archive(kLogPath, name, LogHeader() + std::string(kLineEnd));
-    }
-    if (!archived.archive.ok()) return archive_failed();
-    ShowStatus("Results Log File Archived");
-    if (!archived.renew.ok()) archive_failed();
+    if (ArchiveLogNow(*has_record)) ShowStatus("Results Log File Archived");
   } else if (answer == BoxAnswer::No) {
-    if (has_record) {
+    if (*has_record) {
       const BoxAnswer sure = platform().boxes.Show(
           {"Tolvarn Create New Log File", "Are you sure you want to create a new results log file?",
            BoxIcon::None, BoxButtons::YesNo});
@@ -120,7 +141,7 @@ void FilesWindow::Archive_Click() {
     }
     // Also over a read-only log: the new one replaces it only once it is complete.
     if (!platform().files.Renew(kLogPath, LogHeader() + std::string(kLineEnd)).ok())
-      return archive_failed();
+      return ArchiveFailed();
     ShowStatus("Results Log File Cleared");
   }
 }

@@ -141,6 +141,7 @@ FileSystem::ArchiveStatus FakeFileSystem::Archive(std::string_view from, std::st
   ArchiveStatus status;
   status.archive = Write(to, source->second, "Archive");
   if (status.archive.ok()) status.renew = Renew(from, fresh);
+  if (status.archive.ok() && !status.renew.ok()) files.erase(std::string(to));  // all or nothing
   return status;
 }
 

@@ -52,8 +52,9 @@ class FileSystem {
   virtual std::unique_ptr<LineReader> OpenForReading(std::string_view path) = 0;
   virtual std::unique_ptr<BlockReader> OpenBlocks(std::string_view path) = 0;
 
-  // Adds text to the end of an existing file with a single write on a descriptor opened for
-  // appending, so that entries of several running copies never mix. Never creates the file.
+  // Adds text to the end of an existing file as one entry: copies running at once never mix
+  // their entries, and none is lost to an Archive or a Renew running meanwhile. A failed append
+  // leaves the file as it was. Never creates the file, nor writes through a link.
   virtual FileStatus Append(std::string_view path, std::string_view text) = 0;
 
   // Creates a file that does not exist yet, holding the whole text from the moment it appears
@@ -64,18 +65,20 @@ class FileSystem {
   // Gives a file (new or existing) the text: written to a temporary file in the same directory,
   // flushed to disk and renamed over the name, so the old file stays whole until the new one is
   // complete. An existing file that may not be written is not replaced; its permissions carry
-  // over; a link is followed. A crash leaves no temporary file for good: it is unnamed where the
-  // file system allows, and otherwise removed by the next write once its process has ended.
+  // over. A link under the name is replaced as a name, never written through. A crash leaves no
+  // temporary file for good: it is unnamed where the file system allows, and otherwise removed
+  // by the next write of the same file once its process has ended.
   virtual FileStatus Replace(std::string_view path, std::string_view text) = 0;
 
-  // As Replace, but also over a read-only file (the directory's permissions decide), and the
-  // file gets the permissions of a new one.
+  // As Replace, but also over a read-only file (the directory's permissions decide), which
+  // keeps its permissions and may be written again.
   virtual FileStatus Renew(std::string_view path, std::string_view text) = 0;
 
-  // Copies `from` to the new file `to`, then renews `from` with `fresh`. The copy is complete and
-  // independent of `from` before `from` is touched, and is never left partial under its name;
-  // whatever another copy appends to `from` until it is renewed goes into `to` as well. Fails
-  // with Exists, changing nothing, if `to` is taken.
+  // Copies `from` to the new file `to`, with `from`'s permissions, then renews `from` with
+  // `fresh`: all or nothing. The copy is complete before `from` is touched and is never left
+  // partial under its name; an entry another copy appends meanwhile goes whole into `to` or
+  // into the renewed `from`. Should the renewal fail, `to` is removed again. Fails with Exists,
+  // changing nothing, if `to` is taken; never reads `from` through a link.
   struct ArchiveStatus {
     FileStatus archive;  // making `to`
     FileStatus renew;    // renewing `from`, tried only once `to` is made

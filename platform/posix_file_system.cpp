@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,6 +29,12 @@ class Descriptor {
   }
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
+  Descriptor(Descriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  Descriptor& operator=(Descriptor&& other) noexcept {
+    Reset(other.fd_);
+    other.fd_ = -1;
+    return *this;
+  }
   int get() const { return fd_; }
   bool ok() const { return fd_ >= 0; }
   void Reset(int fd) {
@@ -133,62 +140,89 @@ class FileBlockReader final : public BlockReader {
   bool failed_ = false;
 };
 
-// A name for a temporary file beside `path` that no other running copy will pick. It is hidden
-// and carries this process's id, so that a later write can tell whether its process still runs.
-std::string TemporaryName(const std::string& path) {
-  static std::mt19937_64 random{std::random_device{}() ^ static_cast<uint64_t>(::getpid())};
-  const size_t slash = path.rfind('/');
-  const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  return directory + "." + name + "." + std::to_string(::getpid()) + "." +
-         std::to_string(random() % 1000000000) + ".tmp";
-}
-
 std::string DirectoryOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-// Whether a process has ended: it is gone, or a zombie that its parent has not reaped yet.
-bool HasEnded(int pid) {
-  if (::kill(pid, 0) != 0) return errno == ESRCH;
-  const std::string path = "/proc/" + std::to_string(pid) + "/stat";
-  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  char stat[512];
-  const ssize_t got = fd.ok() ? ::read(fd.get(), stat, sizeof stat) : -1;
-  if (got <= 0) return false;
-  // "PID (COMMAND) STATE ...", where the command may hold blanks and parentheses.
-  const std::string_view text(stat, static_cast<size_t>(got));
-  const size_t close = text.rfind(')');
-  return close != std::string_view::npos && close + 2 < text.size() &&
-         (text[close + 2] == 'Z' || text[close + 2] == 'X');
+std::string NameOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Whether a directory entry is a temporary file (".NAME.PID.N.tmp") whose process has ended.
-bool IsStaleTemporary(std::string_view name) {
-  if (!name.starts_with('.') || !name.ends_with(".tmp")) return false;
-  name.remove_suffix(4);
-  const auto number = [](std::string_view text) {
-    return !text.empty() && text.size() <= 9 &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-  };
-  const size_t random_dot = name.rfind('.');
-  if (random_dot == std::string_view::npos || !number(name.substr(random_dot + 1))) return false;
-  name = name.substr(0, random_dot);
-  const size_t pid_dot = name.rfind('.');
-  if (pid_dot == std::string_view::npos || pid_dot == 0 || !number(name.substr(pid_dot + 1)))
+// The start of every temporary name of `name`'s: hidden, and saying whose it is, so that the
+// clean-up never mistakes another program's temporary file for one of ours.
+std::string TemporaryPrefix(const std::string& name) {
+  return "." + name + ".tolvarn-";
+}
+
+// A name for a temporary file beside `path` that no other running copy will pick:
+// ".NAME.tolvarn-PID-N.tmp", whose process id lets a later write tell whether it still runs.
+std::string TemporaryName(const std::string& path) {
+  static std::mt19937_64 random{std::random_device{}() ^ static_cast<uint64_t>(::getpid())};
+  const size_t slash = path.rfind('/');
+  const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  return directory + TemporaryPrefix(NameOf(path)) + std::to_string(::getpid()) + "-" +
+         std::to_string(random() % 1000000000) + ".tmp";
+}
+
+bool IsNumber(std::string_view text) {
+  return !text.empty() && text.size() <= 9 &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Whether a directory entry is a temporary file of `name` whose process has ended.
+bool IsStaleTemporary(std::string_view entry, const std::string& name) {
+  const std::string prefix = TemporaryPrefix(name);
+  if (!entry.starts_with(prefix) || !entry.ends_with(".tmp")) return false;
+  entry.remove_prefix(prefix.size());
+  entry.remove_suffix(4);
+  const size_t dash = entry.find('-');
+  if (dash == std::string_view::npos || !IsNumber(entry.substr(0, dash)) ||
+      !IsNumber(entry.substr(dash + 1)))
     return false;
-  const int pid = std::stoi(std::string(name.substr(pid_dot + 1)));
-  return pid > 0 && HasEnded(pid);
+  const int pid = std::stoi(std::string(entry.substr(0, dash)));
+  return pid > 0 && ProcessHasEnded(pid);
 }
 
-// Removes what killed processes left of their temporary files in a directory.
-void RemoveStaleTemporaries(const std::string& directory) {
-  DIR* dir = ::opendir(directory.c_str());
+// Removes what killed processes left of their temporary files for `target`.
+void RemoveStaleTemporaries(const std::string& target) {
+  DIR* dir = ::opendir(DirectoryOf(target).c_str());
   if (dir == nullptr) return;
+  const std::string name = NameOf(target);
   while (const dirent* entry = ::readdir(dir))
-    if (IsStaleTemporary(entry->d_name)) ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    if (IsStaleTemporary(entry->d_name, name)) ::unlinkat(::dirfd(dir), entry->d_name, 0);
   ::closedir(dir);
+}
+
+// Takes an flock lock, waiting for it; false where the file system offers none (some network
+// file systems), and the caller goes on without it.
+bool Lock(int fd, int how) {
+  while (::flock(fd, how) != 0)
+    if (errno != EINTR) return false;
+  return true;
+}
+
+// Whether the open file is still the one under `path` (not replaced by Archive or Clear while
+// the caller waited for its lock).
+bool StillUnderName(int fd, const std::string& path) {
+  struct stat open {};
+  struct stat named {};
+  return ::fstat(fd, &open) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+         open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
+// Opens the file under `path` with `flags` and locks it with `how`, following the name to the
+// file that replaced it while the lock was awaited. Never through a final link.
+Descriptor OpenLocked(const std::string& path, int flags, int how, bool& locked) {
+  for (int tries = 0; tries < 100; ++tries) {
+    Descriptor fd(::open(path.c_str(), flags | O_CLOEXEC | O_NOFOLLOW));
+    if (!fd.ok()) return fd;
+    locked = Lock(fd.get(), how);
+    if (!locked || StillUnderName(fd.get(), path)) return fd;
+  }
+  errno = EAGAIN;
+  return Descriptor(-1);
 }
 
 // Makes a rename in a directory last through a power loss.
@@ -241,7 +275,7 @@ class TempFile {
 
   // The mode 0666 leaves the permissions to the user's umask, as for any new file.
   FileStep Open(const std::string& target) {
-    RemoveStaleTemporaries(DirectoryOf(target));
+    RemoveStaleTemporaries(target);
 #ifdef O_TMPFILE
     fd_.Reset(::open(DirectoryOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666));
     if (fd_.ok()) return FileStep::None;
@@ -349,6 +383,20 @@ class TempFile {
 
 }  // namespace
 
+bool ProcessHasEnded(int pid) {
+  if (::kill(pid, 0) != 0) return errno == ESRCH;
+  const std::string path = "/proc/" + std::to_string(pid) + "/stat";
+  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  char stat[512];
+  const ssize_t got = fd.ok() ? ::read(fd.get(), stat, sizeof stat) : -1;
+  if (got <= 0) return false;
+  // "PID (COMMAND) STATE ...", where the command may hold blanks and parentheses.
+  const std::string_view text(stat, static_cast<size_t>(got));
+  const size_t close = text.rfind(')');
+  return close != std::string_view::npos && close + 2 < text.size() &&
+         (text[close + 2] == 'Z' || text[close + 2] == 'X');
+}
+
 std::string PosixFileSystem::Full(std::string_view path) const {
   if (root_.empty() || (!path.empty() && path.front() == '/')) return std::string(path);
   return root_ + "/" + std::string(path);
@@ -376,18 +424,41 @@ std::unique_ptr<LineReader> PosixFileSystem::OpenForReading(std::string_view pat
 }
 
 std::unique_ptr<BlockReader> PosixFileSystem::OpenBlocks(std::string_view path) {
-  const int fd = ::open(Full(path).c_str(), O_RDONLY | O_CLOEXEC);
+  // Only the log is scanned, and never through a link to someone else's file.
+  const int fd = ::open(Full(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
   if (fd < 0) return nullptr;
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   return std::make_unique<FileBlockReader>(fd);
 }
 
 FileStatus PosixFileSystem::Append(std::string_view path, std::string_view text) {
-  Descriptor fd(::open(Full(path).c_str(), O_WRONLY | O_APPEND | O_CLOEXEC));
+  const std::string target = Full(path);
+  // Archive and Clear hold the lock while they renew the log, so an entry waits for them and
+  // then goes into the new log, never into the old file after its last read.
+  bool locked = false;
+  Descriptor fd = OpenLocked(target, O_WRONLY | O_APPEND, LOCK_EX, locked);
   if (!fd.ok()) return {FileStep::Open};
-  // One write call: with O_APPEND the kernel places it at the end as a whole.
-  const ssize_t written = ::write(fd.get(), text.data(), text.size());
-  if (written < 0 || static_cast<size_t>(written) != text.size()) return {FileStep::Write};
+  // With O_APPEND the kernel places each write at the end as a whole. Under the lock nobody
+  // else appends, so the rest of a short write may follow it; without, one write is all there is,
+  // so that copies never mix their entries.
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t written = ::write(fd.get(), text.data() + done, text.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) break;
+    done += static_cast<size_t>(written);
+    if (!locked) break;
+  }
+  if (done < text.size()) {
+    // A full disk or a size limit: what part of the entry got in is taken back, as long as
+    // nothing came after it, so the log stays as it was and the next entry starts on its own.
+    struct stat info {};
+    const off_t end = ::lseek(fd.get(), 0, SEEK_CUR);
+    if (done > 0 && end >= static_cast<off_t>(done) && ::fstat(fd.get(), &info) == 0 &&
+        info.st_size == end)
+      static_cast<void>(::ftruncate(fd.get(), end - static_cast<off_t>(done)));
+    return {FileStep::Write};
+  }
   if (!fd.Close()) return {FileStep::Flush};
   return {};
 }
@@ -404,30 +475,32 @@ FileStatus PosixFileSystem::CreateNew(std::string_view path, std::string_view te
 }
 
 FileStatus PosixFileSystem::Replace(std::string_view path, std::string_view text) {
-  return Overwrite(path, text, false);
+  return Overwrite(path, text, false, true);
 }
 
 FileStatus PosixFileSystem::Renew(std::string_view path, std::string_view text) {
-  return Overwrite(path, text, true);
+  return Overwrite(path, text, true, true);
 }
 
-FileStatus PosixFileSystem::Overwrite(std::string_view path, std::string_view text, bool renew) {
-  std::string target = Full(path);
+FileStatus PosixFileSystem::Overwrite(std::string_view path, std::string_view text, bool renew,
+                                      bool lock) {
+  const std::string target = Full(path);
   std::optional<mode_t> keep;
   struct stat info {};
-  if (::lstat(target.c_str(), &info) == 0) {
-    if (S_ISLNK(info.st_mode)) {
-      // The file the link leads to is the one to replace, not the link.
-      char* resolved = ::realpath(target.c_str(), nullptr);
-      if (resolved == nullptr) return {FileStep::Open};
-      target = resolved;
-      std::free(resolved);
-      if (::stat(target.c_str(), &info) != 0) return {FileStep::Open};
-    }
+  Descriptor old(-1);
+  // A link under the name is replaced as a name, like any file: what it leads to is never
+  // written through, and a new file's permissions apply.
+  if (::lstat(target.c_str(), &info) == 0 && !S_ISLNK(info.st_mode)) {
     if (!S_ISREG(info.st_mode)) return {FileStep::Open};
-    // A file that may not be written is not replaced behind its owner's back, unless it is to
-    // be renewed (its directory's permissions decide then).
-    if (!renew) {
+    if (renew) {
+      // The renewed file keeps the old one's permissions, a private log staying private, but
+      // it may be written again (a read-only log is renewed to be added to). Appenders that
+      // wait on the old file's lock meanwhile follow the name to the new one.
+      keep = (info.st_mode & 07777) | S_IWUSR;
+      bool locked = false;
+      if (lock) old = OpenLocked(target, O_RDONLY, LOCK_EX, locked);
+    } else {
+      // A file that may not be written is not replaced behind its owner's back.
       if (::access(target.c_str(), W_OK) != 0) return {FileStep::Open};
       keep = info.st_mode & 07777;
     }
@@ -443,23 +516,38 @@ FileStatus PosixFileSystem::Overwrite(std::string_view path, std::string_view te
 
 FileSystem::ArchiveStatus PosixFileSystem::Archive(std::string_view from, std::string_view to,
                                                    std::string_view fresh) {
+  const std::string source = Full(from);
   const std::string target = Full(to);
-  Descriptor in(::open(Full(from).c_str(), O_RDONLY | O_CLOEXEC));
-  if (!in.ok()) return {{FileStep::Open}, {}};
+  // Held from before the copy until after the last read, so that no entry is appended between
+  // them: each one goes whole into the archive or into the new log.
+  bool locked = false;
+  Descriptor in = OpenLocked(source, O_RDONLY, LOCK_EX, locked);
+  struct stat info {};
+  if (!in.ok() || ::fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode))
+    return {{FileStep::Open}, {}};
   ArchiveStatus status;
   TempFile copy;
   if (const FileStep step = copy.Open(target); step != FileStep::None) return {{step}, {}};
   if (const FileStep step = CopyRest(in.get(), copy.fd()); step != FileStep::None)
     return {{step}, {}};
-  if (const FileStep step = copy.Flush(std::nullopt); step != FileStep::None) return {{step}, {}};
+  // The archive is as private as the log it copies.
+  if (const FileStep step = copy.Flush(static_cast<mode_t>(info.st_mode & 07777));
+      step != FileStep::None)
+    return {{step}, {}};
   status.archive = copy.PublishNew(target);
   if (!status.archive.ok()) return status;
   SyncDirectoryOf(target);
 
-  status.renew = Renew(from, fresh);
-  if (!status.renew.ok()) return status;
-  // What another copy appended after the copy was taken, up to the renewal, belongs to the
-  // archive; should it not fit there, it goes into the new log rather than nowhere.
+  status.renew = Overwrite(from, fresh, true, false);
+  if (!status.renew.ok()) {
+    // All or nothing: the log still holds every entry, so the archive goes again.
+    ::unlink(target.c_str());
+    SyncDirectoryOf(target);
+    return status;
+  }
+  // Where there is no lock, what another copy appended after the copy was taken, up to the
+  // renewal, belongs to the archive; should it not fit there, it goes into the new log rather
+  // than nowhere.
   std::string rest;
   char buffer[65536];
   while (true) {

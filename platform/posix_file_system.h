@@ -10,6 +10,9 @@
 
 namespace tolvarn {
 
+// Whether a process has ended: it is gone, or a zombie that its parent has not reaped yet.
+bool ProcessHasEnded(int pid);
+
 class PosixFileSystem final : public FileSystem {
  public:
   explicit PosixFileSystem(std::string root) : root_(std::move(root)) {}
@@ -28,9 +31,9 @@ class PosixFileSystem final : public FileSystem {
 
  private:
   std::string Full(std::string_view path) const;
-  // Replace, and Renew when `renew`: a read-only file is replaced and the new one gets the
-  // permissions of a new file.
-  FileStatus Overwrite(std::string_view path, std::string_view text, bool renew);
+  // Replace, and Renew when `renew`: a read-only file is replaced too. With `lock`, a renewal
+  // holds the old file's lock while it replaces it.
+  FileStatus Overwrite(std::string_view path, std::string_view text, bool renew, bool lock);
 
   std::string root_;
 };

@@ -1,5 +1,7 @@
 #include "platform/working_directory.h"
 
+#include "platform/posix_file_system.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <ftw.h>
@@ -139,6 +141,27 @@ void RemoveTree(const std::string& path) {
       16, FTW_DEPTH | FTW_PHYS);
 }
 
+// Removes what first starts that were killed part-way left: "NAME.new-PID" beside the user's
+// directory, whose process has ended (or is this one, from an earlier process of the same id).
+void RemoveStaleStaging(const std::string& user) {
+  const size_t slash = user.rfind('/');
+  const std::string prefix = user.substr(slash + 1) + ".new-";
+  DIR* folder = ::opendir(slash == 0 ? "/" : user.substr(0, slash).c_str());
+  if (folder == nullptr) return;
+  while (const dirent* entry = ::readdir(folder)) {
+    const std::string_view name = entry->d_name;
+    if (!name.starts_with(prefix)) continue;
+    const std::string_view digits = name.substr(prefix.size());
+    if (digits.empty() || digits.size() > 9 ||
+        digits.find_first_not_of("0123456789") != std::string_view::npos)
+      continue;
+    const int pid = std::stoi(std::string(digits));
+    if (pid == ::getpid() || ProcessHasEnded(pid))
+      RemoveTree(user.substr(0, slash + 1) + std::string(name));
+  }
+  ::closedir(folder);
+}
+
 }  // namespace
 
 std::string TemplateDirectory() {
@@ -157,10 +180,13 @@ WorkingDirectory ResolveWorkingDirectory(const std::optional<std::string>& reque
   const std::string current = CurrentDirectory();
   if (requested) {
     // Made absolute as given (no . or .. resolved), so later changes of directory do not matter.
+    // An empty name is a mistake (an unset variable in a script), never the default directory.
+    if (requested->empty()) return {"", "the working directory's name is empty", true};
     std::string path = *requested;
-    if (!path.empty() && path.front() != '/')
+    if (path.front() != '/')
       path = current.empty() ? "" : (current == "/" ? "" : current) + '/' + path;
-    if (path.empty() || !IsDirectory(path)) return {"", "no such working directory: " + *requested};
+    if (path.empty() || !IsDirectory(path))
+      return {"", "no such working directory: " + *requested, true};
     return {path, ""};
   }
   if (!current.empty() && HoldsInstallation(current)) return {current, ""};
@@ -172,7 +198,7 @@ WorkingDirectory ResolveWorkingDirectory(const std::optional<std::string>& reque
   // failed copy never leaves a half-made directory behind to be taken for a broken one.
   const std::string source = TemplateDirectory();
   const std::string staging = user + ".new-" + std::to_string(::getpid());
-  RemoveTree(staging);  // left by an earlier first start that ended under the same process id
+  RemoveStaleStaging(user);
   bool made = MakeParents(Parent(staging)) && ::mkdir(staging.c_str(), 0777) == 0 &&
               ::mkdir((staging + "/Log").c_str(), 0777) == 0 &&
               CopyTree(source + "/Data", staging + "/Data") &&

@@ -13,6 +13,9 @@ namespace tolvarn {
 struct WorkingDirectory {
   std::string path;   // empty when there is none
   std::string error;  // why, when there is none
+  // Whether the request itself was wrong (an empty name, no such directory), rather than the
+  // user's directory could not be made.
+  bool bad_request = false;
 };
 
 WorkingDirectory ResolveWorkingDirectory(const std::optional<std::string>& requested);

@@ -93,6 +93,12 @@ std::vector<std::string> WithAccessKeys(const std::vector<std::string_view>& cap
 std::vector<double> AxisTicks(double low, double high, int most) {
   if (!std::isfinite(low) || !std::isfinite(high) || most < 1) return {0, 1};
   if (high < low) std::swap(low, high);
+  // The ends themselves, where round steps cannot be had in doubles (a span too small to
+  // divide, or one beyond the largest double).
+  const auto ends = [&]() -> std::vector<double> {
+    if (low < high) return {low, high};
+    return low < 0 ? std::vector<double>{low, 0} : std::vector<double>{0, std::max(low, 1.0)};
+  };
   const double span = high - low;
   double step = 1;
   if (span > 0) {
@@ -107,14 +113,17 @@ std::vector<double> AxisTicks(double low, double high, int most) {
   } else if (low != 0) {
     step = std::pow(10, std::floor(std::log10(std::abs(low))));
   }
-  double first = std::floor(low / step) * step;
+  if (!std::isfinite(step) || !(step > 0)) return ends();
+  const double first = std::floor(low / step) * step;
   double last = std::ceil(high / step) * step;
   if (first == last) last = first + step;
+  const double count = std::round((last - first) / step);
+  if (!std::isfinite(first) || !std::isfinite(last) || !(count >= 1) || count > 4 * most)
+    return ends();
   std::vector<double> ticks;
-  const auto count = static_cast<int>(std::lround((last - first) / step));
-  for (int i = 0; i <= count; ++i)
+  for (int i = 0; i <= static_cast<int>(count); ++i)
     ticks.push_back(first + i * step);
-  return ticks;
+  return std::isfinite(ticks.back()) ? ticks : ends();
 }
 
 PaybackPanel::PaybackPanel(FileSystem& files, MessageBoxes& boxes) : files_(files), boxes_(boxes) {

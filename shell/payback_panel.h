@@ -31,7 +31,8 @@ std::vector<std::string> WithAccessKeys(const std::vector<std::string_view>& cap
 
 // The values of a chart axis from `low` to `high`: a round step (1, 2 or 5 times a power of
 // ten) giving at most `most` steps, the first value at or below `low` and the last at or above
-// `high`. Equal ends are widened by one step.
+// `high`. Equal ends are widened by one step. Where doubles hold no such steps (a span below the
+// smallest normal, or one beyond the largest double), the ends themselves: always finite.
 std::vector<double> AxisTicks(double low, double high, int most);
 
 class PaybackPanel {

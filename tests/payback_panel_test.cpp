@@ -1,6 +1,8 @@
 // The Payback window's logic without a toolkit: what it reads, works out, shows and saves.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "files/payback_settings.h"
 #include "platform/fake_platform.h"
 #include "shell/payback_panel.h"
@@ -41,12 +43,15 @@ TEST(PaybackTextsTest, AxisTicksAreRoundAndCoverTheRange) {
   };
   for (const Case& c :
        {Case{-35, 120, {-50, 0, 50, 100, 150}}, Case{0, 0.42, {0, 0.1, 0.2, 0.3, 0.4, 0.5}},
-        Case{0, 0, {0, 1}}, Case{450, 450, {400, 500}}}) {
+        Case{0, 0, {0, 1}}, Case{450, 450, {400, 500}},
+        // No round step in doubles: the ends themselves.
+        Case{-1.7e308, 1.7e308, {-1.7e308, 1.7e308}}, Case{0, 5e-324, {0, 5e-324}},
+        Case{-5e-324, -5e-324, {-5e-324, 0}}}) {
     SCOPED_TRACE(c.high);
     const std::vector<double> ticks = AxisTicks(c.low, c.high, 6);
     ASSERT_EQ(ticks.size(), c.ticks.size());
     for (size_t i = 0; i < ticks.size(); ++i)
-      EXPECT_NEAR(ticks[i], c.ticks[i], 1e-12) << i;
+      EXPECT_NEAR(ticks[i], c.ticks[i], 1e-12 * std::abs(c.ticks[i])) << i;
   }
 }
 

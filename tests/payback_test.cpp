@@ -183,6 +183,9 @@ TEST(PaybackSettingsFile, ADamagedValueCostsThatValueOnly) {
       {"# LF ends, blanks, any order\n[Payback]\n  Discount = 2 \nHorizon=30\n\nUSGallons=1\n",
        {.Horizon = 30, .Discount = 2, .USGallons = true},
        {}},
+      {"[Payback]\rHorizon=7\rDiscount=x\r",
+       {.Horizon = 7},
+       {"Payback.ini: Discount was damaged; using 0."}},
       {"[Payback]\r\nHorizon=12.5\r\nDiscount=ten\r\nHeaterEfficiency=5\r\nUSGallons=2\r\n"
        "Co2PerKWh=0.3\r\nCo2PerCubicMetre=1e999\r\nCo2PerCub\r\nLater=1\r\n",  // cut short
        {.Co2PerKWh = 0.3},
@@ -201,7 +204,7 @@ TEST(PaybackSettingsFile, ADamagedValueCostsThatValueOnly) {
   }
   // Settings out of range are never written.
   EXPECT_FALSE(WritePaybackSettings(files, {.Horizon = 0}).ok());
-  EXPECT_EQ(files.files["Data/Payback.ini"], cases[1].text);
+  EXPECT_EQ(files.files["Data/Payback.ini"], cases[2].text);
   files.FailAt(FileStep::Read);
   const PaybackSettingsReading reading = ReadPaybackSettings(files);
   EXPECT_EQ(reading.settings, PaybackSettings{});

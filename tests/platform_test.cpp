@@ -92,55 +92,100 @@ TEST_F(PosixFileSystemTest, CreateNewAndArchiveNeverTakeANameInUse) {
   EXPECT_EQ(Entries(), 2u);
 }
 
-// As a user, not root: a read-only log is archived and renewed under the umask; a replaced file
-// keeps its permissions; a read-only file, or one in a directory the user may not write (here
-// through a link), is never replaced; such a log is archived whole and goes on growing apart.
-TEST_F(PosixFileSystemTest, AReadOnlyLogIsArchivedButAReadOnlyFileNeverReplaced) {
+// As a user, not root: a read-only log is archived and renewed writable, a private one stays
+// private (the archive too); a replaced file keeps its permissions; a read-only file, or one in
+// a directory the user may not write, is never replaced.
+TEST_F(PosixFileSystemTest, PermissionsCarryOverAndAReadOnlyFileIsNeverReplaced) {
   Write("log", "one\n", 0444);
-  Write("cleared", "one\n", 0444);
+  Write("cleared", "one\n", 0640);
   Write("config", "old", 0444);
   Write("kept", "old", 0666);
   fs::create_directory(dir_ / "locked");
-  Write("locked/log", "one\n", 0666);
+  Write("locked/config", "old", 0666);
   ::chmod((dir_ / "locked").c_str(), 0555);
-  fs::create_symlink(dir_ / "locked/log", dir_ / "linked");
   EXPECT_TRUE(AsUser([&] {
     PosixFileSystem files(dir_.string());
+    if (!files.CreateNew("private", "one\n").ok()) return false;
+    ::chmod((dir_ / "private").c_str(), 0600);
     const auto archived = files.Archive("log", "archive", "new\n");
-    const auto linked = files.Archive("linked", "linked_archive", "new\n");
-    return archived.archive.ok() && archived.renew.ok() && files.Renew("cleared", "new\n").ok() &&
+    const auto kept = files.Archive("private", "private_archive", "new\n");
+    return archived.archive.ok() && archived.renew.ok() && kept.archive.ok() && kept.renew.ok() &&
+           files.Renew("cleared", "new\n").ok() &&
            files.Replace("config", "new").failed == FileStep::Open &&
-           files.Replace("kept", "new").ok() && linked.archive.ok() && !linked.renew.ok() &&
-           !files.Replace("linked", "new").ok() && files.Append("linked", "two\n").ok();
+           files.Replace("kept", "new").ok() && !files.Replace("locked/config", "new").ok() &&
+           !files.Archive("locked/config", "locked_archive", "new\n").renew.ok();
   }));
   EXPECT_EQ(Read("archive"), "one\n");
-  for (const char* name : {"log", "cleared"}) {
-    EXPECT_EQ(Read(name), "new\n") << name;
-    EXPECT_EQ(Mode(name), 0644u) << name;
-  }
+  const std::map<std::string, mode_t> modes = {{"log", 0644},     {"archive", 0444},
+                                               {"private", 0600}, {"cleared", 0640},
+                                               {"config", 0444},  {"kept", 0666}};
+  for (const auto& [name, mode] : modes)
+    EXPECT_EQ(Mode(name), mode) << name;
+  EXPECT_EQ(Read("private_archive"), "one\n");
+  EXPECT_EQ(Mode("private_archive"), 0600u);
   EXPECT_EQ(Read("config"), "old");
-  EXPECT_EQ(Mode("config"), 0444u);
-  EXPECT_EQ(Mode("kept"), 0666u);
-  EXPECT_EQ(Read("linked_archive"), "one\n");
-  EXPECT_EQ(Read("linked"), "one\ntwo\n");
-  EXPECT_EQ(Entries(), 8u);
+  EXPECT_EQ(Read("locked/config"), "old");
+  EXPECT_EQ(Entries(), 8u);  // no archive of the log that could not be renewed
 }
 
-// A temporary file that a killed copy left is removed by the next write in its directory, once
-// its process has ended; anything else stays.
-TEST_F(PosixFileSystemTest, TemporaryFilesOfEndedProcessesAreRemoved) {
+// Links planted by another user where a file should be: nothing is read or written through
+// them. Appending and archiving refuse; a replace or a renewal replaces the link itself. A link
+// to a folder keeps working.
+TEST_F(PosixFileSystemTest, NothingIsWrittenOrReadThroughAPlantedLink) {
+  fs::create_directory(dir_ / "elsewhere");
+  fs::permissions(dir_ / "elsewhere", fs::perms::all);
+  Write("elsewhere/log", "one\n", 0666);
+  fs::create_directory_symlink(dir_ / "elsewhere", dir_ / "folder");
+  EXPECT_TRUE(AsUser([&] {
+    PosixFileSystem files(dir_.string());
+    if (!files.CreateNew("secret", "mine\n").ok()) return false;
+    ::chmod((dir_ / "secret").c_str(), 0600);
+    for (const char* name : {"log", "config", "cleared"})
+      ::symlink((dir_ / "secret").c_str(), (dir_ / name).c_str());
+    return files.Append("log", "two\n").failed == FileStep::Open &&
+           files.Archive("log", "archive", "new\n").archive.failed == FileStep::Open &&
+           !files.OpenBlocks("log") && files.Replace("config", "new").ok() &&
+           files.Renew("cleared", "new\n").ok() && files.Append("folder/log", "two\n").ok() &&
+           files.Archive("folder/log", "folder/archive", "new\n").renew.ok();
+  }));
+  EXPECT_EQ(Read("secret"), "mine\n");
+  EXPECT_EQ(Mode("secret"), 0600u);
+  EXPECT_FALSE(fs::exists(dir_ / "archive"));
+  EXPECT_TRUE(fs::is_symlink(dir_ / "log"));
+  EXPECT_FALSE(fs::is_symlink(dir_ / "config"));
+  EXPECT_EQ(Read("config"), "new");
+  EXPECT_EQ(Read("cleared"), "new\n");
+  EXPECT_EQ(Read("elsewhere/archive"), "one\ntwo\n");
+  EXPECT_EQ(Read("elsewhere/log"), "new\n");
+}
+
+// A temporary file that a killed copy left is removed by the next write of the same file, once
+// its process has ended; another program's, or one of another file, stays.
+TEST_F(PosixFileSystemTest, OnlyOurOwnStaleTemporariesOfTheFileAreRemoved) {
   const pid_t zombie = ::fork();  // ended, not yet reaped by its parent
   if (zombie == 0) ::_exit(0);
   ::usleep(100'000);
-  const auto temporary = [](pid_t pid) { return ".config." + std::to_string(pid) + ".12345.tmp"; };
-  for (const std::string& name : {temporary(zombie), temporary(::getpid()),
-                                  std::string(".notes.tmp"), std::string("x.1.2.tmp")})
+  const std::string ended = std::to_string(zombie);
+  const auto ours = [](const std::string& name, const std::string& pid) {
+    return "." + name + ".tolvarn-" + pid + "-12345.tmp";
+  };
+  const std::vector<std::string> others = {
+      ours("config", std::to_string(::getpid())),  // still running
+      ours("thesis", ended),                       // another file's
+      ".config." + ended + ".1.tmp",               // another program's
+      ".thesis." + ended + ".1.tmp",
+      ".notes.tmp",
+      "x.1.2.tmp"};
+  Write(ours("config", ended), "partial", 0600);
+  for (const std::string& name : others)
     Write(name, "partial", 0600);
   PosixFileSystem files(dir_.string());
   ASSERT_TRUE(files.Replace("config", "new").ok());
   ::waitpid(zombie, nullptr, 0);
-  EXPECT_FALSE(fs::exists(dir_ / temporary(zombie)));
-  EXPECT_EQ(Entries(), 4u);  // the new file and the three others
+  EXPECT_FALSE(fs::exists(dir_ / ours("config", ended)));
+  for (const std::string& name : others)
+    EXPECT_TRUE(fs::exists(dir_ / name)) << name;
+  EXPECT_EQ(Entries(), others.size() + 1);
 }
 
 // What another program or the disk may put in the window's way on real files.

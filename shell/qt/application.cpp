@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/instance_lock.h"
 #include "platform/posix_file_system.h"
@@ -21,6 +22,7 @@
 
 namespace {
 
+constexpr int kUsageExitStatus = 64;
 constexpr const char* kUsage =
     "Usage: tolvarn [--workdir DIR] [-InhibitErrorCheck]\n"
     "Shows the Tolvarn window: the running costs of two water-using appliances.\n"
@@ -40,6 +42,13 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 int RunTolvarn(int argc, char** argv, const std::function<void()>& when_idle) {
+  // Before the toolkit starts, so that it is said on any terminal, display or none: an empty
+  // working directory (an unset variable in a script) never means the default one.
+  for (int i = 1; i < argc; ++i)
+    if (std::string_view(argv[i]) == "--workdir" && (i + 1 == argc || argv[i + 1][0] == '\0')) {
+      std::fprintf(stderr, "tolvarn: --workdir needs a directory\n%s", kUsage);
+      return kUsageExitStatus;
+    }
   Application application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tolvarn"));
   // Ties the window to its menu entry and icon on desktops that match them by name.
