@@ -311,8 +311,10 @@ int Run(int argc, char** argv, std::string& out) {
     return status == 0 ? 0 : kExitUsage;
   }
   // Archive is a command of its own: it takes the working directory alone.
-  if (archive && app.count_all() != 1 + workdir_given->count())
-    return UsageError("--archive takes no other option but --workdir");
+  if (archive)
+    for (const CLI::Option* option : app.get_options())
+      if (option->count() > 0 && option != workdir_given && option->get_name() != "--archive")
+        return UsageError("--archive takes no other option but --workdir");
 
   bool payback_option_given = csv || us_gallons_given->count() > 0;
   for (const CLI::Option* option : payback_given)
@@ -402,7 +404,7 @@ int Run(int argc, char** argv, std::string& out) {
       window.Start(false, false);
       const std::optional<std::string> name = window.ArchiveLog();
       if (!name) return kExitNotWritten;
-      out += *name + '\n';
+      out += root + '/' + *name + '\n';
       return kExitCalculated;
     }
     window.Start(inhibit, !no_config);

@@ -35,9 +35,10 @@ std::string Quote(const std::string& text) {
   return quoted + "'";
 }
 
-// Runs tolvarn-calc under `prefix` (environment settings and the like). A bare "Field=text"
-// argument sets a field, as --set does.
-CalcRun RunCalc(const std::vector<std::string>& args, const std::string& prefix = "env LC_ALL=C") {
+// Runs tolvarn-calc under `prefix` (environment settings and the like), its stdout to `out_to`
+// (a redirection) unless kept. A bare "Field=text" argument sets a field, as --set does.
+CalcRun RunCalc(const std::vector<std::string>& args, const std::string& prefix = "env LC_ALL=C",
+                const std::string& out_to = "") {
   const fs::path out = fs::temp_directory_path() / ("tolvarn_cli_" + std::to_string(::getpid()));
   std::string command = prefix + " " + Quote(TOLVARN_CALC);
   // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "literal" + a temporary.
@@ -46,7 +47,8 @@ CalcRun RunCalc(const std::vector<std::string>& args, const std::string& prefix 
                        (i == 0 || args[i - 1] != "--set");
     command.append(field ? " --set " : " ").append(Quote(args[i]));
   }
-  command += " >" + out.string() + ".out 2>" + out.string() + ".err </dev/null";
+  command += (out_to.empty() ? " >" + out.string() + ".out" : " " + out_to) + " 2>" + out.string() +
+             ".err </dev/null";
   const int raw = std::system(command.c_str());
   CalcRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out.string() + ".out"),
               ReadFile(out.string() + ".err")};
@@ -185,6 +187,20 @@ class CliFiles : public tolvarn::testing::TempDir {
 TEST_F(CliFiles, FindsItsWorkingDirectoryAsTheWindowDoes) {
   const fs::path home = dir_ / "home";
   fs::create_directory(home);
+  // An empty --workdir (an unset variable) is a mistake, never the user's own directory.
+  const std::string in_home =
+      "cd " + home.string() + " && env LC_ALL=C HOME=" + home.string() + " XDG_DATA_HOME=";
+  EXPECT_EQ(RunCalc({"--workdir", "", "--save-data"}, in_home).status, 64);
+  const int window =
+      std::system((in_home + " " + Quote(TOLVARN_WINDOW) + " --workdir '' 2>/dev/null").c_str());
+  EXPECT_EQ(WEXITSTATUS(window), 64);
+  EXPECT_TRUE(fs::is_empty(home));
+  // A user's directory that cannot be made ends the program; it is no usage error.
+  const CalcRun cannot =
+      RunCalc({"--json"}, in_home + " XDG_DATA_HOME=" + (dir_ / "Data/Tolvarn.ini/x").string());
+  EXPECT_EQ(cannot.status, 3);
+  EXPECT_TRUE(cannot.err.starts_with("Tolvarn: cannot create ")) << cannot.err;
+  EXPECT_EQ(cannot.Json()["fatal"]["title"], "Tolvarn");
   const CalcRun run = RunCalc({"--log", "Notes=private", "Item1Use=9", "Item1UseD=4"},
                               "umask 077; cd " + home.string() +
                                   " && env LC_ALL=C HOME=" + home.string() + " XDG_DATA_HOME=");
@@ -257,6 +273,137 @@ TEST_F(CliFiles, TwoCopiesLoggingAtOnceLoseAndMixNothing) {
   EXPECT_EQ(count("first" + body), kEach);
   EXPECT_EQ(count("second" + body), kEach);
   EXPECT_EQ(count("\nWater Volume Cost"), 2 * kEach);  // nothing else but the header
+}
+
+// A count of `what` in `text`.
+size_t Count(const std::string& text, const std::string& what) {
+  size_t found = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+    ++found;
+  return found;
+}
+
+// The log and every archive beside it, one after the other.
+std::string AllLogs(const fs::path& log_dir) {
+  std::string all;
+  for (const auto& entry : fs::directory_iterator(log_dir))
+    all += ReadFile(entry.path());
+  return all;
+}
+
+// An entry that cannot be written whole (a full disk, a size limit) is taken back: the log is
+// as it was, byte for byte, and the next entry starts on a line of its own.
+TEST_F(CliFiles, AnEntryThatDoesNotFitLeavesTheLogAsItWas) {
+  const std::vector<std::string> record = {"--log", "Item1Use=9", "Item1UseD=4"};
+  for (int i = 0; i < 5; ++i)
+    ASSERT_EQ(CalcHere(record).status, 0);
+  // Padded so that a size limit falls 10 bytes past the end.
+  const size_t limit = (Read("Log/Tolvarn.log").size() / 1024 + 1) * 1024;
+  Write("Log/Tolvarn.log",
+        Read("Log/Tolvarn.log") + std::string(limit - 10 - Read("Log/Tolvarn.log").size(), '-'));
+  const std::string before = Read("Log/Tolvarn.log");
+  const std::string full_disk =
+      "env LC_ALL=C ASAN_OPTIONS=verify_asan_link_order=0 TOLVARN_SHORT_APPENDS=1 LD_PRELOAD=" +
+      Quote(TOLVARN_APPEND_FAULTS);
+  const std::string size_limit =
+      "trap '' XFSZ; exec prlimit --fsize=" + std::to_string(limit) + " env LC_ALL=C";
+  const std::vector<std::string> dump = {"--no-config", "--inhibit-error-check", "Item1Use=5",
+                                         "Item1UseD=1", "WVCost=1"};
+  for (const std::string& fault : {full_disk, size_limit}) {
+    SCOPED_TRACE(fault);
+    const CalcRun cut = CalcHere(record, fault);
+    EXPECT_EQ(cut.status, 4);
+    EXPECT_EQ(cut.err,
+              "Tolvarn Log File Error: Unable to write to the log file. Tolvarn.log\r\n"
+              "This may be a permissions problem.\n");
+    EXPECT_EQ(CalcHere(dump, fault).status, 3);
+    EXPECT_EQ(Read("Log/Tolvarn.log"), before);
+  }
+  ASSERT_EQ(CalcHere(record).status, 0);
+  const std::string after = Read("Log/Tolvarn.log");
+  ASSERT_TRUE(after.starts_with(before));
+  EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(after[before.size()])))
+      << after.substr(before.size());  // the date line
+}
+
+// A record that its writer says it wrote is never lost to an Archive, however they meet: one
+// held up between opening the log and writing to it, and copies appending while the log is
+// archived over and over. Each record is in the log or in one archive, once.
+TEST_F(CliFiles, ArchivingWhileCopiesLogLosesNoRecord) {
+  const std::string calc = Quote(TOLVARN_CALC) + " --workdir " + Quote(dir_.string());
+  const std::string log = calc + " --log --set Item1Use=9 --set Item1UseD=4 --set Notes=";
+  ASSERT_EQ(CalcHere({"--log", "Notes=first", "Item1Use=9", "Item1UseD=4"}).status, 0);
+  const std::string held =
+      "(env ASAN_OPTIONS=verify_asan_link_order=0 TOLVARN_SLOW_APPENDS=400 LD_PRELOAD=" +
+      Quote(TOLVARN_APPEND_FAULTS) + " " + log + "held >/dev/null || echo failed) & sleep 0.1; " +
+      calc + " --archive >/dev/null || echo failed; wait";
+  constexpr int kEach = 150;
+  // The archives run until the copies are done (bounded, so that a fault cannot hang the test).
+  const std::string done = Quote((dir_ / "done").string());
+  const std::string loops = "for n in a b c; do (for i in $(seq " + std::to_string(kEach) +
+                            "); do " + log + "$n$i. >/dev/null || echo failed; done) & " +
+                            "copies=\"$copies $!\"; done; (for k in $(seq 5000); do [ -e " + done +
+                            " ] && break; " + calc + " --archive >/dev/null 2>&1; done) & " +
+                            "wait $copies; touch " + done + "; wait";
+  for (const std::string& script : {held, loops})
+    ASSERT_EQ(
+        std::system(("bash -c " + Quote(script) + " >>" + (dir_ / "failed").string()).c_str()), 0);
+  EXPECT_EQ(Read("failed"), "");
+  const std::string all = AllLogs(dir_ / "Log");
+  EXPECT_EQ(Count(all, "\r\nfirst\r\n"), 1u);
+  EXPECT_EQ(Count(all, "\r\nheld\r\n"), 1u);
+  for (const char* copy : {"a", "b", "c"})
+    for (int i = 1; i <= kEach; ++i)
+      ASSERT_EQ(Count(all, "\r\n" + std::string(copy) + std::to_string(i) + ".\r\n"), 1u)
+          << copy << i;
+  EXPECT_GT(std::distance(fs::directory_iterator(dir_ / "Log"), {}), 3);
+}
+
+// Archive for scripts: the window's Yes, with the archive's name on stdout.
+TEST_F(CliFiles, ArchiveFromTheCommandLine) {
+  ASSERT_EQ(RunCalc({"--workdir", dir_.string(), "--archive"}).status, 4);  // no log yet
+  ASSERT_EQ(CalcHere({"--log", "Notes=kept", "Item1Use=9", "Item1UseD=4"}).status, 0);
+  const std::string logged = Read("Log/Tolvarn.log");
+  const CalcRun archived = RunCalc({"--workdir", dir_.string(), "--archive"});
+  ASSERT_EQ(archived.status, 0) << archived.err;
+  EXPECT_TRUE(archived.out.starts_with((dir_ / "Log/Tolvarn_").string()) &&
+              archived.out.ends_with("_1.log\n"))
+      << archived.out;
+  const fs::path archive = archived.out.substr(0, archived.out.size() - 1);
+  EXPECT_EQ(ReadFile(archive), logged);
+  EXPECT_EQ(Count(Read("Log/Tolvarn.log"), "Water"), 0u);
+  const CalcRun nothing = RunCalc({"--workdir", dir_.string(), "--archive"});
+  EXPECT_EQ(nothing.status, 4);
+  EXPECT_EQ(nothing.err,
+            "Tolvarn Results Log File Error: There is no data to archive!\r\n"
+            "Results log file not archived.\n");
+  EXPECT_EQ(RunCalc({"--workdir", dir_.string(), "--archive", "--log"}).status, 64);
+}
+
+// Output that cannot be written is a failure that says why, never a silent success.
+TEST(Cli, OutputThatCannotBeWrittenIsAFailure) {
+  const std::string full = "tolvarn-calc: write error: No space left on device\n";
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--payback", "--csv", "WVCost=1.5", "PPeriod=5", "Item1Use=80", "Item1UseD=2",
+            "Item2Use=48", "Item2UseD=2"},
+           {"--json", "WVCost=1.5", "PPeriod=5"},
+           {"WVCost=1.5", "PPeriod=5", "Item1Use=9", "Item1UseD=4"},
+           {"--help"}}) {
+    std::vector<std::string> without_config = args;
+    without_config.insert(without_config.begin(), "--no-config");
+    const CalcRun run = RunCalc(without_config);
+    ASSERT_EQ(run.status, 0) << args.front();
+    const CalcRun failed = RunCalc(without_config, "env LC_ALL=C", ">/dev/full");
+    EXPECT_EQ(failed.status, 4) << args.front();
+    EXPECT_EQ(failed.err, run.err + full) << args.front();
+  }
+  const CalcRun closed =
+      RunCalc({"--no-config", "WVCost=1.5", "PPeriod=5", "Item1Use=9", "Item1UseD=4"},
+              "env LC_ALL=C", ">&-");
+  EXPECT_EQ(closed.status, 4);
+  EXPECT_EQ(closed.err, "tolvarn-calc: write error: Bad file descriptor\n");
+  // A data error keeps its status.
+  EXPECT_EQ(RunCalc({"--no-config", "Item1Use=600"}, "env LC_ALL=C", ">/dev/full").status, 2);
 }
 
 // The payback comparison from the command line: 160 litres a day against 96 and 35.50.
