@@ -216,7 +216,15 @@ bool StillUnderName(int fd, const std::string& path) {
 // file that replaced it while the lock was awaited. Never through a final link.
 Descriptor OpenLocked(const std::string& path, int flags, int how, bool& locked) {
   for (int tries = 0; tries < 100; ++tries) {
-    Descriptor fd(::open(path.c_str(), flags | O_CLOEXEC | O_NOFOLLOW));
+    // NFS emulates flock with byte-range locks, whose exclusive kind needs a file open for
+    // writing: a reader asks for that first, where the file lets it. O_NONBLOCK, which does
+    // nothing to a regular file, keeps a FIFO planted under the name from stopping the program.
+    const int always = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    Descriptor fd(-1);
+    if (flags == O_RDONLY) fd.Reset(::open(path.c_str(), O_RDWR | always));
+    if (!fd.ok()) fd.Reset(::open(path.c_str(), flags | always));
+    struct stat info {};
+    if (fd.ok() && (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))) fd.Reset(-1);
     if (!fd.ok()) return fd;
     locked = Lock(fd.get(), how);
     if (!locked || StillUnderName(fd.get(), path)) return fd;
@@ -523,8 +531,7 @@ FileSystem::ArchiveStatus PosixFileSystem::Archive(std::string_view from, std::s
   bool locked = false;
   Descriptor in = OpenLocked(source, O_RDONLY, LOCK_EX, locked);
   struct stat info {};
-  if (!in.ok() || ::fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode))
-    return {{FileStep::Open}, {}};
+  if (!in.ok() || ::fstat(in.get(), &info) != 0) return {{FileStep::Open}, {}};
   ArchiveStatus status;
   TempFile copy;
   if (const FileStep step = copy.Open(target); step != FileStep::None) return {{step}, {}};

@@ -258,11 +258,22 @@ class FirstStartTest : public testing::TempDir {
 
 TEST_F(FirstStartTest, CopiesTheTemplateWholeOnceAndThenLeavesItAlone) {
   const fs::path user = dir_ / "data/tolvarn";
+  // What first starts killed part-way left goes; a running one's stays.
+  const pid_t zombie = ::fork();
+  if (zombie == 0) ::_exit(0);
+  ::usleep(100'000);
+  const fs::path killed = dir_ / ("data/tolvarn.new-" + std::to_string(zombie));
+  const fs::path running = dir_ / ("data/tolvarn.new-" + std::to_string(::getppid()));
+  fs::create_directories(killed / "Data");
+  fs::create_directories(running);
   const WorkingDirectory made = ResolveWorkingDirectory(std::nullopt);
   ASSERT_EQ(made.path, user.string()) << made.error;
   ASSERT_TRUE(fs::is_regular_file(fs::path(TemplateDirectory()) / "Data/Tolvarn.ini"));
   EXPECT_EQ(Files(user), Files(TemplateDirectory()));
   EXPECT_TRUE(fs::is_directory(user / "Log") && fs::is_empty(user / "Log"));
+  ::waitpid(zombie, nullptr, 0);
+  EXPECT_FALSE(fs::exists(killed));
+  fs::remove(running);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "data"), {}), 1);  // nothing beside it
   // The copies are the user's own, writable files.
   EXPECT_NE(fs::status(user / "Data/Tolvarn.ini").permissions() & fs::perms::owner_write,
