@@ -147,10 +147,12 @@ Yearly YearOf(const CalculatedInputs& c, const PaybackInputs& in, int k) {
   return y;
 }
 
-bool Finite(const PaybackYear& year) {
+// Whether every figure can be written: finite, and below the top of the double range, whose
+// 15-digit form would round up past the largest double.
+bool Writable(const PaybackYear& year) {
   for (const double v : {year.cost[0], year.cost[1], year.difference, year.water[0], year.water[1],
                          year.energy[0], year.energy[1], year.co2[0], year.co2[1]})
-    if (!std::isfinite(v)) return false;
+    if (!(std::fabs(v) < 1.797693134862315e308)) return false;
   return true;
 }
 
@@ -234,7 +236,7 @@ PaybackResult WorkOutPayback(const CalculatedInputs& calculated, const PaybackIn
   if (!std::isfinite(result.yearlyCost[0]) || !std::isfinite(result.yearlyCost[1]))
     return too_large();
   for (const PaybackYear& y : result.years)
-    if (!Finite(y)) return too_large();
+    if (!Writable(y)) return too_large();
 
   const double c1 = calculated.items[0].PurchaseCost;
   const double c2 = calculated.items[1].PurchaseCost;

@@ -3,6 +3,7 @@
 #include "files/payback_settings.h"
 
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <optional>
 #include <type_traits>
@@ -161,7 +162,11 @@ std::string PaybackSettingsText(const PaybackSettings& settings) {
   for (const KeyInfo& key : kKeys) {
     text += key.name;
     text += '=';
-    text += TextOf(Get(settings, key.key));
+    // The shortest text that reads back as the same double, so that a setting saved is the
+    // setting read (a 16-digit value typed in is kept whole); "." whatever the locale.
+    char number[32];
+    const auto written = std::to_chars(number, number + sizeof number, Get(settings, key.key));
+    text.append(number, written.ptr);
     text += kLineEnd;
   }
   return text;
