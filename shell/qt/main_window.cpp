@@ -70,6 +70,49 @@ constexpr WidestText kWidestTexts[] = {
     {Field::PeriodWater, false, "000000000"},
 };
 
+// What a screen reader calls each control: its row's caption, its column's and its unit's, as
+// the labels show them now (units and tax captions change).
+struct AccessibleName {
+  Field field;
+  const char* row;     // the label before it, or of its row
+  const char* column;  // the label over its column, if any
+  const char* unit;    // the unit label after it, if any
+};
+constexpr AccessibleName kAccessibleNames[] = {
+    {Field::Notes, "Label21", nullptr, nullptr},
+    {Field::VolUnits1, "Label7", nullptr, nullptr},
+    {Field::OnTop, "Label44", nullptr, nullptr},
+    {Field::AutoSave, "Label43", nullptr, nullptr},
+    {Field::WVCost, "Label2", nullptr, "WVChargeL"},
+    {Field::SVCost, "Label8", nullptr, "SVChargeL"},
+    {Field::SVAllow, "Label33", nullptr, "Label22"},
+    {Field::VRate, "VRateH", nullptr, "Label4"},
+    {Field::AnInfT, "Label9", nullptr, "Label10"},
+    {Field::PPeriod, "Label1", nullptr, "Label6"},
+    {Field::Item1Use, "Label12", "Label14", "Item1UseL"},
+    {Field::Item1UseD, "Label12", "Label37", nullptr},
+    {Field::Item1Cost, "Label12", "Label35", nullptr},
+    {Field::Item1WCost, "Label12", "Label19", nullptr},
+    {Field::Item1SCost, "Label12", "Label20", nullptr},
+    {Field::Item1Day, "Label12", "Label23", nullptr},
+    {Field::Item1Qtr, "Label12", "Label24", nullptr},
+    {Field::Item1Period, "Label12", "Label25", nullptr},
+    {Field::Item1W, "Label12", "Label5", "Item1WatL"},
+    {Field::Item2Use, "Label13", "Label14", "Item2UseL"},
+    {Field::Item2UseD, "Label13", "Label37", nullptr},
+    {Field::Item2Cost, "Label13", "Label35", nullptr},
+    {Field::Item2WCost, "Label13", "Label19", nullptr},
+    {Field::Item2SCost, "Label13", "Label20", nullptr},
+    {Field::Item2Day, "Label13", "Label23", nullptr},
+    {Field::Item2Qtr, "Label13", "Label24", nullptr},
+    {Field::Item2Period, "Label13", "Label25", nullptr},
+    {Field::Item2W, "Label13", "Label5", "Item2WatL"},
+    {Field::DaySave, "SaveL", "Label23", nullptr},
+    {Field::QtrSave, "SaveL", "Label24", nullptr},
+    {Field::PeriodSave, "SaveL", "Label25", nullptr},
+    {Field::PeriodWater, "SaveL", "Label5", "ItemWatS"},
+};
+
 // The width at which `edit` shows `text` whole: its frame and text margins, the two pixels
 // QLineEdit keeps either side of its text, one for the cursor, and one to spare.
 int WidthToShow(const QLineEdit& edit, const QString& text) {
@@ -181,7 +224,48 @@ void MainWindow::ApplyLook() {
     QPalette palette = result->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::Button));
     result->setPalette(palette);
-    result->setFocusPolicy(Qt::ClickFocus);
+  }
+  // The results can be reached by Tab, as read-only fields, after everything else: the order
+  // of the inputs and commands stays as the form has it.
+  QWidget* last = ui_->WVCost;
+  for (QWidget* next = last->nextInFocusChain(); next != ui_->WVCost;
+       next = next->nextInFocusChain())
+    if ((next->focusPolicy() & Qt::TabFocus) != 0 && next->window() == this) last = next;
+  for (const AccessibleName& name : kAccessibleNames) {
+    if (KindOf(name.field) != FieldKind::Result) continue;
+    QWidget* result = store_->WidgetOf(name.field);
+    result->setFocusPolicy(Qt::StrongFocus);
+    QWidget::setTabOrder(last, result);
+    last = result;
+  }
+}
+
+void MainWindow::NameControls() {
+  const auto caption = [this](const char* label) {
+    if (label == nullptr) return QString();
+    QString text = findChild<QLabel*>(QString::fromLatin1(label))->text().simplified();
+    if (text.endsWith(QLatin1Char(':'))) text.chop(1);
+    return text;
+  };
+  for (const AccessibleName& name : kAccessibleNames) {
+    QStringList parts;
+    for (const char* label : {name.row, name.column, name.unit})
+      if (const QString text = caption(label); !text.isEmpty()) parts << text;
+    QWidget* widget = store_->WidgetOf(name.field);
+    const QString joined = parts.join(QLatin1Char(' '));
+    if (widget->accessibleName() != joined) widget->setAccessibleName(joined);
+  }
+  // An increase shows as an orange magnitude: said in words too, as the record says it.
+  for (const Field field : kComparisonFields) {
+    QWidget* widget = store_->WidgetOf(field);
+    const bool increase = store_->ColourOf(field) == kOrange;
+    QString meaning;
+    if (!store_->Text(field).empty())
+      meaning = field == Field::PeriodWater
+                    ? (increase ? QStringLiteral("Water Use Increase")
+                                : QStringLiteral("Water Use Saving"))
+                    : (increase ? QStringLiteral("Cost Increase") : QStringLiteral("Cost Saving"));
+    if (widget->accessibleDescription() != meaning) widget->setAccessibleDescription(meaning);
   }
 }
 
@@ -233,13 +317,14 @@ void MainWindow::Handle(const std::function<void()>& handler) {
 }
 
 void MainWindow::FollowCommand() {
+  NameControls();
   ui_->Payback->setEnabled(logic_->State().LastComparison.has_value());
   if (payback_ && payback_->isVisible()) payback_->Refresh();
 }
 
 void MainWindow::ShowPayback() {
   // Made on first use, so the start pays nothing for it.
-  if (!payback_) payback_ = std::make_unique<PaybackWindow>(*logic_, files_, boxes_);
+  if (!payback_) payback_ = std::make_unique<PaybackWindow>(*logic_, files_, boxes_, this);
   payback_->Open();
 }
 

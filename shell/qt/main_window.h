@@ -72,6 +72,9 @@ class MainWindow final : public QWidget, public WindowHost {
   // After each command: the Payback button and an open Payback window follow the last
   // Calculate.
   void FollowCommand();
+  // Gives each control its accessible name from the captions it shows, and each comparison
+  // field the meaning its colour gives.
+  void NameControls();
   void ShowPayback();
   // Gives the window its natural size, fixed, and keeps every control still whatever a caption
   // or the status line says.

@@ -1,5 +1,7 @@
 #include "shell/qt/payback_chart.h"
 
+#include "shell/qt/legible_colour.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -32,8 +34,8 @@ PaybackChart::PaybackChart(QWidget* parent) : QWidget(parent) {
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
-QColor PaybackChart::ItemColour(int item) {
-  return item == 1 ? QColor(0, 92, 184) : QColor(214, 96, 0);
+QColor PaybackChart::ItemColour(int item, const QColor& background) {
+  return Legible(item == 1 ? QColor(0, 92, 184) : QColor(214, 96, 0), background);
 }
 
 void PaybackChart::SetResult(const PaybackResult* result, const std::string& currency) {
@@ -152,7 +154,7 @@ void PaybackChart::Draw(QPainter& painter) const {
       else
         path.lineTo(point);
     }
-    QPen pen(ItemColour(item));
+    QPen pen(ItemColour(item, palette().color(QPalette::Base)));
     pen.setWidthF(2);
     painter.setPen(pen);
     painter.drawPath(path);
@@ -187,7 +189,7 @@ void PaybackChart::Draw(QPainter& painter) const {
   for (int item = 1; item <= 2; ++item) {
     const QString name = tr("Item %1").arg(item);
     const double middle = kMargin + line / 2.0;
-    painter.setPen(QPen(ItemColour(item), 2));
+    painter.setPen(QPen(ItemColour(item, palette().color(QPalette::Base)), 2));
     painter.drawLine(QPointF(x, middle), QPointF(x + 18, middle));
     painter.setPen(ink);
     painter.drawText(QRectF(x + 22, kMargin, metrics.horizontalAdvance(name) + 2, line),

@@ -22,8 +22,9 @@ class PaybackChart final : public QWidget {
   // The figures to draw (none: an empty frame) and the currency symbol of the cost axis.
   void SetResult(const PaybackResult* result, const std::string& currency);
 
-  // The line colours of the two items, for the legend and for tests.
-  static QColor ItemColour(int item);
+  // The line colour of an item: the program's blue or orange, lightened or darkened where the
+  // theme's background would swallow it.
+  static QColor ItemColour(int item, const QColor& background);
 
   QSize sizeHint() const override { return {360, 240}; }
   QSize minimumSizeHint() const override { return {240, 160}; }

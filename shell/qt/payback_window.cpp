@@ -16,6 +16,7 @@
 #include <QWindow>
 #include <algorithm>
 
+#include "shell/qt/legible_colour.h"
 #include "shell/qt/payback_chart.h"
 #include "ui_payback_window.h"
 
@@ -73,10 +74,12 @@ class PaybackTableModel final : public QAbstractTableModel {
   int rows_ = 0;
 };
 
-PaybackWindow::PaybackWindow(TolvarnMain& logic, FileSystem& files, MessageBoxes& boxes)
+PaybackWindow::PaybackWindow(TolvarnMain& logic, FileSystem& files, MessageBoxes& boxes,
+                             QWidget* owner)
     : QWidget(nullptr, Qt::Window),
       ui_(std::make_unique<Ui::PaybackWindow>()),
       logic_(logic),
+      owner_(owner),
       panel_(files, boxes),
       model_(std::make_unique<PaybackTableModel>(panel_)) {
   ui_->setupUi(this);
@@ -90,7 +93,8 @@ PaybackWindow::PaybackWindow(TolvarnMain& logic, FileSystem& files, MessageBoxes
   bold.setBold(true);
   ui_->Headline->setFont(bold);
   QPalette warning = ui_->Messages->palette();
-  warning.setColor(QPalette::WindowText, QColor(192, 0, 0));
+  warning.setColor(QPalette::WindowText,
+                   Legible(QColor(192, 0, 0), warning.color(QPalette::Window)));
   ui_->Messages->setPalette(warning);
 
   ui_->Table->setModel(model_.get());
@@ -161,6 +165,7 @@ void PaybackWindow::Open() {
   panel_.Follow(logic_.State().LastComparison, logic_.State().CurrencySymbol);
   ShowResults();
   FollowOnTop();
+  KeepAboveOwner();
   show();
   raise();
   activateWindow();
@@ -173,14 +178,23 @@ void PaybackWindow::Refresh() {
 
 void PaybackWindow::FollowOnTop() {
   const bool on_top = logic_.Fields().CheckValue(Field::OnTop) == 1;
-  // As the main window does: a shown window changes its keep-above state in place.
-  if (QWindow* native = windowHandle()) {
+  // As the main window does: a shown window changes its keep-above state in place. A hidden
+  // one takes the widget's flag, which its next showing applies.
+  QWindow* native = windowHandle();
+  if (native != nullptr && isVisible()) {
     if (native->flags().testFlag(Qt::WindowStaysOnTopHint) != on_top)
       native->setFlag(Qt::WindowStaysOnTopHint, on_top);
-    return;
-  }
-  if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != on_top)
+  } else if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != on_top) {
     setWindowFlag(Qt::WindowStaysOnTopHint, on_top);
+  }
+}
+
+void PaybackWindow::KeepAboveOwner() {
+  // Transient for the main window, without being its child (which would share its Tab order):
+  // desktops keep it above the main window, kept above others or not.
+  create();
+  if (QWindow* native = windowHandle(); native != nullptr && owner_ != nullptr)
+    native->setTransientParent(owner_->windowHandle());
 }
 
 void PaybackWindow::ShowResults() {

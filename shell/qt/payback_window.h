@@ -28,8 +28,9 @@ class PaybackWindow final : public QWidget {
 
  public:
   // A window of its own, without a parent: a child window would share the main window's Tab
-  // order, and Tab would wander from one window into the other.
-  PaybackWindow(TolvarnMain& logic, FileSystem& files, MessageBoxes& boxes);
+  // order, and Tab would wander from one window into the other. It is kept above `owner`.
+  PaybackWindow(TolvarnMain& logic, FileSystem& files, MessageBoxes& boxes,
+                QWidget* owner = nullptr);
   ~PaybackWindow() override;
 
   // Reads the settings file the first time and shows the window.
@@ -51,12 +52,14 @@ class PaybackWindow final : public QWidget {
   // Keeps the window above others while the main window is kept above them (On Top), so that
   // the main window never hides it.
   void FollowOnTop();
+  void KeepAboveOwner();
   // Shows what the panel holds now.
   void ShowResults();
   void ExportCsv();
 
   std::unique_ptr<Ui::PaybackWindow> ui_;
   TolvarnMain& logic_;
+  QWidget* owner_;
   PaybackPanel panel_;
   std::array<QLineEdit*, kPaybackInputCount> edits_{};
   std::unique_ptr<PaybackTableModel> model_;

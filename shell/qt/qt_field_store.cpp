@@ -1,6 +1,7 @@
 #include "shell/qt/qt_field_store.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -65,9 +66,18 @@ uint64_t QtFieldStore::TextRevision(Field field) const {
 }
 
 void QtFieldStore::SetColour(Field field, Rgb colour) {
+  colours_[static_cast<size_t>(field)] = colour;
   QWidget* widget = WidgetOf(field);
   QPalette palette = widget->palette();
-  palette.setColor(QPalette::Text, QColor(colour.r, colour.g, colour.b));
+  if (colour == kBlack) {
+    // Black is the theme's own text colour, which a dark theme makes light; the program's
+    // orange is its own.
+    const QPalette theme = QApplication::palette(widget);
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+      palette.setColor(group, QPalette::Text, theme.color(group, QPalette::Text));
+  } else {
+    palette.setColor(QPalette::Text, QColor(colour.r, colour.g, colour.b));
+  }
   widget->setPalette(palette);
 }
 

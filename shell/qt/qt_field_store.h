@@ -30,11 +30,14 @@ class QtFieldStore final : public QObject, public FieldStore {
   bool IsEnabled(Field field) const override;
 
   QWidget* WidgetOf(Field field) const { return widgets_[static_cast<size_t>(field)]; }
+  // The colour the logic last gave the field's text.
+  Rgb ColourOf(Field field) const { return colours_[static_cast<size_t>(field)]; }
 
  private:
   void Changed(Field field) { revisions_[static_cast<size_t>(field)] = ++revision_count_; }
 
   std::array<QPointer<QWidget>, kFieldCount> widgets_{};
+  std::array<Rgb, kFieldCount> colours_{};
   QTimer& timer_;
   // The text of each field in UTF-8, refreshed when the widget's text has changed since.
   mutable std::array<std::string, kFieldCount> texts_;

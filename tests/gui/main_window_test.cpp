@@ -14,8 +14,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QAccessible>
+
 #include "gui_fixture.h"
 #include "platform/instance_lock.h"
+#include "shell/qt/legible_colour.h"
+#include "shell/qt/payback_chart.h"
 
 namespace tolvarn {
 namespace {
@@ -188,6 +192,74 @@ TEST_F(GuiTest, SaveWaitsAcrossAboutAndOtherWindows) {
   ASSERT_TRUE(Widget<QPushButton>("Save")->isEnabled());
   Click("Save");
   EXPECT_NE(Read("Log/Tolvarn.log").find("Water Volume Cost"), std::string::npos);
+}
+
+// Under a dark theme, read by a screen reader: the comparison row in the theme's text colour
+// (an increase in the program's orange, and said in words), every control named after the
+// captions it shows, the results reached by Tab after everything else, and the chart's lines
+// legible on the theme's background.
+TEST_F(GuiTest, ADarkThemeAndAScreenReaderReadEveryField) {
+  const QPalette light = QApplication::palette();
+  QPalette dark = light;
+  for (const auto& [role, colour] :
+       std::map<QPalette::ColorRole, QColor>{{QPalette::Window, QColor(45, 45, 45)},
+                                             {QPalette::Base, QColor(30, 30, 30)},
+                                             {QPalette::Button, QColor(60, 60, 60)},
+                                             {QPalette::Text, QColor(238, 238, 238)},
+                                             {QPalette::WindowText, QColor(238, 238, 238)}})
+    dark.setColor(role, colour);
+  QApplication::setPalette(dark);
+  const auto text_colour = [this](const char* name) {
+    return Widget<QLineEdit>(name)->palette().color(QPalette::Text);
+  };
+  const auto accessible = [this](const char* name, QAccessible::Text what) {
+    return QAccessible::queryAccessibleInterface(Widget<QWidget>(name))->text(what).toStdString();
+  };
+  ASSERT_TRUE(Open());
+  // Item 2 uses less water but costs more, counting its price.
+  TypeAll("Item1Use=65 Item1UseD=1 Item2Use=45 Item2UseD=1 Item2Cost=450");
+  Click("Calc");
+  EXPECT_EQ(text_colour("PeriodWater"), dark.color(QPalette::Text));
+  EXPECT_EQ(text_colour("PeriodSave"), QColor(255, 128, 0));
+  EXPECT_EQ(accessible("DaySave", QAccessible::Description), "Cost Increase");
+  EXPECT_EQ(accessible("PeriodSave", QAccessible::Description), "Cost Increase");
+  EXPECT_EQ(accessible("PeriodWater", QAccessible::Description), "Water Use Saving");
+  EXPECT_EQ(accessible("Item2Qtr", QAccessible::Name), "Item 2 Cost /Quarter");
+  EXPECT_EQ(accessible("PeriodWater", QAccessible::Name), "Saving Water /Period Ltr");
+  EXPECT_EQ(accessible("WVCost", QAccessible::Name), "Water Volume Charge /cu m");
+  Click("VolUnits1");
+  EXPECT_EQ(accessible("WVCost", QAccessible::Name), "Water Volume Charge /1000 Gal");
+  Click("Clear");
+  EXPECT_NE(accessible("PeriodSave", QAccessible::Description), "Cost Increase");
+  std::set<std::string> names;
+  std::vector<Field> tab_order;
+  for (const Field field : AllFields()) {
+    const FieldKind kind = KindOf(field);
+    if (kind != FieldKind::Input && kind != FieldKind::Result && kind != FieldKind::CheckBox)
+      continue;
+    names.insert(accessible(std::string(FieldName(field)).c_str(), QAccessible::Name));
+  }
+  EXPECT_EQ(names.size(), 32u);
+  EXPECT_FALSE(names.contains(""));
+  // Every input before every result along the Tab chain.
+  bool result_seen = false;
+  int results = 0;
+  QWidget* first = Widget<QWidget>("WVCost");
+  for (QWidget* at = first->nextInFocusChain(); at != first; at = at->nextInFocusChain()) {
+    if ((at->focusPolicy() & Qt::TabFocus) == 0) continue;
+    const auto field = FieldFromName(at->objectName().toStdString());
+    if (!field) continue;
+    if (KindOf(*field) == FieldKind::Result) {
+      result_seen = true;
+      ++results;
+    }
+    EXPECT_FALSE(result_seen && KindOf(*field) == FieldKind::Input) << FieldName(*field);
+  }
+  EXPECT_EQ(results, 16);
+  for (const QColor& base : {dark.color(QPalette::Base), light.color(QPalette::Base)})
+    for (const int item : {1, 2})
+      EXPECT_GE(ContrastRatio(PaybackChart::ItemColour(item, base), base), 4.5) << item;
+  QApplication::setPalette(light);
 }
 
 // A second copy learns that the first runs, and nothing outlives a first copy that was killed.

@@ -66,6 +66,16 @@ TEST_F(PaybackGuiTest, ThePaybackWindowStaysInSightAndSavesOnCloseAndOnExit) {
   EXPECT_TRUE(payback->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
   Click("OnTop");
   EXPECT_FALSE(payback->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+  // On Top changed while the window is closed, however often: above the main window again.
+  for (int round = 0; round < 2; ++round) {
+    Click("Close", payback);
+    Click("OnTop");
+    OpenPayback();
+    const bool on_top = round == 0;
+    EXPECT_EQ(payback->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint), on_top);
+    EXPECT_EQ(payback->windowFlags().testFlag(Qt::WindowStaysOnTopHint), on_top);
+    EXPECT_EQ(payback->windowHandle()->transientParent(), window_->windowHandle());
+  }
   Type(Widget<QLineEdit>("Horizon", payback), "25");
   Click("Close", payback);
   EXPECT_EQ(ReadPaybackSettings(*files_).settings.Horizon, 25);
