@@ -8,6 +8,7 @@
 #include <CLI/CLI.hpp>
 #include <array>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <nlohmann/json.hpp>
@@ -238,6 +239,7 @@ int Deliver(std::string_view out, int status) {
   while (written && !out.empty()) {
     const ssize_t put = ::write(STDOUT_FILENO, out.data(), out.size());
     if (put < 0 && errno == EINTR) continue;
+    if (put == 0) errno = EIO;  // nothing written, and no reason given
     written = put > 0;
     if (written) out.remove_prefix(static_cast<size_t>(put));
   }
@@ -468,6 +470,10 @@ int Run(int argc, char** argv, std::string& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A file size limit or a reader that went away is a write that fails and is reported, not
+  // the end of the program half-way through an entry.
+  std::signal(SIGXFSZ, SIG_IGN);
+  std::signal(SIGPIPE, SIG_IGN);
   KeepStandardStreamsOpen();
   std::string out;
   const int status = Run(argc, argv, out);

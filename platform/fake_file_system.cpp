@@ -115,7 +115,7 @@ FileStatus FakeFileSystem::Write(std::string_view path, std::string text, const 
   operations.push_back(std::string(operation) + " " + std::string(path));
   if (!DirectoryExists(DirectoryOf(path)) || Fails(FileStep::Open)) return {FileStep::Open};
   for (const FileStep step : {FileStep::Write, FileStep::Flush, FileStep::Rename})
-    if (Fails(step)) return {step};  // the temporary file is gone, the old file untouched
+    if (Fails(step)) return {step, fail_error};  // the temporary file is gone, the old one whole
   files[std::string(path)] = std::move(text);
   return {};
 }

@@ -35,6 +35,9 @@ class FakeFileSystem final : public FileSystem {
     fail_skip_ = skip;
   }
 
+  // The system's reason a replace that fails gives.
+  int fail_error = 28;  // ENOSPC
+
   std::set<std::string> directories;
   std::map<std::string, std::string> files;
   std::vector<std::string> operations;  // "Append Log/Tolvarn.log", ... in order

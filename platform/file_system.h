@@ -15,6 +15,7 @@ enum class FileStep { None, Open, Read, Write, Flush, Rename, Exists };
 
 struct FileStatus {
   FileStep failed = FileStep::None;
+  int error = 0;  // the system's error number of the failed step, where it had one
   bool ok() const { return failed == FileStep::None; }
 };
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -24,9 +25,8 @@ namespace {
 class Descriptor {
  public:
   explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
+  // Closing keeps errno, so that it still tells why the step before failed.
+  ~Descriptor() { Reset(-1); }
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   Descriptor(Descriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
@@ -38,8 +38,10 @@ class Descriptor {
   int get() const { return fd_; }
   bool ok() const { return fd_ >= 0; }
   void Reset(int fd) {
+    const int error = errno;
     if (fd_ >= 0) ::close(fd_);
     fd_ = fd;
+    errno = error;
   }
   // Gives up the descriptor without closing it.
   void Forget() { fd_ = -1; }
@@ -195,12 +197,32 @@ void RemoveStaleTemporaries(const std::string& target) {
   ::closedir(dir);
 }
 
-// Takes an flock lock, waiting for it; false where the file system offers none (some network
-// file systems), and the caller goes on without it.
-bool Lock(int fd, int how) {
-  while (::flock(fd, how) != 0)
-    if (errno != EINTR) return false;
-  return true;
+// How long a copy waits for another to let go of the log (Archive copying a large one, say)
+// before it gives up and says so, rather than freezing for good behind a stopped process.
+constexpr auto kLockPatience = std::chrono::seconds(10);
+
+enum class LockState { Locked, NoLocks, Busy };
+
+// Whether a descriptor opened with O_NONBLOCK is a regular file, which it then reads and
+// writes as usual.
+bool BlockingRegularFile(int fd) {
+  struct stat info {};
+  const int flags = ::fcntl(fd, F_GETFL);
+  return ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && flags >= 0 &&
+         ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+
+// Takes an flock lock, waiting for it at most kLockPatience. NoLocks where the file system
+// offers none (some network file systems): the caller goes on without.
+LockState Lock(int fd, int how) {
+  const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
+  while (::flock(fd, how | LOCK_NB) != 0) {
+    if (errno == EINTR) continue;
+    if (errno != EWOULDBLOCK) return LockState::NoLocks;
+    if (std::chrono::steady_clock::now() >= deadline) return LockState::Busy;
+    ::usleep(5'000);
+  }
+  return LockState::Locked;
 }
 
 // Whether the open file is still the one under `path` (not replaced by Archive or Clear while
@@ -217,16 +239,21 @@ bool StillUnderName(int fd, const std::string& path) {
 Descriptor OpenLocked(const std::string& path, int flags, int how, bool& locked) {
   for (int tries = 0; tries < 100; ++tries) {
     // NFS emulates flock with byte-range locks, whose exclusive kind needs a file open for
-    // writing: a reader asks for that first, where the file lets it. O_NONBLOCK, which does
-    // nothing to a regular file, keeps a FIFO planted under the name from stopping the program.
+    // writing: a reader asks for that first, where the file lets it. O_NONBLOCK keeps a FIFO
+    // planted under the name from stopping the program; it goes again once the file is known
+    // to be a regular one, which some FUSE file systems would otherwise refuse to wait for.
     const int always = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
     Descriptor fd(-1);
     if (flags == O_RDONLY) fd.Reset(::open(path.c_str(), O_RDWR | always));
     if (!fd.ok()) fd.Reset(::open(path.c_str(), flags | always));
-    struct stat info {};
-    if (fd.ok() && (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))) fd.Reset(-1);
+    if (fd.ok() && !BlockingRegularFile(fd.get())) fd.Reset(-1);
     if (!fd.ok()) return fd;
-    locked = Lock(fd.get(), how);
+    const LockState state = Lock(fd.get(), how);
+    if (state == LockState::Busy) {
+      errno = EWOULDBLOCK;
+      return Descriptor(-1);
+    }
+    locked = state == LockState::Locked;
     if (!locked || StillUnderName(fd.get(), path)) return fd;
   }
   errno = EAGAIN;
@@ -254,6 +281,25 @@ FileStep CopyRest(int in, int out) {
   }
 }
 
+// The permissions a new file gets: what the user's umask leaves of 0666. Read from the kernel's
+// account of the process, so that the umask is never changed, even for an instant.
+mode_t NewFileMode() {
+  Descriptor status(::open("/proc/self/status", O_RDONLY | O_CLOEXEC));
+  char text[4096];
+  const ssize_t got = status.ok() ? ::read(status.get(), text, sizeof text - 1) : -1;
+  const std::string_view view(text, got > 0 ? static_cast<size_t>(got) : 0);
+  const size_t at = view.find("\nUmask:\t");
+  if (at != std::string_view::npos) {
+    mode_t mask = 0;
+    for (size_t i = at + 8; i < view.size() && view[i] >= '0' && view[i] <= '7'; ++i)
+      mask = static_cast<mode_t>(mask * 8 + static_cast<mode_t>(view[i] - '0'));
+    return 0666 & ~mask;
+  }
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
 // Gives a file the permissions `mode` unless it has them (a file system without permissions may
 // refuse any change), and flushes it to disk.
 FileStep SetModeAndFlush(int fd, std::optional<mode_t> mode) {
@@ -278,10 +324,13 @@ class TempFile {
   TempFile(const TempFile&) = delete;
   TempFile& operator=(const TempFile&) = delete;
   ~TempFile() {
+    const int error = errno;
     if (!name_.empty()) ::unlink(name_.c_str());
+    errno = error;
   }
 
-  // The mode 0666 leaves the permissions to the user's umask, as for any new file.
+  // The mode 0666 leaves the permissions to the user's umask, as for any new file. A named
+  // temporary file, which others could open while it fills, is private until Flush.
   FileStep Open(const std::string& target) {
     RemoveStaleTemporaries(target);
 #ifdef O_TMPFILE
@@ -289,8 +338,11 @@ class TempFile {
     if (fd_.ok()) return FileStep::None;
 #endif
     name_ = TemporaryName(target);
-    fd_.Reset(::open(name_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (fd_.ok()) return FileStep::None;
+    fd_.Reset(::open(name_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (fd_.ok()) {
+      private_ = true;
+      return FileStep::None;
+    }
     name_.clear();
     return FileStep::Open;
   }
@@ -301,7 +353,7 @@ class TempFile {
 
   // Gives the file the permissions `keep` (those of the file it replaces) and flushes it.
   FileStep Flush(std::optional<mode_t> keep) const {
-    return SetModeAndFlush(fd(), keep);
+    return SetModeAndFlush(fd(), private_ ? keep.value_or(NewFileMode()) : keep);
   }
 
   // Puts the file under `target` unless that name is taken. Afterwards fd() is the file under
@@ -350,7 +402,7 @@ class TempFile {
     struct stat info {};
     if (::fstat(fd(), &info) != 0) return FileStep::Read;
     const std::string name = TemporaryName(target);
-    Descriptor named(::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    Descriptor named(::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (!named.ok()) return FileStep::Open;
     name_ = name;
     FileStep step = ::lseek(fd(), 0, SEEK_SET) == 0 ? CopyRest(fd(), named.get()) : FileStep::Read;
@@ -386,7 +438,8 @@ class TempFile {
   }
 
   Descriptor fd_{-1};
-  std::string name_;  // empty while the file is unnamed or once it has its final name
+  std::string name_;      // empty while the file is unnamed or once it has its final name
+  bool private_ = false;  // made 0600, to get its own permissions at Flush
 };
 
 }  // namespace
@@ -426,20 +479,43 @@ bool PosixFileSystem::IsFile(std::string_view path) {
 }
 
 std::unique_ptr<LineReader> PosixFileSystem::OpenForReading(std::string_view path) {
-  const int fd = ::open(Full(path).c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = ::open(Full(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return nullptr;
+  if (!BlockingRegularFile(fd)) {
+    ::close(fd);
+    return nullptr;
+  }
   return std::make_unique<FileLineReader>(fd);
 }
 
 std::unique_ptr<BlockReader> PosixFileSystem::OpenBlocks(std::string_view path) {
   // Only the log is scanned, and never through a link to someone else's file.
-  const int fd = ::open(Full(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  const int fd = ::open(Full(path).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
   if (fd < 0) return nullptr;
+  if (!BlockingRegularFile(fd)) {
+    ::close(fd);
+    return nullptr;
+  }
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   return std::make_unique<FileBlockReader>(fd);
 }
 
+namespace {
+
+// The status with the system's reason for a failure.
+FileStatus WithReason(FileStatus status) {
+  if (!status.ok() && status.error == 0) status.error = errno;
+  return status;
+}
+
+}  // namespace
+
 FileStatus PosixFileSystem::Append(std::string_view path, std::string_view text) {
+  errno = 0;
+  return WithReason(AppendEntry(path, text));
+}
+
+FileStatus PosixFileSystem::AppendEntry(std::string_view path, std::string_view text) {
   const std::string target = Full(path);
   // Archive and Clear hold the lock while they renew the log, so an entry waits for them and
   // then goes into the new log, never into the old file after its last read.
@@ -460,12 +536,15 @@ FileStatus PosixFileSystem::Append(std::string_view path, std::string_view text)
   if (done < text.size()) {
     // A full disk or a size limit: what part of the entry got in is taken back, as long as
     // nothing came after it, so the log stays as it was and the next entry starts on its own.
+    const int error = errno;
     struct stat info {};
     const off_t end = ::lseek(fd.get(), 0, SEEK_CUR);
-    if (done > 0 && end >= static_cast<off_t>(done) && ::fstat(fd.get(), &info) == 0 &&
+    // Without the lock another copy may append meanwhile, and a fragment is better than
+    // cutting off its entry.
+    if (locked && done > 0 && end >= static_cast<off_t>(done) && ::fstat(fd.get(), &info) == 0 &&
         info.st_size == end)
       static_cast<void>(::ftruncate(fd.get(), end - static_cast<off_t>(done)));
-    return {FileStep::Write};
+    return {FileStep::Write, error};
   }
   if (!fd.Close()) return {FileStep::Flush};
   return {};
@@ -483,11 +562,13 @@ FileStatus PosixFileSystem::CreateNew(std::string_view path, std::string_view te
 }
 
 FileStatus PosixFileSystem::Replace(std::string_view path, std::string_view text) {
-  return Overwrite(path, text, false, true);
+  errno = 0;
+  return WithReason(Overwrite(path, text, false, true));
 }
 
 FileStatus PosixFileSystem::Renew(std::string_view path, std::string_view text) {
-  return Overwrite(path, text, true, true);
+  errno = 0;
+  return WithReason(Overwrite(path, text, true, true));
 }
 
 FileStatus PosixFileSystem::Overwrite(std::string_view path, std::string_view text, bool renew,

@@ -31,6 +31,7 @@ class PosixFileSystem final : public FileSystem {
 
  private:
   std::string Full(std::string_view path) const;
+  FileStatus AppendEntry(std::string_view path, std::string_view text);
   // Replace, and Renew when `renew`: a read-only file is replaced too. With `lock`, a renewal
   // holds the old file's lock while it replaces it.
   FileStatus Overwrite(std::string_view path, std::string_view text, bool renew, bool lock);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "core/number_text.h"
 #include "files/payback_settings.h"
@@ -262,25 +263,56 @@ void PaybackPanel::FormatResult() {
 
 bool PaybackPanel::Export(std::string_view path) {
   if (!CanExport() || path.empty()) return false;
-  if (files_.Replace(path, PaybackCsv(*result_)).ok()) return true;
-  boxes_.Show({"Tolvarn Export Error",
-               "Unable to write the file\r\n" + std::string(path) +
-                   "\r\nThe comparison has not been exported.",
+  const FileStatus written = files_.Replace(path, PaybackCsv(*result_));
+  if (written.ok()) {
+    status_ = "Exported to " + std::string(path);
+    return true;
+  }
+  std::string text = "Unable to write the file\r\n" + std::string(path) + "\r\n";
+  if (written.error != 0) text += std::string(std::strerror(written.error)) + "\r\n";
+  boxes_.Show({"Tolvarn Export Error", text + "The comparison has not been exported.",
                BoxIcon::Exclamation, BoxButtons::Ok});
   return false;
 }
 
 bool PaybackPanel::Close() {
-  if (!opened_ || !messages_.empty() || inputs_.settings == saved_) return false;
-  if (!WritePaybackSettings(files_, inputs_.settings).ok()) {
+  if (!opened_) return false;
+  // What is typed wrong is not kept; every other change is, and the status line says which
+  // was not when the window opens again.
+  PaybackInputs kept = inputs_;
+  double kept_horizon = kept.settings.Horizon;
+  const auto slots = PaybackInputSlots(kept, kept_horizon);
+  std::vector<std::string> not_kept;
+  for (size_t i = 0; i < kPaybackInputCount; ++i) {
+    std::array<std::string, kPaybackInputCount> one;
+    for (size_t j = 0; j < kPaybackInputCount; ++j)
+      one[j] = j == i ? texts_[i] : InputText(*slots[j]);
+    PaybackInputs read = kept;
+    const std::vector<std::string> problems = CheckPaybackInputs(one, read);
+    // Each item's values are never kept, right or wrong.
+    const bool setting = PaybackInputTable()[i].input < PaybackInput::Item1OwnEnergy;
+    if (!problems.empty()) {
+      if (setting) not_kept.push_back("Not saved: " + problems.front());
+      continue;
+    }
+    double read_horizon = read.settings.Horizon;
+    *slots[i] = *PaybackInputSlots(read, read_horizon)[i];
+  }
+  kept.settings.Horizon = static_cast<int>(kept_horizon);
+  if (kept.settings == saved_) {
+    if (!not_kept.empty()) status_ = JoinLines(not_kept);
+    return false;
+  }
+  if (!WritePaybackSettings(files_, kept.settings).ok()) {
     boxes_.Show({"Tolvarn Payback Settings File Error",
                  "Unable to write to the payback settings file\r\n" +
                      std::string(kPaybackSettingsPath) + "\r\nThe settings have not been saved.",
                  BoxIcon::Exclamation, BoxButtons::Ok});
     return false;
   }
-  saved_ = inputs_.settings;
-  status_.clear();  // the file's problems are mended by the file just written
+  saved_ = kept.settings;
+  // The file's problems are mended by the file just written.
+  status_ = JoinLines(not_kept);
   return true;
 }
 

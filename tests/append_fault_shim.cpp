@@ -2,8 +2,10 @@
 // write to a file opened for appending puts only half its bytes in, and the next such write
 // fails as on a full disk. With TOLVARN_SLOW_APPENDS=MS set, each such write waits MS
 // milliseconds first, so that another program can act between the opening and the writing.
+// With TOLVARN_NO_FLOCK set, flock() fails as on a file system without it.
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,4 +25,12 @@ extern "C" ssize_t write(int fd, const void* data, size_t size) {
   }
   cut_last = true;
   return real(fd, data, size / 2);
+}
+
+extern "C" int flock(int fd, int operation) {
+  using Real = int (*)(int, int);
+  static const auto real = reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "flock"));
+  if (std::getenv("TOLVARN_NO_FLOCK") == nullptr) return real(fd, operation);
+  errno = ENOLCK;
+  return -1;
 }

@@ -86,11 +86,14 @@ TEST_F(PaybackPanelTest, TheTableShowsEachYearOfTheComparisonAndExportsIt) {
   EXPECT_EQ(panel.Unit(PaybackInput::EnergyPrice), "$ per kWh");
   EXPECT_TRUE(panel.Export("/exports/payback.csv"));
   EXPECT_EQ(files.files["/exports/payback.csv"], PaybackCsv(*panel.Result()));
+  EXPECT_EQ(panel.Status(), "Exported to /exports/payback.csv");
   files.FailAt(FileStep::Rename);
   EXPECT_FALSE(panel.Export("/exports/other.csv"));
   ASSERT_EQ(boxes.Shown().size(), 1u);
   EXPECT_EQ(boxes.Shown()[0].title, "Tolvarn Export Error");
-  EXPECT_NE(boxes.Shown()[0].text.find("/exports/other.csv"), std::string::npos);
+  EXPECT_EQ(boxes.Shown()[0].text,
+            "Unable to write the file\r\n/exports/other.csv\r\nNo space left on device\r\n"
+            "The comparison has not been exported.");
 }
 
 // One message per failing input at once; nothing worked out or saved until all pass.
@@ -104,8 +107,11 @@ TEST_F(PaybackPanelTest, InvalidInputsShowEveryMessageAndStopTheResults) {
   EXPECT_EQ(panel.Rows(), 0);
   EXPECT_EQ(panel.Totals(), "");
   EXPECT_FALSE(panel.CanExport());
-  EXPECT_FALSE(panel.Close());
-  EXPECT_TRUE(files.operations.empty());
+  // Closed now, the valid changes are kept and the window says which was not.
+  panel.SetText(PaybackInput::Discount, "2");
+  EXPECT_TRUE(panel.Close());
+  EXPECT_EQ(ReadPaybackSettings(files).settings, PaybackSettings{.Discount = 2});
+  EXPECT_EQ(panel.Status(), "Not saved: " + panel.Messages()[0]);
   panel.SetText(PaybackInput::Horizon, "50");
   panel.SetText(PaybackInput::Item2HotShare, " 40 ");
   EXPECT_TRUE(panel.Messages().empty());

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -42,6 +43,8 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 int RunTolvarn(int argc, char** argv, const std::function<void()>& when_idle) {
+  // A file size limit makes a write fail and be reported, not the program end mid-entry.
+  std::signal(SIGXFSZ, SIG_IGN);
   // Before the toolkit starts, so that it is said on any terminal, display or none: an empty
   // working directory (an unset variable in a script) never means the default one.
   for (int i = 1; i < argc; ++i)
@@ -75,7 +78,7 @@ int RunTolvarn(int argc, char** argv, const std::function<void()>& when_idle) {
   const WorkingDirectory root = ResolveWorkingDirectory(workdir);
   if (root.path.empty()) {
     boxes.Show({"Tolvarn", root.error, BoxIcon::Stop, BoxButtons::Ok});
-    return kFatalExitStatus;
+    return root.bad_request ? kUsageExitStatus : kFatalExitStatus;
   }
 
   // A second copy is not refused; it only learns that the first one runs.

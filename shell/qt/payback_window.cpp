@@ -18,6 +18,7 @@
 
 #include "shell/qt/legible_colour.h"
 #include "shell/qt/payback_chart.h"
+#include "shell/qt/qt_message_boxes.h"
 #include "ui_payback_window.h"
 
 namespace tolvarn {
@@ -202,6 +203,8 @@ void PaybackWindow::ShowResults() {
   ui_->Messages->setText(notice);
   ui_->Messages->setVisible(!notice.isEmpty());
   ui_->Headline->setText(FromUtf8(panel_.Headline()));
+  // The chart's text for a screen reader: what it shows, in words.
+  ui_->Chart->setAccessibleDescription(FromUtf8(panel_.Headline()));
   ui_->Totals->setText(FromUtf8(panel_.Totals()));
   ui_->Status->setText(FromUtf8(panel_.Status()));
   const QString currency = FromUtf8(panel_.Currency());
@@ -218,11 +221,15 @@ void PaybackWindow::ExportCsv() {
   if (!panel_.CanExport()) return;
   const QString name = ask_file_name_(this, QDir::home().filePath(QStringLiteral("payback.csv")));
   if (name.isEmpty()) return;
+  const BoxOwner owner(this);
   panel_.Export(QFile::encodeName(name).toStdString());
+  ui_->Status->setText(FromUtf8(panel_.Status()));
 }
 
 void PaybackWindow::closeEvent(QCloseEvent* event) {
+  const BoxOwner owner(this);
   panel_.Close();
+  ui_->Status->setText(FromUtf8(panel_.Status()));
   event->accept();
 }
 

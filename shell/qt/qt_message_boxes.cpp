@@ -4,6 +4,26 @@
 #include <QMessageBox>
 
 namespace tolvarn {
+namespace {
+
+QPointer<QWidget>& CurrentOwner() {
+  static QPointer<QWidget> owner;
+  return owner;
+}
+
+}  // namespace
+
+BoxOwner::BoxOwner(QWidget* window) : previous_(CurrentOwner()) {
+  CurrentOwner() = window;
+}
+
+BoxOwner::~BoxOwner() {
+  CurrentOwner() = previous_;
+}
+
+QWidget* BoxOwner::Current() {
+  return CurrentOwner();
+}
 
 BoxAnswer QtMessageBoxes::Show(const MessageBoxRequest& request) {
   QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -15,8 +35,9 @@ BoxAnswer QtMessageBoxes::Show(const MessageBoxRequest& request) {
     buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
   QString text = QString::fromStdString(request.text);
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  // Over the window the user works in: the main window, or the Payback window beside it.
-  QWidget* parent = QApplication::activeWindow();
+  // Over the window whose command it reports, else the one the user works in.
+  QWidget* parent = BoxOwner::Current();
+  if (parent == nullptr) parent = QApplication::activeWindow();
   if (parent == nullptr) parent = parent_;
   QMessageBox box(icon, QString::fromStdString(request.title), text, buttons, parent);
   switch (box.exec()) {

@@ -1,11 +1,13 @@
 // The Payback button and window as a user drives them: real widgets, offscreen.
 #include <QAbstractItemModel>
+#include <QLabel>
 #include <QTableView>
 #include <QWindow>
 
 #include "files/payback_settings.h"
 #include "gui_fixture.h"
 #include "shell/qt/payback_window.h"
+#include "shell/qt/qt_message_boxes.h"
 
 namespace tolvarn {
 namespace {
@@ -83,6 +85,40 @@ TEST_F(PaybackGuiTest, ThePaybackWindowStaysInSightAndSavesOnCloseAndOnExit) {
   Type(Widget<QLineEdit>("TemperatureRise", payback), "40");
   Click("Exit");
   EXPECT_EQ(ReadPaybackSettings(*files_).settings.TemperatureRise, 40);
+}
+
+// Export says what it wrote, in the Payback window; a failure gives the system's reason in a
+// box over the Payback window, whichever window the desktop has active.
+TEST_F(PaybackGuiTest, ExportSaysWhatItDidOverThePaybackWindow) {
+  ASSERT_TRUE(Open());
+  CalculateBoth();
+  PaybackWindow* payback = OpenPayback();
+  ASSERT_NE(payback, nullptr);
+  std::string name = (dir_ / "payback.csv").string();
+  payback->SetFileNameAsker(
+      [&name](QWidget*, const QString&) { return QString::fromStdString(name); });
+  Click("ExportCsv", payback);
+  EXPECT_EQ(Widget<QLabel>("Status", payback)->text().toStdString(), "Exported to " + name);
+  EXPECT_TRUE(std::filesystem::is_regular_file(name));
+  name = (dir_ / "missing/payback.csv").string();
+  Click("ExportCsv", payback);
+  ASSERT_EQ(fake_.boxes.Shown().size(), 1u);
+  EXPECT_NE(fake_.boxes.Shown()[0].text.find("No such file or directory"), std::string::npos);
+
+  QtMessageBoxes boxes;
+  boxes.SetParent(window_.get());
+  QWidget* owner = nullptr;
+  QTimer::singleShot(0, [&owner] {
+    QWidget* box = QApplication::activeModalWidget();
+    owner = box->parentWidget();
+    box->close();
+  });
+  expected_modal_ = "Tolvarn Export Error";
+  {
+    const BoxOwner scope(payback);
+    boxes.Show({"Tolvarn Export Error", "", BoxIcon::Exclamation, BoxButtons::Ok});
+  }
+  EXPECT_EQ(owner, payback);
 }
 
 }  // namespace
