@@ -31,6 +31,8 @@ class FilesWindow : public CalcWindow {
   // step that failed has said why.
   std::optional<std::string> ArchiveLog();
   void ViewL_Click();
+  // After the desktop could not open `target`: the status line says where it is.
+  void SayWhereToOpen(std::string_view target);
 
   // Installation checks: a missing directory ends the program; a missing file is reported and
   // answers false.

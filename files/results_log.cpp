@@ -159,7 +159,14 @@ void FilesWindow::ViewL_Click() {
       ShowMessage(kLogFileError,
                   "Unable to opem the log file Tolvarn.log.\r\nThis may be a permissions problem.",
                   BoxIcon::Exclamation);
+    SayWhereToOpen(kLogPath);
   });
+}
+
+void FilesWindow::SayWhereToOpen(std::string_view target) {
+  // Kept on the status line until the next command, long enough to be copied.
+  Fields().SetEnabled(Field::Timer1, false);
+  Fields().SetCaption(Field::Status, "Open by hand: " + platform().launcher.Where(target));
 }
 
 }  // namespace tolvarn

@@ -71,7 +71,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string csv = PaybackCsv(result);
   if (csv.find("inf") != std::string::npos || csv.find("nan") != std::string::npos)
     fuzz::Fail("a CSV cell that is not a number", csv);
-  for (const double tick : AxisTicks(low, high, 6))
+  const std::vector<double> ticks = AxisTicks(low, high, 6);
+  for (const double tick : ticks)
     CheckFinite(tick, "an axis tick");
+  for (const std::string& text : AxisTexts(ticks))
+    if (text.empty() || text.find_first_of("in") != std::string::npos)
+      fuzz::Fail("an axis text", text);
   return 0;
 }

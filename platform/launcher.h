@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace tolvarn {
@@ -21,6 +22,9 @@ class Launcher {
   // returns at once. `on_failure` runs at most once, on the window's thread, if the opening
   // fails: at once when no handler can be started, else when the handler ends with a failure.
   virtual void Open(std::string_view target, FailureHandler on_failure) = 0;
+  // What `target` is outside the program, for a user to open by hand: a full path, or the
+  // web address itself.
+  virtual std::string Where(std::string_view target) const { return std::string(target); }
 };
 
 // For a program without a desktop (tolvarn-calc): nothing can be opened.

@@ -19,6 +19,11 @@ class XdgLauncher final : public Launcher {
 
   XdgLauncher(std::string root, Watch watch) : root_(std::move(root)), watch_(std::move(watch)) {}
   void Open(std::string_view target, FailureHandler on_failure) override;
+  std::string Where(std::string_view target) const override {
+    if (target.find("://") != std::string_view::npos || target.starts_with('/') || root_.empty())
+      return std::string(target);
+    return root_ + "/" + std::string(target);
+  }
 
   // What a handler's wait status means: nothing when it opened the target; NotStarted when it
   // found no viewer (3) or could not run itself (126, 127); Failed for any other ending.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Shows the window under Xvfb on a staged working directory, types a worked example, clicks
 # Calculate and saves a picture of the window: docs/screenshot.png, or the file given; then one
-# of the Payback window on the same example: docs/payback.png, or the second file given.
+# of the Payback window on the same example: docs/payback.png, or the second file given; and
+# both again under a dark theme, beside them with "-dark" in their names.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="${1:-docs/screenshot.png}"
@@ -20,4 +21,7 @@ mkdir -p "$workdir/Log" "$(dirname "$out")" "$(dirname "$payback")"
 cp -r share/Data share/Help "$workdir/"
 LC_ALL=en_GB.UTF-8 xvfb-run -a -s "-screen 0 1280x800x24" \
   "$build/tools/tolvarn-screenshot" "$workdir" "$out" "$payback"
-echo "Saved $out and $payback"
+rm -f "$workdir"/Log/*
+LC_ALL=en_GB.UTF-8 TOLVARN_DARK=1 xvfb-run -a -s "-screen 0 1280x800x24" \
+  "$build/tools/tolvarn-screenshot" "$workdir" "${out%.png}-dark.png" "${payback%.png}-dark.png"
+echo "Saved $out, $payback and their dark-theme pictures"

@@ -20,7 +20,7 @@ void TolvarnMain::Help1_Click() {
                   BoxIcon::Exclamation);
       return;
     }
-    platform().launcher.Open(kHelpPath, [this](LaunchFailure) { BrowserFailed(); });
+    platform().launcher.Open(kHelpPath, [this](LaunchFailure) { BrowserFailed(kHelpPath); });
   } catch (const std::exception&) {
     ShowMessage("Tolvarn Help File Error",
                 "Unable to opem the help file.\r\nThis may be a permissions problem.",
@@ -31,7 +31,7 @@ void TolvarnMain::Help1_Click() {
 void TolvarnMain::OpenWebPage(std::string_view page) {
   try {
     const std::string address = std::string(kWebSiteBase) + std::string(page);
-    platform().launcher.Open(address, [this](LaunchFailure) { BrowserFailed(); });
+    platform().launcher.Open(address, [this, address](LaunchFailure) { BrowserFailed(address); });
   } catch (const std::exception& error) {
     ShowMessage(
         "Tolvarn Error",
@@ -41,8 +41,9 @@ void TolvarnMain::OpenWebPage(std::string_view page) {
   }
 }
 
-void TolvarnMain::BrowserFailed() {
+void TolvarnMain::BrowserFailed(std::string_view target) {
   ShowMessage("Tolvarn Error", "Unable to launch Browser.", BoxIcon::None);
+  SayWhereToOpen(target);
 }
 
 void TolvarnMain::Update_Click() {

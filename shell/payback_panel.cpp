@@ -1,6 +1,7 @@
 #include "shell/payback_panel.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -125,6 +126,53 @@ std::vector<double> AxisTicks(double low, double high, int most) {
   for (int i = 0; i <= static_cast<int>(count); ++i)
     ticks.push_back(first + i * step);
   return std::isfinite(ticks.back()) ? ticks : ends();
+}
+
+std::vector<std::string> AxisTexts(const std::vector<double>& ticks) {
+  std::vector<std::string> texts;
+  if (ticks.empty()) return texts;
+  double step = ticks.size() > 1 ? std::abs(ticks[1] - ticks[0]) : 1;
+  double largest = 0;
+  for (const double tick : ticks)
+    largest = std::max(largest, std::abs(tick));
+  if (!std::isfinite(step)) step = largest;
+  // Below this a value is a rounding error of zero.
+  const double zero = step * 1e-9;
+  if (largest < 1e6) {
+    int decimals = 0;
+    while (decimals < 4 && std::abs(step * std::pow(10, decimals) -
+                                    std::round(step * std::pow(10, decimals))) > 1e-9)
+      ++decimals;
+    for (const double tick : ticks)
+      texts.push_back(FormatFixed(std::abs(tick) < zero ? 0 : tick, decimals));
+    return texts;
+  }
+  // As few decimals as show each value to a thousandth of a step.
+  for (int decimals = 1; decimals <= 6; ++decimals) {
+    texts.clear();
+    bool close = true;
+    for (const double tick : ticks) {
+      if (std::abs(tick) < zero) {
+        texts.push_back("0");
+        continue;
+      }
+      char number[32];
+      const auto written = std::to_chars(number, number + sizeof number, tick,
+                                         std::chars_format::scientific, decimals);
+      double shown = 0;
+      std::from_chars(number, written.ptr, shown);
+      close = close && std::abs(shown - tick) <= step / 1000;
+      // "3.0e+27" as "3.0e27".
+      std::string text(number, written.ptr);
+      const size_t e = text.find('e');
+      std::string exponent = text.substr(e + 1);
+      if (exponent.front() == '+') exponent.erase(0, 1);
+      exponent.erase(0, std::min(exponent.find_first_not_of('0'), exponent.size() - 1));
+      texts.push_back(text.substr(0, e + 1) + exponent);
+    }
+    if (close) break;
+  }
+  return texts;
 }
 
 PaybackPanel::PaybackPanel(FileSystem& files, MessageBoxes& boxes) : files_(files), boxes_(boxes) {

@@ -35,6 +35,11 @@ std::vector<std::string> WithAccessKeys(const std::vector<std::string_view>& cap
 // smallest normal, or one beyond the largest double), the ends themselves: always finite.
 std::vector<double> AxisTicks(double low, double high, int most);
 
+// The texts of a chart axis's values, as short as they can be read: as many decimals as the
+// step needs, and beyond six whole digits a number and a power of ten ("3.0e27"), with as many
+// decimals as keep the values apart.
+std::vector<std::string> AxisTexts(const std::vector<double>& ticks);
+
 class PaybackPanel {
  public:
   // The table's columns: year, each item's cost, the difference, each item's water, energy and

@@ -75,7 +75,7 @@ class TolvarnMain : public FilesWindow {
   // window's start also prepares the results log and records the start in it.
   void PrepareWindow(bool read_configuration, bool window_start);
   // The browser could not show a page: said whenever the handler reports it.
-  void BrowserFailed();
+  void BrowserFailed(std::string_view target);
 
   std::string arguments_;
   std::string scratch_;  // reused while symbols are removed and added, to spare allocations

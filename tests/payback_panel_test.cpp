@@ -55,6 +55,18 @@ TEST(PaybackTextsTest, AxisTicksAreRoundAndCoverTheRange) {
   }
 }
 
+TEST(PaybackTextsTest, AxisTextsAreShortBeyondSixDigits) {
+  const std::pair<std::vector<double>, std::vector<std::string>> cases[] = {
+      {{-50, 0, 50}, {"-50", "0", "50"}},
+      {{0, 0.1, 0.2}, {"0.0", "0.1", "0.2"}},
+      {{0, 500000, 1000000}, {"0", "5.0e5", "1.0e6"}},
+      {{0, 1e27, 2e27, 3e27}, {"0", "1.0e27", "2.0e27", "3.0e27"}},
+      {{1.2e7, 1.225e7, 1.25e7}, {"1.200e7", "1.225e7", "1.250e7"}},
+      {{-1.7e308, 1.7e308}, {"-1.7e308", "1.7e308"}}};
+  for (const auto& [ticks, texts] : cases)
+    EXPECT_EQ(AxisTexts(ticks), texts);
+}
+
 TEST_F(PaybackPanelTest, TheTableShowsEachYearOfTheComparisonAndExportsIt) {
   panel.Open();  // no settings file, no comparison: the defaults, and nothing to export
   EXPECT_EQ(panel.Text(PaybackInput::Horizon), "15");

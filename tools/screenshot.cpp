@@ -1,13 +1,16 @@
 // tolvarn-screenshot WORKDIR OUTPUT.png [PAYBACK.png]: shows the window on WORKDIR, types a
 // worked example, clicks Calculate and saves a picture of the window; with PAYBACK.png, also
 // opens the Payback window on the example, with the energy each machine uses, and saves a
-// picture of it. Run under Xvfb by scripts/screenshot.sh.
+// picture of it. With TOLVARN_DARK set, under a dark palette, as a dark desktop theme gives it.
+// Run under Xvfb by scripts/screenshot.sh.
 #include <QApplication>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/posix_file_system.h"
 #include "platform/posix_platform.h"
@@ -23,6 +26,20 @@ int main(int argc, char** argv) {
   if (argc != 3 && argc != 4) {
     std::fputs("Usage: tolvarn-screenshot WORKDIR OUTPUT.png [PAYBACK.png]\n", stderr);
     return 64;
+  }
+  if (std::getenv("TOLVARN_DARK") != nullptr) {
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(45, 45, 48));
+    dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Base, QColor(30, 30, 32));
+    dark.setColor(QPalette::AlternateBase, QColor(45, 45, 48));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    dark.setColor(QPalette::Button, QColor(60, 60, 64));
+    dark.setColor(QPalette::ButtonText, QColor(230, 230, 230));
+    dark.setColor(QPalette::Mid, QColor(90, 90, 96));
+    dark.setColor(QPalette::PlaceholderText, QColor(150, 150, 150));
+    QApplication::setPalette(dark);
   }
   tolvarn::QtMessageBoxes boxes;
   tolvarn::SystemClock clock;

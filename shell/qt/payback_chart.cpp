@@ -6,6 +6,8 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <utility>
 
 #include "core/number_text.h"
 #include "shell/payback_panel.h"
@@ -18,16 +20,63 @@ constexpr int kMargin = 8;
 constexpr int kTickLength = 4;
 constexpr double kMarkRadius = 4.5;
 
-// An axis value as text: as many decimals as its step needs.
-QString TickText(double value, double step) {
-  int decimals = 0;
-  while (decimals < 4 &&
-         std::abs(step * std::pow(10, decimals) - std::round(step * std::pow(10, decimals))) > 1e-9)
-    ++decimals;
-  return QString::fromStdString(FormatFixed(std::abs(value) < step * 1e-9 ? 0 : value, decimals));
+QStringList TickTexts(const std::vector<double>& ticks) {
+  QStringList texts;
+  for (const std::string& text : AxisTexts(ticks))
+    texts << QString::fromStdString(text);
+  return texts;
 }
 
 }  // namespace
+
+namespace {
+
+// The highest and lowest a polyline runs (in screen terms: the least and the greatest y) over
+// the x range from `left` to `right`.
+std::pair<double, double> SpanOf(const QPolygonF& line, double left, double right) {
+  double top = std::numeric_limits<double>::infinity();
+  double bottom = -top;
+  const auto take = [&](double y) {
+    top = std::min(top, y);
+    bottom = std::max(bottom, y);
+  };
+  for (qsizetype i = 0; i + 1 < line.size(); ++i) {
+    const QPointF a = line[i];
+    const QPointF b = line[i + 1];
+    if (b.x() < left || a.x() > right || b.x() == a.x()) continue;
+    const auto y_at = [&](double x) {
+      return a.y() + (b.y() - a.y()) * (x - a.x()) / (b.x() - a.x());
+    };
+    take(y_at(std::max(a.x(), left)));
+    take(y_at(std::min(b.x(), right)));
+  }
+  return {top, bottom};
+}
+
+}  // namespace
+
+QRectF PaybackChart::PlaceLabel(const std::array<QPolygonF, 2>& lines, QPointF marker, QSizeF label,
+                                const QRectF& plot) {
+  constexpr double kGap = 4;
+  const double right_of = std::min(marker.x() + kGap + kMarkRadius, plot.right() - label.width());
+  const double left_of = std::max(marker.x() - kGap - kMarkRadius - label.width(), plot.left());
+  std::vector<QRectF> below;
+  for (const double left : {right_of, left_of}) {
+    double top = std::numeric_limits<double>::infinity();
+    double bottom = -top;
+    for (const QPolygonF& line : lines) {
+      const auto [line_top, line_bottom] = SpanOf(line, left, left + label.width());
+      top = std::min(top, line_top);
+      bottom = std::max(bottom, line_bottom);
+    }
+    const QRectF above(QPointF(left, top - kGap - label.height()), label);
+    if (above.top() >= plot.top()) return above;
+    below.emplace_back(QPointF(left, bottom + kGap), label);
+  }
+  for (const QRectF& rect : below)
+    if (rect.bottom() <= plot.bottom()) return rect;
+  return QRectF(QPointF(right_of, plot.top()), label);
+}
 
 PaybackChart::PaybackChart(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -91,12 +140,13 @@ void PaybackChart::Draw(QPainter& painter) const {
   const std::vector<double> y_ticks = AxisTicks(low, high, kMostTicks);
   const int last_year = static_cast<int>(costs_.size()) - 1;
   const std::vector<double> x_ticks = AxisTicks(0, std::max(last_year, 1), kMostTicks);
-  const double y_step = y_ticks[1] - y_ticks[0];
+  const QStringList y_texts = TickTexts(y_ticks);
+  const QStringList x_texts = TickTexts(x_ticks);
 
   // The plot area: room for the cost labels on the left, the legend on top, the years below.
   int label_width = metrics.horizontalAdvance(currency_);
-  for (const double tick : y_ticks)
-    label_width = std::max(label_width, metrics.horizontalAdvance(TickText(tick, y_step)));
+  for (const QString& text : y_texts)
+    label_width = std::max(label_width, metrics.horizontalAdvance(text));
   const int line = metrics.height();
   // Rows from the top: the legend, the currency over the cost axis, half a line for the top
   // value's label; below the plot, the years and "Year".
@@ -127,17 +177,17 @@ void PaybackChart::Draw(QPainter& painter) const {
   painter.drawLine(plot.bottomLeft(), plot.topLeft());
   painter.drawLine(at(x_low, std::clamp(0.0, y_low, y_high)),
                    at(x_high, std::clamp(0.0, y_low, y_high)));
-  for (const double tick : y_ticks) {
-    const QPointF point = at(x_low, tick);
+  for (size_t i = 0; i < y_ticks.size(); ++i) {
+    const QPointF point = at(x_low, y_ticks[i]);
     painter.drawLine(point, point - QPointF(kTickLength, 0));
     painter.drawText(QRectF(kMargin, point.y() - line / 2.0, label_width, line),
-                     Qt::AlignRight | Qt::AlignVCenter, TickText(tick, y_step));
+                     Qt::AlignRight | Qt::AlignVCenter, y_texts[static_cast<qsizetype>(i)]);
   }
-  for (const double tick : x_ticks) {
-    const QPointF point(at(tick, y_low).x(), plot.bottom());
+  for (size_t i = 0; i < x_ticks.size(); ++i) {
+    const QPointF point(at(x_ticks[i], y_low).x(), plot.bottom());
     painter.drawLine(point, point + QPointF(0, kTickLength));
     painter.drawText(QRectF(point.x() - 40, plot.bottom() + kTickLength, 80, line),
-                     Qt::AlignHCenter | Qt::AlignTop, TickText(tick, 1));
+                     Qt::AlignHCenter | Qt::AlignTop, x_texts[static_cast<qsizetype>(i)]);
   }
   painter.drawText(QRectF(plot.left(), plot.bottom() + kTickLength + line, plot.width(), line),
                    Qt::AlignHCenter | Qt::AlignTop, tr("Year"));
@@ -145,19 +195,15 @@ void PaybackChart::Draw(QPainter& painter) const {
                    Qt::AlignRight | Qt::AlignVCenter, currency_);
 
   // The two lines.
+  std::array<QPolygonF, 2> lines;
   for (int item = 1; item <= 2; ++item) {
-    QPainterPath path;
-    for (size_t year = 0; year < costs_.size(); ++year) {
-      const QPointF point = at(static_cast<double>(year), costs_[year][item - 1]);
-      if (year == 0)
-        path.moveTo(point);
-      else
-        path.lineTo(point);
-    }
+    QPolygonF& points = lines[static_cast<size_t>(item - 1)];
+    for (size_t year = 0; year < costs_.size(); ++year)
+      points << at(static_cast<double>(year), costs_[year][static_cast<size_t>(item - 1)]);
     QPen pen(ItemColour(item, palette().color(QPalette::Base)));
     pen.setWidthF(2);
     painter.setPen(pen);
-    painter.drawPath(path);
+    painter.drawPolyline(points);
   }
 
   // The break-even point, on the dearer item's line where the other's meets it.
@@ -177,11 +223,11 @@ void PaybackChart::Draw(QPainter& painter) const {
     painter.setBrush(palette().color(QPalette::Base));
     painter.drawEllipse(point, kMarkRadius, kMarkRadius);
     painter.setBrush(Qt::NoBrush);
-    // Named at the foot of its dashed line, clear of the two cost lines.
+    // Named beside its mark, clear of the two cost lines.
     const QString label = tr("Break-even");
-    const double left =
-        std::min(point.x() + 3, plot.right() - metrics.horizontalAdvance(label) - 2.0);
-    painter.drawText(QPointF(left, plot.bottom() - metrics.descent() - 3), label);
+    const QRectF where =
+        PlaceLabel(lines, point, QSizeF(metrics.horizontalAdvance(label) + 2, line), plot);
+    painter.drawText(where, Qt::AlignLeft | Qt::AlignVCenter, label);
   }
 
   // The legend, above the plot.

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QPixmap>
+#include <QPolygonF>
 #include <QWidget>
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +27,11 @@ class PaybackChart final : public QWidget {
   // The line colour of an item: the program's blue or orange, lightened or darkened where the
   // theme's background would swallow it.
   static QColor ItemColour(int item, const QColor& background);
+
+  // Where the break-even label of size `label` goes: beside the `marker`, clear of both
+  // `lines` (above them where there is room, else below), inside `plot`.
+  static QRectF PlaceLabel(const std::array<QPolygonF, 2>& lines, QPointF marker, QSizeF label,
+                           const QRectF& plot);
 
   QSize sizeHint() const override { return {360, 240}; }
   QSize minimumSizeHint() const override { return {240, 160}; }

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QWindow>
@@ -100,7 +101,7 @@ PaybackWindow::PaybackWindow(TolvarnMain& logic, FileSystem& files, MessageBoxes
 
   ui_->Table->setModel(model_.get());
   ui_->Table->verticalHeader()->hide();
-  // Widths fixed once from the titles and a wide figure, so no update measures every cell.
+  // Each column as wide as its title and a wide figure, and wider when a figure needs it.
   const QFontMetrics metrics(font());
   ui_->Table->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
   const int figure = metrics.horizontalAdvance(QStringLiteral("-\u00A300000.00"));
@@ -109,8 +110,14 @@ PaybackWindow::PaybackWindow(TolvarnMain& logic, FileSystem& files, MessageBoxes
     int title = column == 0 ? 0 : std::max(figure, gallons);
     for (const QString& line : FromUtf8(panel_.ColumnTitle(column)).split(QLatin1Char('\n')))
       title = std::max(title, metrics.horizontalAdvance(line));
+    least_widths_[static_cast<size_t>(column)] = title + 12;
     ui_->Table->setColumnWidth(column, title + 12);
   }
+  // Room for five rows of the table however small the window is made.
+  ui_->Table->setMinimumHeight(ui_->Table->horizontalHeader()->sizeHint().height() +
+                               5 * ui_->Table->verticalHeader()->defaultSectionSize() +
+                               2 * ui_->Table->frameWidth() +
+                               ui_->Table->horizontalScrollBar()->sizeHint().height());
 
   connect(ui_->ExportCsv, &QPushButton::clicked, this, &PaybackWindow::ExportCsv);
   connect(ui_->Close, &QPushButton::clicked, this, &QWidget::close);
@@ -213,8 +220,29 @@ void PaybackWindow::ShowResults() {
     ui_->EnergyPriceUnit->setText(FromUtf8(panel_.Unit(PaybackInput::EnergyPrice)));
   }
   model_->Update();
+  FitColumns();
   ui_->Chart->SetResult(panel_.Result(), panel_.Currency());
   ui_->ExportCsv->setEnabled(panel_.CanExport());
+}
+
+void PaybackWindow::FitColumns() {
+  // The digits are all as wide, so the longest text of a column is its widest: one measure a
+  // column, not one a cell.
+  const QFontMetrics metrics(ui_->Table->font());
+  for (int column = 0; column < PaybackPanel::kColumns; ++column) {
+    size_t longest = 0;
+    int row_of_longest = -1;
+    for (int row = 0; row < panel_.Rows(); ++row)
+      if (panel_.Cell(row, column).size() > longest) {
+        longest = panel_.Cell(row, column).size();
+        row_of_longest = row;
+      }
+    int width = least_widths_[static_cast<size_t>(column)];
+    if (row_of_longest >= 0)
+      width = std::max(
+          width, metrics.horizontalAdvance(FromUtf8(panel_.Cell(row_of_longest, column))) + 12);
+    if (ui_->Table->columnWidth(column) != width) ui_->Table->setColumnWidth(column, width);
+  }
 }
 
 void PaybackWindow::ExportCsv() {

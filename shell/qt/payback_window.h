@@ -56,6 +56,8 @@ class PaybackWindow final : public QWidget {
   // Shows what the panel holds now.
   void ShowResults();
   void ExportCsv();
+  // Widens each table column that a figure would not fit.
+  void FitColumns();
 
   std::unique_ptr<Ui::PaybackWindow> ui_;
   TolvarnMain& logic_;
@@ -65,6 +67,7 @@ class PaybackWindow final : public QWidget {
   std::unique_ptr<PaybackTableModel> model_;
   FileNameAsker ask_file_name_;
   QString last_currency_;
+  std::array<int, PaybackPanel::kColumns> least_widths_{};
 };
 
 }  // namespace tolvarn

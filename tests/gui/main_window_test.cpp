@@ -159,6 +159,9 @@ TEST_F(GuiTest, AHandlerThatFailsLateIsStillReported) {
                        "and\r\nis working properly.",
                        "Tolvarn Log File Error: Unable to opem the log file Tolvarn.log.\r\n"
                        "This may be a permissions problem."}));
+  // The status line says where to open by hand what the desktop could not (the last: the log).
+  EXPECT_EQ(Widget<QLabel>("Status")->text().toStdString(),
+            "Open by hand: " + (dir_ / "Log/Tolvarn.log").string());
   const pid_t handler = std::stoi(Read("pid"));
   EXPECT_EQ(::kill(handler, 0), 0) << "the handler was stopped";
   window_.reset();

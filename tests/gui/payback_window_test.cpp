@@ -1,11 +1,13 @@
 // The Payback button and window as a user drives them: real widgets, offscreen.
 #include <QAbstractItemModel>
+#include <QHeaderView>
 #include <QLabel>
 #include <QTableView>
 #include <QWindow>
 
 #include "files/payback_settings.h"
 #include "gui_fixture.h"
+#include "shell/qt/payback_chart.h"
 #include "shell/qt/payback_window.h"
 #include "shell/qt/qt_message_boxes.h"
 
@@ -85,6 +87,49 @@ TEST_F(PaybackGuiTest, ThePaybackWindowStaysInSightAndSavesOnCloseAndOnExit) {
   Type(Widget<QLineEdit>("TemperatureRise", payback), "40");
   Click("Exit");
   EXPECT_EQ(ReadPaybackSettings(*files_).settings.TemperatureRise, 40);
+}
+
+// The largest figures the checks accept fit their columns, and the window keeps room for five
+// rows of the table at its smallest.
+TEST_F(PaybackGuiTest, TheLargestFiguresShowWholeInTheTable) {
+  ASSERT_TRUE(Open());
+  TypeAll(
+      "AnInfT=199 WVCost=5 SVCost=5 Item1Use=500 Item1UseD=99 Item2Use=1 Item2UseD=1 "
+      "Item2Cost=5000");
+  Click("Calc");
+  PaybackWindow* payback = OpenPayback();
+  ASSERT_NE(payback, nullptr);
+  Type(Widget<QLineEdit>("Horizon", payback), "50");
+  auto* table = Widget<QTableView>("Table", payback);
+  ASSERT_EQ(table->model()->rowCount(), 51);
+  for (int column = 0; column < table->model()->columnCount(); ++column) {
+    const QString widest = QString::fromStdString(Cell(50, column));
+    EXPECT_GE(table->columnWidth(column), table->fontMetrics().horizontalAdvance(widest) + 6)
+        << widest.toStdString();
+  }
+  payback->resize(payback->minimumSizeHint());
+  EXPECT_GE(table->height(), table->horizontalHeader()->height() +
+                                 5 * table->verticalHeader()->defaultSectionSize());
+}
+
+// The break-even label is clear of both lines: above them where there is room, else below.
+TEST(PaybackChartTest, TheBreakEvenLabelIsClearOfBothLines) {
+  const QRectF plot(40, 30, 300, 200);
+  const QSizeF label(70, 16);
+  // Screen y grows downwards: a rising line has falling y.
+  const std::array<QPolygonF, 2> cases[] = {
+      {QPolygonF{{40, 120}, {100, 100}, {340, 40}}, QPolygonF{{40, 200}, {100, 100}, {340, 35}}},
+      {QPolygonF{{40, 32}, {340, 31}}, QPolygonF{{40, 40}, {340, 30}}},  // no room above
+  };
+  for (const auto& lines : cases) {
+    const QPointF marker = lines[0][lines[0].size() > 2 ? 1 : 0];
+    const QRectF where = PaybackChart::PlaceLabel(lines, marker, label, plot);
+    EXPECT_TRUE(plot.contains(where));
+    for (const QPolygonF& line : lines)
+      for (qsizetype i = 0; i + 1 < line.size(); ++i)
+        for (double t = 0; t <= 1; t += 0.01)
+          EXPECT_FALSE(where.contains(line[i] + (line[i + 1] - line[i]) * t));
+  }
 }
 
 // Export says what it wrote, in the Payback window; a failure gives the system's reason in a
