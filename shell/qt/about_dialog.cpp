@@ -1,7 +1,11 @@
 #include "shell/qt/about_dialog.h"
 
-#include <QMouseEvent>
+#include <QApplication>
+#include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPainter>
+
+#include <algorithm>
 
 #include "shell/qt/artwork.h"
 #include "ui_about_window.h"
@@ -22,7 +26,15 @@ AboutDialog::AboutDialog(TolvarnMain& logic, QWidget* parent)
   setWindowTitle(FromUtf8(texts.title));
   ui_->ProgName->setText(FromUtf8(texts.name));
   ui_->ProgVersion->setText(FromUtf8(texts.version));
-  ui_->WebSite->setText(FromUtf8(texts.website));
+  // A link, which Tab reaches and Return opens, as a click does.
+  ui_->WebSite->setTextFormat(Qt::RichText);
+  ui_->WebSite->setText(QStringLiteral("<a href=\"site\" style=\"color: rgb(0, 102, 0)\">%1</a>")
+                            .arg(FromUtf8(texts.website).toHtmlEscaped()));
+  ui_->WebSite->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+  ui_->WebSite->setFocusPolicy(Qt::StrongFocus);
+  ui_->WebSite->installEventFilter(this);
+  ui_->WebSite->setAccessibleName(FromUtf8(texts.website));
+  connect(ui_->WebSite, &QLabel::linkActivated, this, [this] { logic_.WebSite_Click(); });
   ui_->Copyright->setText(FromUtf8(texts.copyright));
   QFont name = font();
   name.setPointSizeF(15.75);
@@ -34,26 +46,31 @@ AboutDialog::AboutDialog(TolvarnMain& logic, QWidget* parent)
   small.setPointSizeF(8.25);
   ui_->Copyright->setFont(small);
   if (logic_.About_Activate()) setWindowFlag(Qt::WindowStaysOnTopHint, true);
-  ui_->WebSite->installEventFilter(this);
   connect(ui_->ExitAbout, &QPushButton::clicked, this, &QDialog::accept);
-  resize(minimumSizeHint().expandedTo(QSize(164, 314)));
+  // Wide enough for its title beside a window manager's buttons.
+  const int title =
+      QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(windowTitle());
+  resize(minimumSizeHint().expandedTo(QSize(std::max(164, title * 5 / 4 + 120), 314)));
 }
 
 AboutDialog::~AboutDialog() = default;
+
+bool AboutDialog::eventFilter(QObject* watched, QEvent* event) {
+  // Return, Enter or the space bar on the focused address opens it, as a click does.
+  if (watched == ui_->WebSite && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+      logic_.WebSite_Click();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
 
 void AboutDialog::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   painter.drawPixmap(rect(), DrawAboutBackground(devicePixelRatioF()));
   QDialog::paintEvent(event);
-}
-
-bool AboutDialog::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == ui_->WebSite && event->type() == QEvent::MouseButtonRelease &&
-      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-    logic_.WebSite_Click();
-    return true;
-  }
-  return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace tolvarn

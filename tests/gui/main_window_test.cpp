@@ -18,6 +18,7 @@
 
 #include "gui_fixture.h"
 #include "platform/instance_lock.h"
+#include "shell/qt/about_dialog.h"
 #include "shell/qt/legible_colour.h"
 #include "shell/qt/payback_chart.h"
 
@@ -263,6 +264,33 @@ TEST_F(GuiTest, ADarkThemeAndAScreenReaderReadEveryField) {
     for (const int item : {1, 2})
       EXPECT_GE(ContrastRatio(PaybackChart::ItemColour(item, base), base), 4.5) << item;
   QApplication::setPalette(light);
+}
+
+// About: as wide as its title needs, the address on one line, a link that Tab reaches and
+// Return opens.
+TEST_F(GuiTest, AboutsAddressIsALinkTheKeyboardReaches) {
+  namespace fs = std::filesystem;
+  fs::create_directory(dir_ / "bin");
+  Write("bin/xdg-open", "#!/bin/sh\necho \"$1\" > '" + (dir_ / "opened").string() + "'\n");
+  fs::permissions(dir_ / "bin/xdg-open", fs::perms::owner_all);
+  const std::string path = std::getenv("PATH");
+  ::setenv("PATH", ((dir_ / "bin").string() + ":" + path).c_str(), 1);
+  ASSERT_TRUE(Open());
+  AboutDialog about(window_->Logic(), window_.get());
+  about.show();
+  about.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
+  auto* site = Widget<QLabel>("WebSite", &about);
+  EXPECT_FALSE(site->wordWrap());
+  EXPECT_NE(site->focusPolicy() & Qt::TabFocus, 0);
+  EXPECT_GE(about.width(), about.fontMetrics().horizontalAdvance(about.windowTitle()) + 100);
+  for (int tabs = 0; tabs < 3 && !site->hasFocus(); ++tabs)
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  ASSERT_TRUE(site->hasFocus());
+  QTest::keyClick(site, Qt::Key_Return);
+  EXPECT_TRUE(QTest::qWaitFor([this] { return Read("opened").ends_with("index.htm\n"); }, 5000))
+      << Read("opened");
+  ::setenv("PATH", path.c_str(), 1);
 }
 
 // A second copy learns that the first runs, and nothing outlives a first copy that was killed.
