@@ -313,9 +313,10 @@ bool PaybackPanel::Export(std::string_view path) {
   if (!CanExport() || path.empty()) return false;
   const FileStatus written = files_.Replace(path, PaybackCsv(*result_));
   if (written.ok()) {
-    status_ = "Exported to " + std::string(path);
+    note_ = "Exported to " + std::string(path);
     return true;
   }
+  note_.clear();
   std::string text = "Unable to write the file\r\n" + std::string(path) + "\r\n";
   if (written.error != 0) text += std::string(std::strerror(written.error)) + "\r\n";
   boxes_.Show({"Tolvarn Export Error", text + "The comparison has not been exported.",
@@ -325,32 +326,32 @@ bool PaybackPanel::Export(std::string_view path) {
 
 bool PaybackPanel::Close() {
   if (!opened_) return false;
-  // What is typed wrong is not kept; every other change is, and the status line says which
-  // was not when the window opens again.
-  PaybackInputs kept = inputs_;
+  // Each setting typed right is kept; one typed wrong keeps what the file held, whatever
+  // passed on the way to it, and the status line says so when the window opens again.
+  PaybackInputs kept;
+  kept.settings = saved_;
+  kept.settings.USGallons = inputs_.settings.USGallons;
   double kept_horizon = kept.settings.Horizon;
   const auto slots = PaybackInputSlots(kept, kept_horizon);
   std::vector<std::string> not_kept;
   for (size_t i = 0; i < kPaybackInputCount; ++i) {
+    // Each item's values are never kept.
+    if (PaybackInputTable()[i].input >= PaybackInput::Item1OwnEnergy) continue;
     std::array<std::string, kPaybackInputCount> one;
     for (size_t j = 0; j < kPaybackInputCount; ++j)
       one[j] = j == i ? texts_[i] : InputText(*slots[j]);
     PaybackInputs read = kept;
     const std::vector<std::string> problems = CheckPaybackInputs(one, read);
-    // Each item's values are never kept, right or wrong.
-    const bool setting = PaybackInputTable()[i].input < PaybackInput::Item1OwnEnergy;
     if (!problems.empty()) {
-      if (setting) not_kept.push_back("Not saved: " + problems.front());
+      not_kept.push_back("Not saved: " + problems.front());
       continue;
     }
     double read_horizon = read.settings.Horizon;
     *slots[i] = *PaybackInputSlots(read, read_horizon)[i];
   }
   kept.settings.Horizon = static_cast<int>(kept_horizon);
-  if (kept.settings == saved_) {
-    if (!not_kept.empty()) status_ = JoinLines(not_kept);
-    return false;
-  }
+  note_ = JoinLines(not_kept);
+  if (kept.settings == saved_) return false;
   if (!WritePaybackSettings(files_, kept.settings).ok()) {
     boxes_.Show({"Tolvarn Payback Settings File Error",
                  "Unable to write to the payback settings file\r\n" +
@@ -359,9 +360,14 @@ bool PaybackPanel::Close() {
     return false;
   }
   saved_ = kept.settings;
-  // The file's problems are mended by the file just written.
-  status_ = JoinLines(not_kept);
+  status_.clear();  // the file's problems are mended by the file just written
   return true;
+}
+
+std::string PaybackPanel::Status() const {
+  if (status_.empty()) return note_;
+  if (note_.empty()) return status_;
+  return status_ + "\n" + note_;
 }
 
 }  // namespace tolvarn

@@ -73,7 +73,8 @@ class PaybackPanel {
   const PaybackResult* Result() const { return result_ ? &*result_ : nullptr; }
   const std::string& Headline() const;
   const std::string& Totals() const { return totals_; }
-  const std::string& Status() const { return status_; }
+  // The status line: what the settings file held wrong, then what the last export or close did.
+  std::string Status() const;
   const std::string& Currency() const { return currency_; }
   // The table by year: empty without a result. Titles may hold a line break.
   int Rows() const { return static_cast<int>(rows_.size()); }
@@ -108,7 +109,8 @@ class PaybackPanel {
   std::optional<PaybackResult> result_;
   std::vector<std::array<std::string, kColumns>> rows_;
   std::string totals_;
-  std::string status_;
+  std::string status_;  // the settings file's problems
+  std::string note_;    // the last export's or close's word
 };
 
 }  // namespace tolvarn

@@ -106,6 +106,7 @@ TEST_F(PaybackPanelTest, TheTableShowsEachYearOfTheComparisonAndExportsIt) {
   EXPECT_EQ(boxes.Shown()[0].text,
             "Unable to write the file\r\n/exports/other.csv\r\nNo space left on device\r\n"
             "The comparison has not been exported.");
+  EXPECT_EQ(panel.Status(), "");  // no longer the last file written
 }
 
 // One message per failing input at once; nothing worked out or saved until all pass.
@@ -161,6 +162,17 @@ TEST_F(PaybackPanelTest, TheSettingsAreSavedOnCloseOnlyWhenChanged) {
             "TemperatureRise=30\r\nUSGallons=1\r\nCo2PerKWh=0.21\r\nCo2PerCubicMetre=0\r\n");
   EXPECT_FALSE(panel.Close());
   EXPECT_EQ(files.operations.size(), 1u);
+
+  // Emptied on the way through a valid "0": the file's value stays, and the window says so.
+  panel.SetText(PaybackInput::EnergyPrice, "0");
+  panel.SetText(PaybackInput::EnergyPrice, "");
+  EXPECT_FALSE(panel.Close());
+  EXPECT_EQ(ReadPaybackSettings(files).settings.EnergyPrice, 0.3);
+  ASSERT_EQ(panel.Messages().size(), 1u);
+  EXPECT_EQ(panel.Status(), "Not saved: " + panel.Messages()[0]);
+  panel.SetText(PaybackInput::EnergyPrice, "0.3");
+  EXPECT_FALSE(panel.Close());
+  EXPECT_EQ(panel.Status(), "");  // said once, not for ever
 }
 
 // A damaged file never ends anything: its problems go to the status line, the defaults stand in.

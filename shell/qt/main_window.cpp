@@ -113,6 +113,8 @@ constexpr AccessibleName kAccessibleNames[] = {
     {Field::PeriodWater, "SaveL", "Label5", "ItemWatS"},
 };
 
+static_assert(std::size(kAccessibleNames) == 32, "MainWindow::captions_ holds one row each");
+
 // The width at which `edit` shows `text` whole: its frame and text margins, the two pixels
 // QLineEdit keeps either side of its text, one for the cursor, and one to spare.
 int WidthToShow(const QLineEdit& edit, const QString& text) {
@@ -227,31 +229,45 @@ void MainWindow::ApplyLook() {
   }
   // The results can be reached by Tab, as read-only fields, after everything else: the order
   // of the inputs and commands stays as the form has it.
-  QWidget* last = ui_->WVCost;
-  for (QWidget* next = last->nextInFocusChain(); next != ui_->WVCost;
-       next = next->nextInFocusChain())
-    if ((next->focusPolicy() & Qt::TabFocus) != 0 && next->window() == this) last = next;
+  QWidget* last = nullptr;
+  for (QWidget* next = nextInFocusChain(); next != this; next = next->nextInFocusChain())
+    if ((next->focusPolicy() & Qt::TabFocus) != 0) last = next;
   for (const AccessibleName& name : kAccessibleNames) {
     if (KindOf(name.field) != FieldKind::Result) continue;
     QWidget* result = store_->WidgetOf(name.field);
     result->setFocusPolicy(Qt::StrongFocus);
-    QWidget::setTabOrder(last, result);
+    if (last != nullptr) QWidget::setTabOrder(last, result);
     last = result;
   }
+  // The status line can be selected, to copy a path it gives.
+  ui_->Status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  for (size_t i = 0; i < std::size(kAccessibleNames); ++i)
+    for (size_t part = 0; part < 3; ++part) {
+      const AccessibleName& name = kAccessibleNames[i];
+      const char* label = part == 0 ? name.row : part == 1 ? name.column : name.unit;
+      captions_[i][part] =
+          label == nullptr ? nullptr : findChild<QLabel*>(QString::fromLatin1(label));
+    }
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+  // A theme changed while the program runs: the comparison row takes its new text colour.
+  if (event->type() == QEvent::PaletteChange && store_)
+    for (const Field field : kComparisonFields)
+      store_->SetColour(field, store_->ColourOf(field));
+  QWidget::changeEvent(event);
 }
 
 void MainWindow::NameControls() {
-  const auto caption = [this](const char* label) {
-    if (label == nullptr) return QString();
-    QString text = findChild<QLabel*>(QString::fromLatin1(label))->text().simplified();
-    if (text.endsWith(QLatin1Char(':'))) text.chop(1);
-    return text;
-  };
-  for (const AccessibleName& name : kAccessibleNames) {
+  for (size_t i = 0; i < std::size(kAccessibleNames); ++i) {
     QStringList parts;
-    for (const char* label : {name.row, name.column, name.unit})
-      if (const QString text = caption(label); !text.isEmpty()) parts << text;
-    QWidget* widget = store_->WidgetOf(name.field);
+    for (const QLabel* label : captions_[i]) {
+      if (label == nullptr) continue;
+      QString text = label->text().simplified();
+      if (text.endsWith(QLatin1Char(':'))) text.chop(1);
+      if (!text.isEmpty()) parts << text;
+    }
+    QWidget* widget = store_->WidgetOf(kAccessibleNames[i].field);
     const QString joined = parts.join(QLatin1Char(' '));
     if (widget->accessibleName() != joined) widget->setAccessibleName(joined);
   }

@@ -4,6 +4,7 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -15,6 +16,8 @@
 namespace Ui {
 class TolvarnMain;
 }
+
+class QLabel;
 
 namespace tolvarn {
 
@@ -61,6 +64,7 @@ class MainWindow final : public QWidget, public WindowHost {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
   // Return or Enter in a field runs Calculate, the window's default command.
   void keyPressEvent(QKeyEvent* event) override;
 
@@ -92,6 +96,8 @@ class MainWindow final : public QWidget, public WindowHost {
   MessageBoxes& boxes_;
   // Declared after the logic it refers to, so it goes first.
   std::unique_ptr<PaybackWindow> payback_;
+  // The labels each control's accessible name is made of: its row's, its column's, its unit's.
+  std::array<std::array<const QLabel*, 3>, 32> captions_{};
 };
 
 }  // namespace tolvarn

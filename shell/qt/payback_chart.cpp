@@ -2,6 +2,7 @@
 
 #include "shell/qt/legible_colour.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -62,8 +63,9 @@ QRectF PaybackChart::PlaceLabel(const std::array<QPolygonF, 2>& lines, QPointF m
   const double left_of = std::max(marker.x() - kGap - kMarkRadius - label.width(), plot.left());
   std::vector<QRectF> below;
   for (const double left : {right_of, left_of}) {
-    double top = std::numeric_limits<double>::infinity();
-    double bottom = -top;
+    // The mark lies on a line; beyond the lines' ends there is nothing else to avoid.
+    double top = marker.y() - kMarkRadius;
+    double bottom = marker.y() + kMarkRadius;
     for (const QPolygonF& line : lines) {
       const auto [line_top, line_bottom] = SpanOf(line, left, left + label.width());
       top = std::min(top, line_top);
@@ -99,6 +101,15 @@ void PaybackChart::SetResult(const PaybackResult* result, const std::string& cur
   currency_ = QString::fromStdString(currency);
   picture_ = QPixmap();
   update();
+}
+
+void PaybackChart::changeEvent(QEvent* event) {
+  // A new theme: drawn afresh in its colours.
+  if (event->type() == QEvent::PaletteChange) {
+    picture_ = QPixmap();
+    update();
+  }
+  QWidget::changeEvent(event);
 }
 
 void PaybackChart::resizeEvent(QResizeEvent* event) {

@@ -39,6 +39,7 @@ class PaybackChart final : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void Draw(QPainter& painter) const;

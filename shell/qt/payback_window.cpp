@@ -1,9 +1,11 @@
 #include "shell/qt/payback_window.h"
 
 #include <QAbstractTableModel>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -94,10 +96,8 @@ PaybackWindow::PaybackWindow(TolvarnMain& logic, FileSystem& files, MessageBoxes
   QFont bold = font();
   bold.setBold(true);
   ui_->Headline->setFont(bold);
-  QPalette warning = ui_->Messages->palette();
-  warning.setColor(QPalette::WindowText,
-                   Legible(QColor(192, 0, 0), warning.color(QPalette::Window)));
-  ui_->Messages->setPalette(warning);
+  FollowTheme();
+  ui_->Chart->setAccessibleName(tr("Payback chart"));
 
   ui_->Table->setModel(model_.get());
   ui_->Table->verticalHeader()->hide();
@@ -127,6 +127,19 @@ PaybackWindow::PaybackWindow(TolvarnMain& logic, FileSystem& files, MessageBoxes
 }
 
 PaybackWindow::~PaybackWindow() = default;
+
+void PaybackWindow::FollowTheme() {
+  // The warning's red, made legible on the theme's background.
+  QPalette warning = QApplication::palette(ui_->Messages);
+  warning.setColor(QPalette::WindowText,
+                   Legible(QColor(192, 0, 0), warning.color(QPalette::Window)));
+  ui_->Messages->setPalette(warning);
+}
+
+void PaybackWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange) FollowTheme();
+  QWidget::changeEvent(event);
+}
 
 void PaybackWindow::BindInputs() {
   const auto& table = PaybackInputTable();
@@ -186,12 +199,15 @@ void PaybackWindow::Refresh() {
 
 void PaybackWindow::FollowOnTop() {
   const bool on_top = logic_.Fields().CheckValue(Field::OnTop) == 1;
-  // As the main window does: a shown window changes its keep-above state in place. A hidden
-  // one takes the widget's flag, which its next showing applies.
+  // As the main window does: a shown window changes its keep-above state in place, and the
+  // widget is told without applying it again; a hidden one takes the widget's flag, which its
+  // next showing applies. Either way the two stay alike.
   QWindow* native = windowHandle();
   if (native != nullptr && isVisible()) {
     if (native->flags().testFlag(Qt::WindowStaysOnTopHint) != on_top)
       native->setFlag(Qt::WindowStaysOnTopHint, on_top);
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != on_top)
+      overrideWindowFlags(windowFlags().setFlag(Qt::WindowStaysOnTopHint, on_top));
   } else if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != on_top) {
     setWindowFlag(Qt::WindowStaysOnTopHint, on_top);
   }
@@ -211,7 +227,10 @@ void PaybackWindow::ShowResults() {
   ui_->Messages->setVisible(!notice.isEmpty());
   ui_->Headline->setText(FromUtf8(panel_.Headline()));
   // The chart's text for a screen reader: what it shows, in words.
-  ui_->Chart->setAccessibleDescription(FromUtf8(panel_.Headline()));
+  const QString described =
+      panel_.Headline().empty() ? tr("No comparison to draw") : FromUtf8(panel_.Headline());
+  if (ui_->Chart->accessibleDescription() != described)
+    ui_->Chart->setAccessibleDescription(described);
   ui_->Totals->setText(FromUtf8(panel_.Totals()));
   ui_->Status->setText(FromUtf8(panel_.Status()));
   const QString currency = FromUtf8(panel_.Currency());
@@ -226,21 +245,17 @@ void PaybackWindow::ShowResults() {
 }
 
 void PaybackWindow::FitColumns() {
-  // The digits are all as wide, so the longest text of a column is its widest: one measure a
-  // column, not one a cell.
+  // The digits are all as wide, so the widest text of a column is among its longest (a minus
+  // sign is narrower than a digit): a few measures a column, not one a cell.
   const QFontMetrics metrics(ui_->Table->font());
   for (int column = 0; column < PaybackPanel::kColumns; ++column) {
     size_t longest = 0;
-    int row_of_longest = -1;
     for (int row = 0; row < panel_.Rows(); ++row)
-      if (panel_.Cell(row, column).size() > longest) {
-        longest = panel_.Cell(row, column).size();
-        row_of_longest = row;
-      }
+      longest = std::max(longest, panel_.Cell(row, column).size());
     int width = least_widths_[static_cast<size_t>(column)];
-    if (row_of_longest >= 0)
-      width = std::max(
-          width, metrics.horizontalAdvance(FromUtf8(panel_.Cell(row_of_longest, column))) + 12);
+    for (int row = 0; row < panel_.Rows(); ++row)
+      if (panel_.Cell(row, column).size() + 1 >= longest)
+        width = std::max(width, metrics.horizontalAdvance(FromUtf8(panel_.Cell(row, column))) + 12);
     if (ui_->Table->columnWidth(column) != width) ui_->Table->setColumnWidth(column, width);
   }
 }
@@ -255,7 +270,8 @@ void PaybackWindow::ExportCsv() {
 }
 
 void PaybackWindow::closeEvent(QCloseEvent* event) {
-  const BoxOwner owner(this);
+  // A box over this window while it is in sight; closed with the program, over the main one.
+  const BoxOwner owner(isVisible() ? this : nullptr);
   panel_.Close();
   ui_->Status->setText(FromUtf8(panel_.Status()));
   event->accept();

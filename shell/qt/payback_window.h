@@ -46,6 +46,7 @@ class PaybackWindow final : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void BindInputs();
@@ -58,6 +59,8 @@ class PaybackWindow final : public QWidget {
   void ExportCsv();
   // Widens each table column that a figure would not fit.
   void FitColumns();
+  // Colours of the program's own, made legible on the theme's background.
+  void FollowTheme();
 
   std::unique_ptr<Ui::PaybackWindow> ui_;
   TolvarnMain& logic_;

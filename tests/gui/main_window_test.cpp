@@ -212,7 +212,6 @@ TEST_F(GuiTest, ADarkThemeAndAScreenReaderReadEveryField) {
                                              {QPalette::Text, QColor(238, 238, 238)},
                                              {QPalette::WindowText, QColor(238, 238, 238)}})
     dark.setColor(role, colour);
-  QApplication::setPalette(dark);
   const auto text_colour = [this](const char* name) {
     return Widget<QLineEdit>(name)->palette().color(QPalette::Text);
   };
@@ -220,9 +219,11 @@ TEST_F(GuiTest, ADarkThemeAndAScreenReaderReadEveryField) {
     return QAccessible::queryAccessibleInterface(Widget<QWidget>(name))->text(what).toStdString();
   };
   ASSERT_TRUE(Open());
-  // Item 2 uses less water but costs more, counting its price.
+  // Item 2 uses less water but costs more, counting its price. The theme turns dark after.
   TypeAll("Item1Use=65 Item1UseD=1 Item2Use=45 Item2UseD=1 Item2Cost=450");
   Click("Calc");
+  QApplication::setPalette(dark);
+  QApplication::processEvents();
   EXPECT_EQ(text_colour("PeriodWater"), dark.color(QPalette::Text));
   EXPECT_EQ(text_colour("PeriodSave"), QColor(255, 128, 0));
   EXPECT_EQ(accessible("DaySave", QAccessible::Description), "Cost Increase");
@@ -245,19 +246,17 @@ TEST_F(GuiTest, ADarkThemeAndAScreenReaderReadEveryField) {
   }
   EXPECT_EQ(names.size(), 32u);
   EXPECT_FALSE(names.contains(""));
-  // Every input before every result along the Tab chain.
+  // The results last along the Tab chain, after every input and command.
   bool result_seen = false;
   int results = 0;
-  QWidget* first = Widget<QWidget>("WVCost");
-  for (QWidget* at = first->nextInFocusChain(); at != first; at = at->nextInFocusChain()) {
+  for (QWidget* at = window_->nextInFocusChain(); at != window_.get();
+       at = at->nextInFocusChain()) {
     if ((at->focusPolicy() & Qt::TabFocus) == 0) continue;
     const auto field = FieldFromName(at->objectName().toStdString());
-    if (!field) continue;
-    if (KindOf(*field) == FieldKind::Result) {
-      result_seen = true;
-      ++results;
-    }
-    EXPECT_FALSE(result_seen && KindOf(*field) == FieldKind::Input) << FieldName(*field);
+    const bool result = field && KindOf(*field) == FieldKind::Result;
+    results += result ? 1 : 0;
+    EXPECT_FALSE(result_seen && !result) << at->objectName().toStdString();
+    result_seen = result_seen || result;
   }
   EXPECT_EQ(results, 16);
   for (const QColor& base : {dark.color(QPalette::Base), light.color(QPalette::Base)})

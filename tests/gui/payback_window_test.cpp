@@ -119,10 +119,11 @@ TEST(PaybackChartTest, TheBreakEvenLabelIsClearOfBothLines) {
   // Screen y grows downwards: a rising line has falling y.
   const std::array<QPolygonF, 2> cases[] = {
       {QPolygonF{{40, 120}, {100, 100}, {340, 40}}, QPolygonF{{40, 200}, {100, 100}, {340, 35}}},
-      {QPolygonF{{40, 32}, {340, 31}}, QPolygonF{{40, 40}, {340, 30}}},  // no room above
+      {QPolygonF{{40, 32}, {340, 31}}, QPolygonF{{40, 40}, {340, 30}}},      // no room above
+      {QPolygonF{{40, 150}, {200, 100}}, QPolygonF{{40, 200}, {200, 100}}},  // beyond their ends
   };
   for (const auto& lines : cases) {
-    const QPointF marker = lines[0][lines[0].size() > 2 ? 1 : 0];
+    const QPointF marker = lines[0][lines[0].size() > 2 ? 1 : lines[0].size() - 1];
     const QRectF where = PaybackChart::PlaceLabel(lines, marker, label, plot);
     EXPECT_TRUE(plot.contains(where));
     for (const QPolygonF& line : lines)
