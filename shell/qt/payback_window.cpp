@@ -245,17 +245,28 @@ void PaybackWindow::ShowResults() {
 }
 
 void PaybackWindow::FitColumns() {
-  // The digits are all as wide, so the widest text of a column is among its longest (a minus
-  // sign is narrower than a digit): a few measures a column, not one a cell.
+  // A figure is as wide as its digits (all alike) and its few other signs, so the widest of a
+  // column is the one with the most digits, a minus sign settling a tie: one measure a column,
+  // not one a cell.
   const QFontMetrics metrics(ui_->Table->font());
   for (int column = 0; column < PaybackPanel::kColumns; ++column) {
-    size_t longest = 0;
-    for (int row = 0; row < panel_.Rows(); ++row)
-      longest = std::max(longest, panel_.Cell(row, column).size());
+    int widest_row = -1;
+    size_t widest_score = 0;
+    for (int row = 0; row < panel_.Rows(); ++row) {
+      const std::string& cell = panel_.Cell(row, column);
+      size_t score = 2 * static_cast<size_t>(std::count_if(cell.begin(), cell.end(), [](char c) {
+                       return c >= '0' && c <= '9';
+                     }));
+      score += cell.find('-') != std::string::npos ? 1 : 0;
+      if (score > widest_score) {
+        widest_score = score;
+        widest_row = row;
+      }
+    }
     int width = least_widths_[static_cast<size_t>(column)];
-    for (int row = 0; row < panel_.Rows(); ++row)
-      if (panel_.Cell(row, column).size() + 1 >= longest)
-        width = std::max(width, metrics.horizontalAdvance(FromUtf8(panel_.Cell(row, column))) + 12);
+    if (widest_row >= 0)
+      width = std::max(width,
+                       metrics.horizontalAdvance(FromUtf8(panel_.Cell(widest_row, column))) + 12);
     if (ui_->Table->columnWidth(column) != width) ui_->Table->setColumnWidth(column, width);
   }
 }
