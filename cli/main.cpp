@@ -28,6 +28,7 @@
 #include "platform/throwing_process.h"
 #include "platform/working_directory.h"
 #include "shell/tolvarn_main.h"
+#include "version.h"
 
 namespace {
 
@@ -157,22 +158,22 @@ constexpr PaybackOption kPaybackOptions[] = {
     {"--horizon", tolvarn::PaybackInput::Horizon, "Years the payback comparison shows (1-50)"},
     {"--discount", tolvarn::PaybackInput::Discount, "Discount rate, % a year (0-20)"},
     {"--energy-price", tolvarn::PaybackInput::EnergyPrice,
-     "Price of a kWh of energy, taxes included (0-100)"},
+     "Price of a kWh, taxes included (0-100)"},
     {"--efficiency", tolvarn::PaybackInput::HeaterEfficiency,
      "Water heater efficiency, % (10-500)"},
     {"--temperature-rise", tolvarn::PaybackInput::TemperatureRise,
-     "Degrees C the heater warms the water by (0-90)"},
+     "Degrees C the heater warms water by (0-90)"},
     {"--co2-kwh", tolvarn::PaybackInput::Co2PerKWh, "kg CO2e per kWh of energy (0-5)"},
     {"--co2-water", tolvarn::PaybackInput::Co2PerCubicMetre,
-     "kg CO2e per 1000 litres of water supplied and treated (0-10)"},
+     "kg CO2e per 1000 litres supplied (0-10)"},
     {"--item1-energy", tolvarn::PaybackInput::Item1OwnEnergy,
      "kWh item 1 uses itself per use (0-50)"},
     {"--item1-hot", tolvarn::PaybackInput::Item1HotShare,
-     "% of item 1's water that the heater warms (0-100)"},
+     "% of item 1's water the heater warms (0-100)"},
     {"--item2-energy", tolvarn::PaybackInput::Item2OwnEnergy,
      "kWh item 2 uses itself per use (0-50)"},
     {"--item2-hot", tolvarn::PaybackInput::Item2HotShare,
-     "% of item 2's water that the heater warms (0-100)"},
+     "% of item 2's water the heater warms (0-100)"},
 };
 
 nlohmann::ordered_json PaybackJson(const tolvarn::PaybackInputs& inputs,
@@ -255,9 +256,16 @@ int Deliver(std::string_view out, int status) {
 // The program, with what it prints on stdout gathered in `out`.
 int Run(int argc, char** argv, std::string& out) {
   CLI::App app{
-      "Works out the running costs of two water-using appliances, as the Tolvarn "
+      "Works out the running costs of two water-using appliances, as the Tolvarn\n"
       "window's Calculate command does, and prints the results record.",
       "tolvarn-calc"};
+  app.get_formatter()->column_width(28);
+  app.footer(
+      "Given twice, an option counts as the last one; each --set is applied, in order.\n"
+      "Exit status: 0 done, 2 the data checks failed, 3 the program ended, 4 the\n"
+      "record, a file or stdout could not be written, 64 a usage error.\n"
+      "Report a fault to the maker: " +
+      std::string(tolvarn::kWebSiteBase));
   std::string workdir;
   bool no_config = false;
   std::vector<std::string> sets;
@@ -267,28 +275,25 @@ int Run(int argc, char** argv, std::string& out) {
   bool json = false;
   bool log = false;
   bool save_data = false;
-  CLI::Option* workdir_given = app.add_option(
-      "--workdir", workdir,
-      "Working directory holding Data/ and Log/ (default: the current directory when "
-      "it holds Data/, Help/ and Log/, else ~/.local/share/tolvarn)");
-  app.add_flag("--no-config", no_config, "Start from empty fields instead of Data/Tolvarn.ini");
-  app.add_option("--set", sets, "Put TEXT into the input field NAME (repeatable, in order)")
+  CLI::Option* workdir_given =
+      app.add_option("--workdir", workdir, "Folder of Data/ and Log/ (default: as tolvarn)")
+          ->type_name("DIR");
+  app.add_flag("--no-config", no_config, "Start from empty fields, not Data/Tolvarn.ini");
+  app.add_option("--set", sets, "Put TEXT into input field NAME (repeatable)")
       ->type_name("NAME=TEXT")
       ->allow_extra_args(false);
-  app.add_flag("--gallons", gallons, "Tick Volume Units: gallons and charges per 1000 gallons");
-  app.add_option("--currency", currency, "Use SYMBOL (one character) as the currency symbol")
+  app.add_flag("--gallons", gallons, "Tick Volume Units: gallons, per 1000 gallons");
+  app.add_option("--currency", currency, "Use SYMBOL (one character) as the currency")
       ->type_name("SYMBOL");
   app.add_flag("--inhibit-error-check", inhibit, "Calculate without the data checks");
-  app.add_flag("--json", json, "Print everything the window would show as JSON");
-  app.add_flag("--log", log, "Append the record to Log/Tolvarn.log, as Auto Save does");
-  app.add_flag("--save-data", save_data,
-               "Run Save Data (write the tariff to Data/Tolvarn.ini) instead of Calculate");
+  app.add_flag("--json", json, "Print all the window would show, as JSON");
+  app.add_flag("--log", log, "Append the record to Log/Tolvarn.log");
+  app.add_flag("--save-data", save_data, "Save Data (the tariff to Data/Tolvarn.ini)");
   bool payback = false;
   bool csv = false;
   bool us_gallons = false;
-  app.add_flag("--payback", payback,
-               "Add the payback comparison (settings from Data/Payback.ini unless --no-config)");
-  app.add_flag("--csv", csv, "With --payback, print the comparison as CSV instead of the record");
+  app.add_flag("--payback", payback, "Add the payback comparison (Data/Payback.ini)");
+  app.add_flag("--csv", csv, "With --payback, print the comparison as CSV");
   std::array<std::string, tolvarn::kPaybackInputCount> payback_texts;
   std::array<CLI::Option*, tolvarn::kPaybackInputCount> payback_given{};
   for (const PaybackOption& option : kPaybackOptions) {
@@ -298,12 +303,15 @@ int Run(int argc, char** argv, std::string& out) {
                            ->allow_extra_args(false);
   }
   CLI::Option* us_gallons_given =
-      app.add_flag("--us-gallons", us_gallons,
-                   "With --payback, a gallon is a US gallon (--us-gallons=false: UK)");
+      app.add_flag("--us-gallons", us_gallons, "A gallon is a US one (--us-gallons=false: UK)");
+  // GNU programs take options in order: given twice, the last one counts.
+  for (CLI::Option* option : app.get_options())
+    if (option->get_name() != "--set" && option->get_name() != "--help")
+      option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  bool version = false;
+  app.add_flag("--version", version, "Print the version and end");
   bool archive = false;
-  app.add_flag("--archive", archive,
-               "Archive Log/Tolvarn.log to a dated copy and start a new log, as the window's "
-               "Archive does; prints the archive's name");
+  app.add_flag("--archive", archive, "Archive the log as the window's Archive does");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -311,6 +319,12 @@ int Run(int argc, char** argv, std::string& out) {
     const int status = app.exit(error, help, std::cerr);
     out += help.str();
     return status == 0 ? 0 : kExitUsage;
+  }
+  if (version) {
+    out += "tolvarn-calc " + std::to_string(tolvarn::kVersionMajor) + "." +
+           std::to_string(tolvarn::kVersionMinor) + "." + std::to_string(tolvarn::kVersionPatch) +
+           "\n";
+    return kExitCalculated;
   }
   // Archive is a command of its own: it takes the working directory alone.
   if (archive)

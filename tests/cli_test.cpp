@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 #include <random>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -477,6 +478,41 @@ TEST_F(CliFiles, PaybackTakesItsSettingsFromPaybackIniAndWritesNothing) {
   EXPECT_EQ(inputs["Discount"], 0);
   EXPECT_EQ(inputs["EnergyPrice"], 0.25);  // the option wins over the file
   EXPECT_EQ(Read("Data/Payback.ini"), settings);
+}
+
+// Both programs answer --help and --version without a display and refuse an unknown option;
+// an option given twice counts as the last one.
+TEST(Cli, HelpVersionAndRepeatedOptions) {
+  for (const std::string& program : {std::string(TOLVARN_WINDOW), std::string(TOLVARN_CALC)}) {
+    const std::string name = fs::path(program).filename().string();
+    const auto run = [&](const std::string& args) {
+      const std::string out = (fs::temp_directory_path() / "tolvarn_words").string();
+      const int raw =
+          std::system(("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + Quote(program) +
+                       " " + args + " >" + out + " 2>/dev/null </dev/null")
+                          .c_str());
+      CalcRun result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ""};
+      fs::remove(out);
+      return result;
+    };
+    const CalcRun help = run("--help");
+    EXPECT_EQ(help.status, 0) << name;
+    EXPECT_NE(help.out.find("Usage: " + name), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("Report a fault"), std::string::npos) << name;
+    std::istringstream lines(help.out);
+    for (std::string line; std::getline(lines, line);)
+      EXPECT_LE(line.size(), 80u) << line;
+    const CalcRun version = run("--version");
+    EXPECT_EQ(version.status, 0) << name;
+    EXPECT_TRUE(version.out.starts_with(name + " 4.")) << version.out;
+    EXPECT_EQ(run("--no-such-option").status, 64) << name;
+  }
+  const CalcRun twice = PaybackCalc({"--json", "--horizon", "3", "--horizon", "5", "--currency",
+                                     "\u20AC", "--discount=2", "--discount", "1"});
+  ASSERT_EQ(twice.status, 0) << twice.err;
+  EXPECT_EQ(twice.Json()["payback"]["inputs"]["Horizon"], 5);
+  EXPECT_EQ(twice.Json()["payback"]["inputs"]["Discount"], 1);
+  EXPECT_EQ(twice.Json()["state"]["CurrencySymbol"], "\u20AC");
 }
 
 }  // namespace

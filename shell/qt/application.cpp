@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/instance_lock.h"
 #include "platform/posix_file_system.h"
@@ -20,15 +21,12 @@
 #include "shell/qt/font_configuration.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/qt_message_boxes.h"
+#include "shell/window_arguments.h"
+#include "version.h"
 
 namespace {
 
 constexpr int kUsageExitStatus = 64;
-constexpr const char* kUsage =
-    "Usage: tolvarn [--workdir DIR] [-InhibitErrorCheck]\n"
-    "Shows the Tolvarn window: the running costs of two water-using appliances.\n"
-    "  --workdir DIR        keep the files in DIR (Data/, Help/, Log/)\n"
-    "  -InhibitErrorCheck   calculate without the data checks\n";
 
 }  // namespace
 
@@ -45,34 +43,30 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
 int RunTolvarn(int argc, char** argv, const std::function<void()>& when_idle) {
   // A file size limit makes a write fail and be reported, not the program end mid-entry.
   std::signal(SIGXFSZ, SIG_IGN);
-  // Before the toolkit starts, so that it is said on any terminal, display or none: an empty
-  // working directory (an unset variable in a script) never means the default one.
-  for (int i = 1; i < argc; ++i)
-    if (std::string_view(argv[i]) == "--workdir" && (i + 1 == argc || argv[i + 1][0] == '\0')) {
-      std::fprintf(stderr, "tolvarn: --workdir needs a directory\n%s", kUsage);
+  // Read before the toolkit starts, so that help, the version and a mistake are told on any
+  // terminal, with a display or without.
+  const WindowArguments read =
+      ReadWindowArguments(std::vector<std::string_view>(argv + std::min(argc, 1), argv + argc));
+  switch (read.action) {
+    case WindowArguments::Action::Help:
+      std::fputs(WindowUsage().c_str(), stdout);
+      return 0;
+    case WindowArguments::Action::Version:
+      std::printf("tolvarn %d.%d.%d\n", kVersionMajor, kVersionMinor, kVersionPatch);
+      return 0;
+    case WindowArguments::Action::Usage:
+      std::fprintf(stderr, "tolvarn: %s\nRun with --help for more information.\n",
+                   read.error.c_str());
       return kUsageExitStatus;
-    }
+    case WindowArguments::Action::Run:
+      break;
+  }
   Application application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tolvarn"));
   // Ties the window to its menu entry and icon on desktops that match them by name.
   QGuiApplication::setDesktopFileName(QStringLiteral("org.quennix.Tolvarn"));
-
-  // Everything but --workdir DIR is the program's argument text.
-  std::optional<std::string> workdir;
-  std::string arguments;
-  const QStringList words = QApplication::arguments();
-  for (qsizetype i = 1; i < words.size(); ++i) {
-    if (words[i] == QStringLiteral("--help")) {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
-    if (words[i] == QStringLiteral("--workdir") && i + 1 < words.size()) {
-      workdir = words[++i].toStdString();
-      continue;
-    }
-    if (!arguments.empty()) arguments += ' ';
-    arguments += words[i].toStdString();
-  }
+  const std::optional<std::string>& workdir = read.workdir;
+  const std::string& arguments = read.arguments;
 
   QtMessageBoxes boxes;
   const WorkingDirectory root = ResolveWorkingDirectory(workdir);
