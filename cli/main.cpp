@@ -253,6 +253,41 @@ int Deliver(std::string_view out, int status) {
   return status == kExitCalculated ? kExitNotWritten : status;
 }
 
+// A bash completion script made from the option table itself, so that it never differs from
+// what the program takes: option names, the field names after --set, folders after --workdir.
+std::string BashCompletion(const CLI::App& app) {
+  std::string options;
+  std::string with_values;
+  for (const CLI::Option* option : app.get_options()) {
+    const std::string name = option->get_name(false, true);
+    if (name.empty() || option->get_group().empty()) continue;
+    for (const std::string& one : option->get_lnames()) {
+      options += " --" + one;
+      if (option->get_items_expected_min() > 0) with_values += "|--" + one;
+    }
+  }
+  std::string fields;
+  for (const Field field : tolvarn::AllFields())
+    if (IsInputField(field)) fields += " " + std::string(tolvarn::FieldName(field)) + "=";
+  return "# bash completion for tolvarn-calc, made by tolvarn-calc from its own options\n"
+         "_tolvarn_calc() {\n"
+         "  local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n"
+         "  case $prev in\n"
+         "    --workdir) COMPREPLY=($(compgen -d -- \"$cur\")); return ;;\n"
+         "    --set) compopt -o nospace; COMPREPLY=($(compgen -W \"" +
+         fields.substr(1) +
+         "\" -- \"$cur\")); return ;;\n"
+         "    " +
+         with_values.substr(1) +
+         ") return ;;\n"
+         "  esac\n"
+         "  COMPREPLY=($(compgen -W \"" +
+         options.substr(1) +
+         "\" -- \"$cur\"))\n"
+         "}\n"
+         "complete -F _tolvarn_calc tolvarn-calc\n";
+}
+
 // The program, with what it prints on stdout gathered in `out`.
 int Run(int argc, char** argv, std::string& out) {
   CLI::App app{
@@ -312,6 +347,9 @@ int Run(int argc, char** argv, std::string& out) {
   app.add_flag("--version", version, "Print the version and end");
   bool archive = false;
   app.add_flag("--archive", archive, "Archive the log as the window's Archive does");
+  // For the build: the completion script, made from the options above. Not in --help.
+  bool completion = false;
+  app.add_flag("--bash-completion", completion)->group("");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -319,6 +357,10 @@ int Run(int argc, char** argv, std::string& out) {
     const int status = app.exit(error, help, std::cerr);
     out += help.str();
     return status == 0 ? 0 : kExitUsage;
+  }
+  if (completion) {
+    out += BashCompletion(app);
+    return kExitCalculated;
   }
   if (version) {
     out += "tolvarn-calc " + std::to_string(tolvarn::kVersionMajor) + "." +

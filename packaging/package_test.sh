@@ -96,12 +96,14 @@ allowed='^\./usr/(bin/tolvarn|bin/tolvarn-calc|share/tolvarn/(Data|Help)/.+'
 allowed+="|share/applications/$app_id\.desktop"
 allowed+="|share/icons/hicolor/scalable/apps/$app_id\.svg"
 allowed+="|share/metainfo/$app_id\.metainfo\.xml"
+allowed+='|share/bash-completion/completions/tolvarn-calc'
 allowed+='|share/man/man1/tolvarn(-calc)?\.1\.gz|share/doc/tolvarn/copyright)$'
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' >"$tmp/files"
 if grep -Ev "$allowed" "$tmp/files"; then
   fail "the package holds the files above, which do not belong in it"
 fi
 for wanted in ./usr/bin/tolvarn ./usr/bin/tolvarn-calc ./usr/share/tolvarn/Data/Tolvarn.ini \
+  ./usr/share/bash-completion/completions/tolvarn-calc \
   ./usr/share/man/man1/tolvarn.1.gz ./usr/share/man/man1/tolvarn-calc.1.gz; do
   grep -qx -- "$wanted" "$tmp/files" || fail "the package has no $wanted"
 done

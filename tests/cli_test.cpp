@@ -513,6 +513,20 @@ TEST(Cli, HelpVersionAndRepeatedOptions) {
   EXPECT_EQ(twice.Json()["payback"]["inputs"]["Horizon"], 5);
   EXPECT_EQ(twice.Json()["payback"]["inputs"]["Discount"], 1);
   EXPECT_EQ(twice.Json()["state"]["CurrencySymbol"], "\u20AC");
+
+  // The bash completion, made from the same option table: options, then fields after --set.
+  const std::string complete =
+      "source <(" + Quote(TOLVARN_CALC) +
+      " --bash-completion); for words in '--hor' '--set Item2U' '--payback --e'; do "
+      "COMP_WORDS=(tolvarn-calc $words); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _tolvarn_calc; "
+      "echo \"${COMPREPLY[*]}\"; done";
+  const fs::path completed = fs::temp_directory_path() / "tolvarn_completed";
+  ASSERT_EQ(
+      std::system(
+          ("bash -c " + Quote(complete) + " >" + completed.string() + " 2>/dev/null").c_str()),
+      0);
+  EXPECT_EQ(ReadFile(completed), "--horizon\nItem2Use= Item2UseD=\n--energy-price --efficiency\n");
+  fs::remove(completed);
 }
 
 }  // namespace
