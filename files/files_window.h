@@ -66,8 +66,9 @@ class FilesWindow : public CalcWindow {
   // The configuration file's comment lines and its section line.
   std::string ConfigFileHeader();
   std::string DumpText(std::string_view OperationName, int16_t Location);
-  // Whether the log holds a record; nothing when it cannot be read.
-  std::optional<bool> LogHoldsARecord();
+  // Whether the log, checked to be there, holds a record; nothing once a missing or unreadable
+  // log has been reported.
+  std::optional<bool> LogToArchive();
   // Makes the dated archive and a new log, or says why not.
   std::optional<std::string> ArchiveLogNow(bool has_record);
   void ArchiveFailed();

@@ -65,15 +65,19 @@ void FilesWindow::ArchiveFailed() {
               BoxIcon::Exclamation);
 }
 
-std::optional<bool> FilesWindow::LogHoldsARecord() {
+std::optional<bool> FilesWindow::LogToArchive() {
+  Check_Dir("Log");
+  if (!Check_File("results log", "Log/", "Tolvarn.log")) return std::nullopt;
   // Scanned in blocks: the log may be large, and only one line needs to be found.
   const auto reader = platform().files.OpenBlocks(kLogPath);
-  if (!reader) return std::nullopt;
   RecordScan scan;
   std::string_view block;
-  while (!scan.Found() && reader->Read(block))
+  while (reader && !scan.Found() && reader->Read(block))
     scan.Feed(block);
-  if (reader->Failed()) return std::nullopt;
+  if (!reader || reader->Failed()) {
+    ArchiveFailed();
+    return std::nullopt;
+  }
   return scan.Found();
 }
 
@@ -105,23 +109,15 @@ std::optional<std::string> FilesWindow::ArchiveLogNow(bool has_record) {
 }
 
 std::optional<std::string> FilesWindow::ArchiveLog() {
-  Check_Dir("Log");
-  if (!Check_File("results log", "Log/", "Tolvarn.log")) return std::nullopt;
-  const std::optional<bool> has_record = LogHoldsARecord();
-  if (!has_record) {
-    ArchiveFailed();
-    return std::nullopt;
-  }
-  return ArchiveLogNow(*has_record);
+  const std::optional<bool> has_record = LogToArchive();
+  return has_record ? ArchiveLogNow(*has_record) : std::nullopt;
 }
 
 void FilesWindow::Archive_Click() {
   Fields().SetCaption(Field::Status, "");
   Fields().SetEnabled(Field::Timer1, false);
-  Check_Dir("Log");
-  if (!Check_File("results log", "Log/", "Tolvarn.log")) return;
-  const std::optional<bool> has_record = LogHoldsARecord();
-  if (!has_record) return ArchiveFailed();
+  const std::optional<bool> has_record = LogToArchive();
+  if (!has_record) return;
 
   const BoxAnswer answer =
       platform().boxes.Show({"Archive Tolvarn Results Log File",

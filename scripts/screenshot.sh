@@ -11,14 +11,11 @@ source scripts/setup.sh
 tolvarn_packages+=(xvfb xauth)
 tolvarn_install_missing
 tolvarn_generate_locales
-build=build/release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOLVARN_TESTS=OFF \
-  -DTOLVARN_BENCHMARKS=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target tolvarn-screenshot >/dev/null
+tolvarn_build_screenshot_tool
 workdir=$(mktemp -d)
 trap 'rm -rf "$workdir"' EXIT
-mkdir -p "$workdir/Log" "$(dirname "$out")" "$(dirname "$payback")"
-cp -r share/Data share/Help "$workdir/"
+tolvarn_stage_workdir "$workdir"
+mkdir -p "$(dirname "$out")" "$(dirname "$payback")"
 LC_ALL=en_GB.UTF-8 xvfb-run -a -s "-screen 0 1280x800x24" \
   "$build/tools/tolvarn-screenshot" "$workdir" "$out" "$payback"
 rm -f "$workdir"/Log/*

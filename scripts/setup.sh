@@ -38,3 +38,18 @@ tolvarn_generate_locales() {
   done
   locale-gen >/dev/null
 }
+
+# Builds the screenshot tool in build/release (the window's code, without tests), for the
+# scripts that show the window on a display server of their own.
+tolvarn_build_screenshot_tool() {
+  build=build/release
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOLVARN_TESTS=OFF \
+    -DTOLVARN_BENCHMARKS=OFF >/dev/null
+  cmake --build "$build" -j"$(nproc)" --target tolvarn-screenshot >/dev/null
+}
+
+# A working directory at $1 with the default tariff, the help pages and an empty Log/.
+tolvarn_stage_workdir() {
+  mkdir -p "$1/Log"
+  cp -r share/Data share/Help "$1/"
+}

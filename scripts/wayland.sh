@@ -8,10 +8,7 @@ source scripts/setup.sh
 tolvarn_packages+=(weston qt6-wayland)
 tolvarn_install_missing
 tolvarn_generate_locales
-build=build/release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOLVARN_TESTS=OFF \
-  -DTOLVARN_BENCHMARKS=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target tolvarn-screenshot >/dev/null
+tolvarn_build_screenshot_tool
 work=$(mktemp -d)
 runtime=$(mktemp -d)
 chmod 700 "$runtime"
@@ -21,8 +18,7 @@ cleanup() {
   rm -rf "$work" "$runtime"
 }
 trap cleanup EXIT
-mkdir -p "$work/dir/Log"
-cp -r share/Data share/Help "$work/dir/"
+tolvarn_stage_workdir "$work/dir"
 XDG_RUNTIME_DIR="$runtime" weston --backend=headless-backend.so --socket=wayland-tolvarn \
   --width=1280 --height=800 >"$work/weston.log" 2>&1 &
 weston_pid=$!

@@ -38,10 +38,10 @@ std::string Quote(const std::string& text) {
 
 // Runs tolvarn-calc under `prefix` (environment settings and the like), its stdout to `out_to`
 // (a redirection) unless kept. A bare "Field=text" argument sets a field, as --set does.
-CalcRun RunCalc(const std::vector<std::string>& args, const std::string& prefix = "env LC_ALL=C",
-                const std::string& out_to = "") {
+CalcRun RunProgram(const std::string& program, const std::vector<std::string>& args,
+                   const std::string& prefix, const std::string& out_to = "") {
   const fs::path out = fs::temp_directory_path() / ("tolvarn_cli_" + std::to_string(::getpid()));
-  std::string command = prefix + " " + Quote(TOLVARN_CALC);
+  std::string command = prefix + " " + Quote(program);
   // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "literal" + a temporary.
   for (size_t i = 0; i < args.size(); ++i) {
     const bool field = args[i].find('=') != std::string::npos && !args[i].starts_with("-") &&
@@ -56,6 +56,11 @@ CalcRun RunCalc(const std::vector<std::string>& args, const std::string& prefix 
   fs::remove(out.string() + ".out");
   fs::remove(out.string() + ".err");
   return run;
+}
+
+CalcRun RunCalc(const std::vector<std::string>& args, const std::string& prefix = "env LC_ALL=C",
+                const std::string& out_to = "") {
+  return RunProgram(TOLVARN_CALC, args, prefix, out_to);
 }
 
 // Runs tolvarn-calc without a configuration file.
@@ -485,15 +490,8 @@ TEST_F(CliFiles, PaybackTakesItsSettingsFromPaybackIniAndWritesNothing) {
 TEST(Cli, HelpVersionAndRepeatedOptions) {
   for (const std::string& program : {std::string(TOLVARN_WINDOW), std::string(TOLVARN_CALC)}) {
     const std::string name = fs::path(program).filename().string();
-    const auto run = [&](const std::string& args) {
-      const std::string out = (fs::temp_directory_path() / "tolvarn_words").string();
-      const int raw =
-          std::system(("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + Quote(program) +
-                       " " + args + " >" + out + " 2>/dev/null </dev/null")
-                          .c_str());
-      CalcRun result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ""};
-      fs::remove(out);
-      return result;
+    const auto run = [&](const std::string& option) {
+      return RunProgram(program, {option}, "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM");
     };
     const CalcRun help = run("--help");
     EXPECT_EQ(help.status, 0) << name;
