@@ -39,6 +39,9 @@ struct PaybackSettings {
   bool USGallons = false;        // a gallon is 3.785411784 L instead of 4.54609 L
   double Co2PerKWh = 0;          // fE: kg CO2e per kWh of the heater's energy, 0-5
   double Co2PerCubicMetre = 0;   // fW: kg CO2e per 1000 L supplied and treated, 0-10
+  bool Metered = true;           // false: water and sewerage are not billed by volume
+  std::optional<double> OwnEnergyPrice;  // E_o: per kWh of the items' own energy, 0-100;
+                                         // none: the same as EnergyPrice
   friend bool operator==(const PaybackSettings&, const PaybackSettings&) = default;
 };
 struct PaybackItemSettings {
