@@ -3,7 +3,7 @@
 # Sourced by run.sh and test.sh.
 tolvarn_packages=(
   build-essential cmake ninja-build clang-format
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev librapidcheck-dev
   libcli11-dev nlohmann-json3-dev
   qt6-base-dev libfontconfig-dev fonts-liberation2
   clang-14 libclang-rt-14-dev
