@@ -31,17 +31,17 @@ struct CalculatedInputs {
 
 // The payback settings, kept between runs, and the per-item values, which are not.
 struct PaybackSettings {
-  int Horizon = 15;              // H: years shown, 1-50
-  double Discount = 0;           // d: percent a year, 0-20
-  double EnergyPrice = 0;        // E: per kWh, taxes included, 0-100
-  double HeaterEfficiency = 90;  // eta: percent, 10-500
-  double TemperatureRise = 30;   // T: degrees C, 0-90
-  bool USGallons = false;        // a gallon is 3.785411784 L instead of 4.54609 L
-  double Co2PerKWh = 0;          // fE: kg CO2e per kWh of the heater's energy, 0-5
-  double Co2PerCubicMetre = 0;   // fW: kg CO2e per 1000 L supplied and treated, 0-10
-  bool Metered = true;           // false: water and sewerage are not billed by volume
-  std::optional<double> OwnEnergyPrice;  // E_o: per kWh of the items' own energy, 0-100;
-                                         // none: the same as EnergyPrice
+  int Horizon = 15;                        // H: years shown, 1-50
+  double Discount = 0;                     // d: percent a year, 0-20
+  double EnergyPrice = 0;                  // E: per kWh, taxes included, 0-100
+  double HeaterEfficiency = 90;            // eta: percent, 10-500
+  double TemperatureRise = 30;             // T: degrees C, 0-90
+  bool USGallons = false;                  // a gallon is 3.785411784 L instead of 4.54609 L
+  double Co2PerKWh = 0;                    // fE: kg CO2e per kWh of the heater's energy, 0-5
+  double Co2PerCubicMetre = 0;             // fW: kg CO2e per 1000 L supplied and treated, 0-10
+  bool Metered = true;                     // false: water and sewerage are not billed by volume
+  std::optional<double> OwnEnergyPrice{};  // E_o: per kWh of the items' own energy, 0-100;
+                                           // none: the same as EnergyPrice
   friend bool operator==(const PaybackSettings&, const PaybackSettings&) = default;
 };
 struct PaybackItemSettings {

@@ -542,8 +542,9 @@ FileStatus PosixFileSystem::AppendEntry(std::string_view path, std::string_view 
     // Without the lock another copy may append meanwhile, and a fragment is better than
     // cutting off its entry.
     if (locked && done > 0 && end >= static_cast<off_t>(done) && ::fstat(fd.get(), &info) == 0 &&
-        info.st_size == end)
-      static_cast<void>(::ftruncate(fd.get(), end - static_cast<off_t>(done)));
+        info.st_size == end && ::ftruncate(fd.get(), end - static_cast<off_t>(done)) != 0) {
+      // Nothing more to do then: the append's own failure is what is reported.
+    }
     return {FileStep::Write, error};
   }
   if (!fd.Close()) return {FileStep::Flush};

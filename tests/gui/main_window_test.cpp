@@ -300,7 +300,7 @@ TEST(InstanceLockTest, ASecondCopySeesTheFirstUntilItEnds) {
   const pid_t first = ::fork();
   if (first == 0) {
     InstanceLock lock;
-    ::write(ready[1], lock.IsAnotherInstance(name) ? "y" : "n", 1);
+    if (::write(ready[1], lock.IsAnotherInstance(name) ? "y" : "n", 1) != 1) ::_exit(1);
     ::pause();
     ::_exit(0);
   }
