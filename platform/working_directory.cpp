@@ -1,6 +1,7 @@
 #include "platform/working_directory.h"
 
 #include "platform/posix_file_system.h"
+#include "version.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -10,9 +11,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 // Every start takes the paths below with plain strings and POSIX calls: std::filesystem, whose
 // code is large, would be paged in for the first start's copy of the template alone.
@@ -141,25 +144,114 @@ void RemoveTree(const std::string& path) {
       16, FTW_DEPTH | FTW_PHYS);
 }
 
-// Removes what first starts that were killed part-way left: "NAME.new-PID" beside the user's
-// directory, whose process has ended (or is this one, from an earlier process of the same id).
-void RemoveStaleStaging(const std::string& user) {
-  const size_t slash = user.rfind('/');
-  const std::string prefix = user.substr(slash + 1) + ".new-";
-  DIR* folder = ::opendir(slash == 0 ? "/" : user.substr(0, slash).c_str());
-  if (folder == nullptr) return;
-  while (const dirent* entry = ::readdir(folder)) {
+// Removes what starts that were killed part-way left in `folder`: "PREFIX-PID" whose process
+// has ended (or is this one, from an earlier process of the same id).
+void RemoveStaleStaging(const std::string& folder, std::string_view prefix) {
+  DIR* listing = ::opendir(folder.empty() ? "/" : folder.c_str());
+  if (listing == nullptr) return;
+  while (const dirent* entry = ::readdir(listing)) {
     const std::string_view name = entry->d_name;
-    if (!name.starts_with(prefix)) continue;
-    const std::string_view digits = name.substr(prefix.size());
-    if (digits.empty() || digits.size() > 9 ||
-        digits.find_first_not_of("0123456789") != std::string_view::npos)
+    if (!name.starts_with(prefix) || name.size() <= prefix.size() + 1 || name[prefix.size()] != '-')
+      continue;
+    const std::string_view digits = name.substr(prefix.size() + 1);
+    if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string_view::npos)
       continue;
     const int pid = std::stoi(std::string(digits));
-    if (pid == ::getpid() || ProcessHasEnded(pid))
-      RemoveTree(user.substr(0, slash + 1) + std::string(name));
+    if (pid == ::getpid() || ProcessHasEnded(pid)) RemoveTree(folder + '/' + std::string(name));
   }
-  ::closedir(folder);
+  ::closedir(listing);
+}
+
+std::string Staging(const std::string& path, std::string_view kind) {
+  return path + '.' + std::string(kind) + '-' + std::to_string(::getpid());
+}
+
+// The help pages in the per-user directory carry the version of the program that copied them,
+// so that an upgraded program's pages replace them.
+constexpr std::string_view kHelpStamp = "/.version";
+
+bool WriteStamp(const std::string& help) {
+  const std::string name = help + std::string(kHelpStamp);
+  const int out = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (out < 0) return false;
+  const std::string text = std::string(kVersionText) + '\n';
+  const bool written = ::write(out, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  return ::close(out) == 0 && written;
+}
+
+// Whether the version in the stamp is older than this program's, number by number ("4.9.2" is
+// older than "4.10.0"). No stamp, or one that does not read, counts as older: such pages came
+// from a version before stamps.
+bool StampIsOlder(const std::string& help) {
+  char text[32] = {};
+  const int in = ::open((help + std::string(kHelpStamp)).c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return true;
+  const ssize_t got = ::read(in, text, sizeof text - 1);
+  ::close(in);
+  if (got <= 0) return true;
+  std::string_view stamp(text, static_cast<size_t>(got));
+  std::string_view version = kVersionText;
+  while (!version.empty()) {
+    auto next = [](std::string_view& rest) {
+      unsigned long number = 0;
+      size_t i = 0;
+      for (; i < rest.size() && rest[i] >= '0' && rest[i] <= '9' && number < 1'000'000; ++i)
+        number = number * 10 + static_cast<unsigned long>(rest[i] - '0');
+      rest.remove_prefix(i < rest.size() ? i + 1 : i);
+      return std::pair{number, i > 0};
+    };
+    const auto [mine, ok_mine] = next(version);
+    const auto [theirs, ok_theirs] = next(stamp);
+    if (!ok_theirs) return true;
+    if (ok_mine && theirs != mine) return theirs < mine;
+  }
+  return false;
+}
+
+// Copies the template's help pages into `help` (which must not exist yet) with the stamp.
+bool CopyHelp(const std::string& source, const std::string& help) {
+  return CopyTree(source + "/Help", help) && WriteStamp(help);
+}
+
+// Brings the per-user directory up to the installed program at every start: a missing Log/ is
+// made, a missing Help/ copied from the template, and help pages older than the program
+// replaced by the installed ones. Neither folder holds anything of the user's. A failure
+// leaves what was there: the program's own messages then say what is missing.
+void KeepCurrent(const std::string& user, const std::string& source) {
+  const std::string log = user + "/Log";
+  if (!IsDirectory(log)) ::mkdir(log.c_str(), 0777);
+  const std::string help = user + "/Help";
+  if (!IsDirectory(source + "/Help")) return;
+  RemoveStaleStaging(user, "Help.new");
+  RemoveStaleStaging(user, "Help.old");
+  if (IsDirectory(help) && !StampIsOlder(help)) return;
+  // Made whole beside the old pages, then put in their place, so a failed copy changes nothing.
+  const std::string fresh = Staging(help, "new");
+  if (!CopyHelp(source, fresh)) {
+    RemoveTree(fresh);
+    return;
+  }
+  if (!IsDirectory(help)) {
+    if (::rename(fresh.c_str(), help.c_str()) != 0) RemoveTree(fresh);
+    return;
+  }
+  if (::renameat2(AT_FDCWD, fresh.c_str(), AT_FDCWD, help.c_str(), RENAME_EXCHANGE) == 0) {
+    RemoveTree(fresh);  // now the old pages
+    return;
+  }
+  // A file system without an exchange: the old pages are moved aside first; a start killed
+  // between the two renames finds no Help/ and copies it.
+  const std::string old = Staging(help, "old");
+  if (::rename(help.c_str(), old.c_str()) != 0) {
+    RemoveTree(fresh);
+    return;
+  }
+  if (::rename(fresh.c_str(), help.c_str()) != 0) {
+    ::rename(old.c_str(), help.c_str());
+    RemoveTree(fresh);
+    return;
+  }
+  RemoveTree(old);
 }
 
 }  // namespace
@@ -193,17 +285,19 @@ WorkingDirectory ResolveWorkingDirectory(const std::optional<std::string>& reque
 
   const std::string user = UserDirectory();
   if (user.empty()) return {"", "no home directory for the program's files"};
-  if (IsDirectory(user)) return {user, ""};
+  const std::string source = TemplateDirectory();
+  if (IsDirectory(user)) {
+    KeepCurrent(user, source);
+    return {user, ""};
+  }
   // The first start: made whole in a temporary directory, then renamed into place, so that a
   // failed copy never leaves a half-made directory behind to be taken for a broken one.
-  const std::string source = TemplateDirectory();
-  const std::string staging = user + ".new-" + std::to_string(::getpid());
-  RemoveStaleStaging(user);
+  const std::string staging = Staging(user, "new");
+  RemoveStaleStaging(Parent(user), user.substr(user.rfind('/') + 1) + ".new");
   bool made = MakeParents(Parent(staging)) && ::mkdir(staging.c_str(), 0777) == 0 &&
               ::mkdir((staging + "/Log").c_str(), 0777) == 0 &&
               CopyTree(source + "/Data", staging + "/Data") &&
-              CopyTree(source + "/Help", staging + "/Help") &&
-              ::rename(staging.c_str(), user.c_str()) == 0;
+              CopyHelp(source, staging + "/Help") && ::rename(staging.c_str(), user.c_str()) == 0;
   if (!made) {
     const int error = errno;
     RemoveTree(staging);

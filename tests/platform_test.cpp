@@ -20,6 +20,7 @@
 #include "platform/working_directory.h"
 #include "shell/tolvarn_main.h"
 #include "temp_dir.h"
+#include "version.h"
 
 namespace tolvarn {
 namespace {
@@ -141,7 +142,7 @@ TEST_F(PosixFileSystemTest, NothingIsWrittenOrReadThroughAPlantedLink) {
     if (!files.CreateNew("secret", "mine\n").ok()) return false;
     ::chmod((dir_ / "secret").c_str(), 0600);
     for (const char* name : {"log", "config", "cleared"})
-      ::symlink((dir_ / "secret").c_str(), (dir_ / name).c_str());
+      if (::symlink((dir_ / "secret").c_str(), (dir_ / name).c_str()) != 0) return false;
     return files.Append("log", "two\n").failed == FileStep::Open &&
            files.Archive("log", "archive", "new\n").archive.failed == FileStep::Open &&
            !files.OpenBlocks("log") && files.Replace("config", "new").ok() &&
@@ -269,7 +270,9 @@ TEST_F(FirstStartTest, CopiesTheTemplateWholeOnceAndThenLeavesItAlone) {
   const WorkingDirectory made = ResolveWorkingDirectory(std::nullopt);
   ASSERT_EQ(made.path, user.string()) << made.error;
   ASSERT_TRUE(fs::is_regular_file(fs::path(TemplateDirectory()) / "Data/Tolvarn.ini"));
-  EXPECT_EQ(Files(user), Files(TemplateDirectory()));
+  auto copied = Files(user);
+  EXPECT_EQ(copied.extract("Help/.version").mapped(), std::string(kVersionText) + "\n");
+  EXPECT_EQ(copied, Files(TemplateDirectory()));
   EXPECT_TRUE(fs::is_directory(user / "Log") && fs::is_empty(user / "Log"));
   ::waitpid(zombie, nullptr, 0);
   EXPECT_FALSE(fs::exists(killed));
@@ -279,12 +282,56 @@ TEST_F(FirstStartTest, CopiesTheTemplateWholeOnceAndThenLeavesItAlone) {
   EXPECT_NE(fs::status(user / "Data/Tolvarn.ini").permissions() & fs::perms::owner_write,
             fs::perms::none);
 
-  // Later starts take the directory as it is: nothing is copied over what the user changed.
+  // Later starts take the user's files as they are: nothing is copied over what they changed,
+  // and help pages of this version stay as they are.
   std::ofstream(user / "Data/Tolvarn.ini", std::ios::binary) << "changed";
   fs::remove(user / "Help/index.htm");
   EXPECT_EQ(ResolveWorkingDirectory(std::nullopt).path, user.string());
   EXPECT_EQ(testing::ReadFile(user / "Data/Tolvarn.ini"), "changed");
   EXPECT_FALSE(fs::exists(user / "Help/index.htm"));
+}
+
+// Help/ and Log/ hold nothing of the user's: missing ones come back, and pages an older version
+// copied give way to the installed ones; the tariff and the log are never touched.
+TEST_F(FirstStartTest, HelpFollowsAnUpgradeAndMissingFoldersComeBack) {
+  const fs::path user = dir_ / "data/tolvarn";
+  ASSERT_EQ(ResolveWorkingDirectory(std::nullopt).path, user.string());
+  const auto installed = Files(fs::path(TemplateDirectory()) / "Help");
+  std::ofstream(user / "Data/Tolvarn.ini", std::ios::binary) << "mine";
+  std::ofstream(user / "Log/Tolvarn.log", std::ios::binary) << "my log";
+  auto older = [&](const std::string& stamp) {
+    fs::remove(user / "Help/index.htm");
+    std::ofstream(user / "Help/old.htm") << "old";
+    if (stamp.empty())
+      fs::remove(user / "Help/.version");
+    else
+      std::ofstream(user / "Help/.version") << stamp;
+  };
+  for (const std::string stamp : {"", "4.2.9\n", "0.9\n", "junk", "4\n"}) {
+    older(stamp);
+    ASSERT_EQ(ResolveWorkingDirectory(std::nullopt).path, user.string());
+    auto now = Files(user / "Help");
+    now.erase(".version");
+    EXPECT_EQ(now, installed) << "stamp " << stamp;
+  }
+  // A newer version's pages (a downgrade) are left as they are.
+  older("999.0.0\n");
+  ResolveWorkingDirectory(std::nullopt);
+  EXPECT_TRUE(fs::exists(user / "Help/old.htm"));
+
+  fs::remove_all(user / "Help");
+  fs::remove_all(user / "Log");
+  ASSERT_EQ(ResolveWorkingDirectory(std::nullopt).path, user.string());
+  EXPECT_TRUE(fs::is_directory(user / "Log"));
+  auto restored = Files(user / "Help");
+  restored.erase(".version");
+  EXPECT_EQ(restored, installed);
+  EXPECT_EQ(testing::ReadFile(user / "Data/Tolvarn.ini"), "mine");
+  // Nothing of the copies is left beside them.
+  for (const auto& entry : fs::directory_iterator(user))
+    EXPECT_TRUE(entry.path().filename() == "Data" || entry.path().filename() == "Help" ||
+                entry.path().filename() == "Log")
+        << entry.path();
 }
 
 }  // namespace
