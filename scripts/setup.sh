@@ -9,6 +9,7 @@ tolvarn_packages=(
   clang-14 libclang-rt-14-dev
   locales
   desktop-file-utils appstream xdg-utils dpkg-dev file python3
+  lintian devscripts librsvg2-bin
 )
 
 tolvarn_install_missing() {
