@@ -159,6 +159,8 @@ constexpr PaybackOption kPaybackOptions[] = {
     {"--discount", tolvarn::PaybackInput::Discount, "Discount rate, % a year (0-20)"},
     {"--energy-price", tolvarn::PaybackInput::EnergyPrice,
      "Price of a kWh, taxes included (0-100)"},
+    {"--own-energy-price", tolvarn::PaybackInput::OwnEnergyPrice,
+     "Price of a kWh of the items' own energy (0-100)"},
     {"--efficiency", tolvarn::PaybackInput::HeaterEfficiency,
      "Water heater efficiency, % (10-500)"},
     {"--temperature-rise", tolvarn::PaybackInput::TemperatureRise,
@@ -391,7 +393,7 @@ int Run(int argc, char** argv, std::string& out) {
     for (size_t i = 0; i < texts.size(); ++i)
       texts[i] = payback_given[i]->count() > 0
                      ? payback_texts[i]
-                     : tolvarn::TextOf(tolvarn::PaybackInputTable()[i].fallback);
+                     : tolvarn::PaybackInputText({}, tolvarn::PaybackInputTable()[i].input);
     const std::vector<std::string> messages = tolvarn::CheckPaybackInputs(texts, typed);
     for (const std::string& message : messages)
       std::cerr << message << '\n';
@@ -447,13 +449,10 @@ int Run(int argc, char** argv, std::string& out) {
         std::cerr << "tolvarn-calc: " << problem << '\n';
       payback_inputs.settings = reading.settings;
     }
-    double horizon = payback_inputs.settings.Horizon;
-    double typed_horizon = typed.settings.Horizon;
-    const auto to = tolvarn::PaybackInputSlots(payback_inputs, horizon);
-    const auto from = tolvarn::PaybackInputSlots(typed, typed_horizon);
-    for (size_t i = 0; i < tolvarn::kPaybackInputCount; ++i)
-      if (payback_given[i]->count() > 0) *to[i] = *from[i];
-    payback_inputs.settings.Horizon = static_cast<int>(horizon);
+    for (const tolvarn::PaybackInputInfo& info : tolvarn::PaybackInputTable())
+      if (payback_given[static_cast<size_t>(info.input)]->count() > 0)
+        tolvarn::SetPaybackInput(payback_inputs, info.input,
+                                 tolvarn::PaybackInputValue(typed, info.input));
     if (us_gallons_given->count() > 0) payback_inputs.settings.USGallons = us_gallons;
   }
   int boxes_before_command = 0;
