@@ -210,6 +210,8 @@ nlohmann::ordered_json PaybackJson(const tolvarn::PaybackInputs& inputs,
             {"USGallons", s.USGallons},
             {"Co2PerKWh", s.Co2PerKWh},
             {"Co2PerCubicMetre", s.Co2PerCubicMetre},
+            {"Metered", s.Metered},
+            {"OwnEnergyPrice", s.OwnEnergyPrice ? ordered_json(*s.OwnEnergyPrice) : nullptr},
             {"item1", item(0)},
             {"item2", item(1)}}},
           {"years", years},
@@ -341,6 +343,9 @@ int Run(int argc, char** argv, std::string& out) {
   }
   CLI::Option* us_gallons_given =
       app.add_flag("--us-gallons", us_gallons, "A gallon is a US one (--us-gallons=false: UK)");
+  bool unmetered = false;
+  CLI::Option* unmetered_given =
+      app.add_flag("--unmetered", unmetered, "Unmetered water: only the energy counts");
   // GNU programs take options in order: given twice, the last one counts.
   for (CLI::Option* option : app.get_options())
     if (option->get_name() != "--set" && option->get_name() != "--help")
@@ -376,7 +381,7 @@ int Run(int argc, char** argv, std::string& out) {
       if (option->count() > 0 && option != workdir_given && option->get_name() != "--archive")
         return UsageError("--archive takes no other option but --workdir");
 
-  bool payback_option_given = csv || us_gallons_given->count() > 0;
+  bool payback_option_given = csv || us_gallons_given->count() > 0 || unmetered_given->count() > 0;
   for (const CLI::Option* option : payback_given)
     payback_option_given = payback_option_given || option->count() > 0;
   if (payback_option_given && !payback)
@@ -454,6 +459,7 @@ int Run(int argc, char** argv, std::string& out) {
         tolvarn::SetPaybackInput(payback_inputs, info.input,
                                  tolvarn::PaybackInputValue(typed, info.input));
     if (us_gallons_given->count() > 0) payback_inputs.settings.USGallons = us_gallons;
+    if (unmetered_given->count() > 0) payback_inputs.settings.Metered = !unmetered;
   }
   int boxes_before_command = 0;
   try {
