@@ -128,6 +128,14 @@ TEST(Cli, TheWorkedExamplesOfTheHelpPagesAreThePrograms) {
     for (const char* key : {"item1", "item2", "difference"})
       EXPECT_TRUE(figure(years[year][key].get<double>(), 2)) << year << " " << key;
   EXPECT_TRUE(figure(payback["breakEven"]["years"].get<double>(), 2));
+
+  // Without a water meter, only the gas counts.
+  args.push_back("--unmetered");
+  const nlohmann::json unmetered = Calc(args).Json()["payback"];
+  EXPECT_TRUE(shown_in("payback.htm", unmetered["headline"].get<std::string>()));
+  for (const char* key : {"item1", "item2", "difference"})
+    EXPECT_TRUE(figure(unmetered["years"][1][key].get<double>(), 2)) << key;
+  EXPECT_TRUE(figure(unmetered["breakEven"]["years"].get<double>(), 2));
 }
 
 // Data errors end with status 2, a fatal error with 3, what it cannot do with 64; each says why
