@@ -218,32 +218,6 @@ RC_GTEST_PROP(PaybackProperty, OneEnergyPriceLeavesEveryFigureAsItWas, ()) {
         Same(energy_only.yearlyCost[k], result.years[1].energy[k] * unset.settings.EnergyPrice));
 }
 
-// Against one price, an own price moves each item's yearly cost by exactly its own energy's
-// share, 365 x D x e x (E_o - E); unmetered takes off exactly its water and sewerage bill.
-RC_GTEST_PROP(PaybackProperty, EachSettingMovesOnlyItsOwnTerm, ()) {
-  const CalculatedInputs c = AnyComparison();
-  const PaybackInputs base = AnyInputs();
-  PaybackInputs priced = base;
-  priced.settings.OwnEnergyPrice = Between(0, 100);
-  PaybackInputs unmetered = base;
-  unmetered.settings.Metered = false;
-  const PaybackResult one = WorkOutPayback(c, base);
-  const PaybackResult two = WorkOutPayback(c, priced);
-  const PaybackResult none = WorkOutPayback(c, unmetered);
-  for (size_t k = 0; k < 2; ++k) {
-    const double uses = 365 * c.items[k].UsesPerDay;
-    const double own = uses * base.items[k].OwnEnergy *
-                       (*priced.settings.OwnEnergyPrice - base.settings.EnergyPrice);
-    const double bill = uses * c.items[k].Use / 1000 *
-                        (c.WaterCharge + c.SewerageCharge * c.SewerageAllowance / 100) *
-                        (1 + c.TaxRate / 100);
-    const double slack = 1e-9 * (1 + one.yearlyCost[k]);
-    RC_ASSERT(std::abs(two.yearlyCost[k] - one.yearlyCost[k] - own) <= slack);
-    RC_ASSERT(std::abs(one.yearlyCost[k] - none.yearlyCost[k] - bill) <= slack);
-    RC_ASSERT(Same(none.years.back().water[k], one.years.back().water[k]));
-  }
-}
-
 TEST(Payback, ChecksEveryInputAndNamesEachFailure) {
   std::array<std::string, kPaybackInputCount> texts;
   for (const PaybackInputInfo& info : PaybackInputTable())
