@@ -159,6 +159,8 @@ constexpr PaybackOption kPaybackOptions[] = {
     {"--discount", tolvarn::PaybackInput::Discount, "Discount rate, % a year (0-20)"},
     {"--energy-price", tolvarn::PaybackInput::EnergyPrice,
      "Price of a kWh, taxes included (0-100)"},
+    {"--own-energy-price", tolvarn::PaybackInput::OwnEnergyPrice,
+     "Price of a kWh of the items' own energy (0-100)"},
     {"--efficiency", tolvarn::PaybackInput::HeaterEfficiency,
      "Water heater efficiency, % (10-500)"},
     {"--temperature-rise", tolvarn::PaybackInput::TemperatureRise,
@@ -208,6 +210,8 @@ nlohmann::ordered_json PaybackJson(const tolvarn::PaybackInputs& inputs,
             {"USGallons", s.USGallons},
             {"Co2PerKWh", s.Co2PerKWh},
             {"Co2PerCubicMetre", s.Co2PerCubicMetre},
+            {"Metered", s.Metered},
+            {"OwnEnergyPrice", s.OwnEnergyPrice ? ordered_json(*s.OwnEnergyPrice) : nullptr},
             {"item1", item(0)},
             {"item2", item(1)}}},
           {"years", years},
@@ -339,6 +343,9 @@ int Run(int argc, char** argv, std::string& out) {
   }
   CLI::Option* us_gallons_given =
       app.add_flag("--us-gallons", us_gallons, "A gallon is a US one (--us-gallons=false: UK)");
+  bool unmetered = false;
+  CLI::Option* unmetered_given =
+      app.add_flag("--unmetered", unmetered, "Unmetered water: only the energy counts");
   // GNU programs take options in order: given twice, the last one counts.
   for (CLI::Option* option : app.get_options())
     if (option->get_name() != "--set" && option->get_name() != "--help")
@@ -374,7 +381,7 @@ int Run(int argc, char** argv, std::string& out) {
       if (option->count() > 0 && option != workdir_given && option->get_name() != "--archive")
         return UsageError("--archive takes no other option but --workdir");
 
-  bool payback_option_given = csv || us_gallons_given->count() > 0;
+  bool payback_option_given = csv || us_gallons_given->count() > 0 || unmetered_given->count() > 0;
   for (const CLI::Option* option : payback_given)
     payback_option_given = payback_option_given || option->count() > 0;
   if (payback_option_given && !payback)
@@ -391,7 +398,7 @@ int Run(int argc, char** argv, std::string& out) {
     for (size_t i = 0; i < texts.size(); ++i)
       texts[i] = payback_given[i]->count() > 0
                      ? payback_texts[i]
-                     : tolvarn::TextOf(tolvarn::PaybackInputTable()[i].fallback);
+                     : tolvarn::PaybackInputText({}, tolvarn::PaybackInputTable()[i].input);
     const std::vector<std::string> messages = tolvarn::CheckPaybackInputs(texts, typed);
     for (const std::string& message : messages)
       std::cerr << message << '\n';
@@ -447,14 +454,12 @@ int Run(int argc, char** argv, std::string& out) {
         std::cerr << "tolvarn-calc: " << problem << '\n';
       payback_inputs.settings = reading.settings;
     }
-    double horizon = payback_inputs.settings.Horizon;
-    double typed_horizon = typed.settings.Horizon;
-    const auto to = tolvarn::PaybackInputSlots(payback_inputs, horizon);
-    const auto from = tolvarn::PaybackInputSlots(typed, typed_horizon);
-    for (size_t i = 0; i < tolvarn::kPaybackInputCount; ++i)
-      if (payback_given[i]->count() > 0) *to[i] = *from[i];
-    payback_inputs.settings.Horizon = static_cast<int>(horizon);
+    for (const tolvarn::PaybackInputInfo& info : tolvarn::PaybackInputTable())
+      if (payback_given[static_cast<size_t>(info.input)]->count() > 0)
+        tolvarn::SetPaybackInput(payback_inputs, info.input,
+                                 tolvarn::PaybackInputValue(typed, info.input));
     if (us_gallons_given->count() > 0) payback_inputs.settings.USGallons = us_gallons;
+    if (unmetered_given->count() > 0) payback_inputs.settings.Metered = !unmetered;
   }
   int boxes_before_command = 0;
   try {

@@ -1,6 +1,7 @@
-// Payback: the yearly running cost of each item (water, sewerage and the energy that heats its
-// water, at today's prices), charged year by year at the inflated price and discounted back,
-// and the point where the dearer item has earned back the difference in purchase cost.
+// Payback: the yearly running cost of each item (water and sewerage unless unmetered, the energy
+// it uses itself and the energy that heats its water, at today's prices), charged year by year at
+// the inflated price and discounted back, and the point where the dearer item has earned back the
+// difference in purchase cost.
 #include "core/payback.h"
 
 #include <algorithm>
@@ -43,6 +44,10 @@ const std::array<PaybackInputInfo, kPaybackInputCount> kTable = {{
     {PaybackInput::Co2PerCubicMetre, "Co2PerCubicMetre", "CO2e per cubic metre", "kg per 1000 L",
      "Greenhouse gas from supplying and treating 1000 litres of water, in kg CO2e (0 to 10)", 0, 10,
      false, 0},
+    {PaybackInput::OwnEnergyPrice, "OwnEnergyPrice", "Own energy price", "per kWh",
+     "What a kWh of the energy the items use themselves costs (usually electricity), taxes "
+     "included; empty: the same as the energy price (0 to 100)",
+     0, 100, false, 0, true},
     {PaybackInput::Item1OwnEnergy, "Item1OwnEnergy", "Item 1 energy per use", "kWh",
      "The energy item 1 uses itself each time, besides heating its water (0 to 50)", 0, 50, false,
      0},
@@ -59,26 +64,77 @@ const std::array<PaybackInputInfo, kPaybackInputCount> kTable = {{
 
 }  // namespace
 
-std::array<double*, kPaybackInputCount> PaybackInputSlots(PaybackInputs& inputs, double& horizon) {
-  PaybackSettings& s = inputs.settings;
-  return {&horizon,
-          &s.Discount,
-          &s.EnergyPrice,
-          &s.HeaterEfficiency,
-          &s.TemperatureRise,
-          &s.Co2PerKWh,
-          &s.Co2PerCubicMetre,
-          &inputs.items[0].OwnEnergy,
-          &inputs.items[0].HotShare,
-          &inputs.items[1].OwnEnergy,
-          &inputs.items[1].HotShare};
+namespace {
+
+// The place of each input that is a plain number (all but the horizon, an int, and the own
+// energy price, which may be not set).
+template <class Inputs>
+auto* NumberSlot(Inputs& inputs, PaybackInput input) {
+  auto& s = inputs.settings;
+  switch (input) {
+    case PaybackInput::Discount:
+      return &s.Discount;
+    case PaybackInput::EnergyPrice:
+      return &s.EnergyPrice;
+    case PaybackInput::HeaterEfficiency:
+      return &s.HeaterEfficiency;
+    case PaybackInput::TemperatureRise:
+      return &s.TemperatureRise;
+    case PaybackInput::Co2PerKWh:
+      return &s.Co2PerKWh;
+    case PaybackInput::Co2PerCubicMetre:
+      return &s.Co2PerCubicMetre;
+    case PaybackInput::Item1OwnEnergy:
+      return &inputs.items[0].OwnEnergy;
+    case PaybackInput::Item1HotShare:
+      return &inputs.items[0].HotShare;
+    case PaybackInput::Item2OwnEnergy:
+      return &inputs.items[1].OwnEnergy;
+    case PaybackInput::Item2HotShare:
+      return &inputs.items[1].HotShare;
+    case PaybackInput::Horizon:
+    case PaybackInput::OwnEnergyPrice:
+      break;
+  }
+  return static_cast<decltype(&s.Discount)>(nullptr);
+}
+
+}  // namespace
+
+std::optional<double> PaybackInputValue(const PaybackInputs& inputs, PaybackInput input) {
+  if (input == PaybackInput::Horizon) return inputs.settings.Horizon;
+  if (input == PaybackInput::OwnEnergyPrice) return inputs.settings.OwnEnergyPrice;
+  return *NumberSlot(inputs, input);
+}
+
+void SetPaybackInput(PaybackInputs& inputs, PaybackInput input, std::optional<double> value) {
+  if (input == PaybackInput::OwnEnergyPrice) {
+    inputs.settings.OwnEnergyPrice = value;
+    return;
+  }
+  const double number = value.value_or(kTable[static_cast<size_t>(input)].fallback);
+  if (input == PaybackInput::Horizon)
+    inputs.settings.Horizon = static_cast<int>(number);
+  else
+    *NumberSlot(inputs, input) = number;
+}
+
+std::string PaybackInputText(const PaybackInputs& inputs, PaybackInput input) {
+  const std::optional<double> value = PaybackInputValue(inputs, input);
+  return value ? TextOf(*value) : std::string();
 }
 
 namespace {
 
-bool Accepts(const PaybackInputInfo& info, double value) {
-  return value >= info.minimum && value <= info.maximum &&
-         (!info.whole || value == std::floor(value));
+bool Accepts(const PaybackInputInfo& info, std::optional<double> value) {
+  if (!value) return info.optional;
+  return *value >= info.minimum && *value <= info.maximum &&
+         (!info.whole || *value == std::floor(*value));
+}
+
+// An optional input's text that says "not set": nothing, or blanks alone.
+bool SaysNotSet(const PaybackInputInfo& info, std::string_view text) {
+  return info.optional && text.find_first_not_of(' ') == std::string_view::npos;
 }
 
 std::string RangeMessage(const PaybackInputInfo& info) {
@@ -141,7 +197,14 @@ Yearly YearOf(const CalculatedInputs& c, const PaybackInputs& in, int k) {
   const double heating = item.Use * litres_per_unit * (own.HotShare / kPercent) *
                          s.TemperatureRise * kKWhPerLitreDegree / (s.HeaterEfficiency / kPercent);
   y.energy = uses * (own.OwnEnergy + heating);
-  y.cost = bill + y.energy * s.EnergyPrice;
+  // One price for all the energy prices it as one sum, which keeps every figure to the last bit
+  // what a single price gives; two price each part of it.
+  const double own_price = s.OwnEnergyPrice.value_or(s.EnergyPrice);
+  const double energy_cost = own_price == s.EnergyPrice ? y.energy * s.EnergyPrice
+                                                        : uses * own.OwnEnergy * own_price +
+                                                              uses * heating * s.EnergyPrice;
+  // Unmetered, the water and sewerage bill is the same whichever item is used.
+  y.cost = s.Metered ? bill + energy_cost : energy_cost;
   y.co2 = y.energy * s.Co2PerKWh +
           y.water * litres_per_unit / kLitresPerCubicMetre * s.Co2PerCubicMetre;
   return y;
@@ -172,30 +235,25 @@ std::vector<std::string> CheckPaybackInputs(
     const std::array<std::string, kPaybackInputCount>& texts, PaybackInputs& inputs) {
   std::vector<std::string> messages;
   PaybackInputs read = inputs;
-  double horizon = 0;
-  const auto slots = PaybackInputSlots(read, horizon);
   for (size_t i = 0; i < kPaybackInputCount; ++i) {
     const PaybackInputInfo& info = kTable[i];
-    if (!IsNumericText(texts[i]) || !Accepts(info, StrictTextValue(texts[i]))) {
+    if (SaysNotSet(info, texts[i])) {
+      SetPaybackInput(read, info.input, std::nullopt);
+    } else if (!IsNumericText(texts[i]) || !Accepts(info, StrictTextValue(texts[i]))) {
       messages.push_back(RangeMessage(info));
-      continue;
+    } else {
+      SetPaybackInput(read, info.input, StrictTextValue(texts[i]));
     }
-    *slots[i] = StrictTextValue(texts[i]);
   }
-  if (messages.empty()) {
-    read.settings.Horizon = static_cast<int>(horizon);
-    inputs = read;
-  }
+  if (messages.empty()) inputs = read;
   return messages;
 }
 
 std::vector<std::string> CheckPaybackInputs(const PaybackInputs& inputs) {
-  PaybackInputs copy = inputs;
-  double horizon = copy.settings.Horizon;
-  const auto slots = PaybackInputSlots(copy, horizon);
   std::vector<std::string> messages;
-  for (size_t i = 0; i < kPaybackInputCount; ++i)
-    if (!Accepts(kTable[i], *slots[i])) messages.push_back(RangeMessage(kTable[i]));
+  for (const PaybackInputInfo& info : kTable)
+    if (!Accepts(info, PaybackInputValue(inputs, info.input)))
+      messages.push_back(RangeMessage(info));
   return messages;
 }
 

@@ -31,17 +31,17 @@ struct CalculatedInputs {
 
 // The payback settings, kept between runs, and the per-item values, which are not.
 struct PaybackSettings {
-  int Horizon = 15;                        // H: years shown, 1-50
-  double Discount = 0;                     // d: percent a year, 0-20
-  double EnergyPrice = 0;                  // E: per kWh, taxes included, 0-100
-  double HeaterEfficiency = 90;            // eta: percent, 10-500
-  double TemperatureRise = 30;             // T: degrees C, 0-90
-  bool USGallons = false;                  // a gallon is 3.785411784 L instead of 4.54609 L
-  double Co2PerKWh = 0;                    // fE: kg CO2e per kWh of the heater's energy, 0-5
-  double Co2PerCubicMetre = 0;             // fW: kg CO2e per 1000 L supplied and treated, 0-10
-  bool Metered = true;                     // false: water and sewerage are not billed by volume
-  std::optional<double> OwnEnergyPrice{};  // E_o: per kWh of the items' own energy, 0-100;
-                                           // none: the same as EnergyPrice
+  int Horizon = 15;              // H: years shown, 1-50
+  double Discount = 0;           // d: percent a year, 0-20
+  double EnergyPrice = 0;        // E: per kWh, taxes included, 0-100
+  double HeaterEfficiency = 90;  // eta: percent, 10-500
+  double TemperatureRise = 30;   // T: degrees C, 0-90
+  bool USGallons = false;        // a gallon is 3.785411784 L instead of 4.54609 L
+  double Co2PerKWh = 0;          // fE: kg CO2e per kWh of the heater's energy, 0-5
+  double Co2PerCubicMetre = 0;   // fW: kg CO2e per 1000 L supplied and treated, 0-10
+  bool Metered = true;           // false: water and sewerage are not billed by volume
+  // E_o: per kWh of the energy the items use themselves, 0-100; none: the same as EnergyPrice.
+  std::optional<double> OwnEnergyPrice = std::nullopt;
   friend bool operator==(const PaybackSettings&, const PaybackSettings&) = default;
 };
 struct PaybackItemSettings {
@@ -54,8 +54,9 @@ struct PaybackInputs {
   std::array<PaybackItemSettings, 2> items;
 };
 
-// The inputs as typed, by name. `PaybackInputTable()` lists them in the order the window shows
-// them and the messages come: name, label, unit, range, whether whole, default.
+// The inputs as typed, by name. `PaybackInputTable()` lists them in the order the messages come
+// (and the window shows them, but for the own energy price, which it shows beside the energy
+// price): name, label, unit, range, whether whole, default, whether it may be not set.
 enum class PaybackInput {
   Horizon,
   Discount,
@@ -64,12 +65,13 @@ enum class PaybackInput {
   TemperatureRise,
   Co2PerKWh,
   Co2PerCubicMetre,
+  OwnEnergyPrice,
   Item1OwnEnergy,
   Item1HotShare,
   Item2OwnEnergy,
   Item2HotShare,
 };
-inline constexpr size_t kPaybackInputCount = 11;
+inline constexpr size_t kPaybackInputCount = 12;
 struct PaybackInputInfo {
   PaybackInput input;
   std::string_view name;   // "Horizon", ..., "Item1OwnEnergy"
@@ -79,16 +81,22 @@ struct PaybackInputInfo {
   double minimum;
   double maximum;
   bool whole;
-  double fallback;  // the default
+  double fallback;        // the default; unused for an optional input, whose default is not set
+  bool optional = false;  // may be not set (OwnEnergyPrice), which an empty text says
 };
 const std::array<PaybackInputInfo, kPaybackInputCount>& PaybackInputTable();
-// Where each input is kept, indexed as PaybackInput, to read and to write: the horizon, a whole
-// number in the settings, goes through `horizon`.
-std::array<double*, kPaybackInputCount> PaybackInputSlots(PaybackInputs& inputs, double& horizon);
+// An input's value as `inputs` hold it: none only for an optional input that is not set.
+std::optional<double> PaybackInputValue(const PaybackInputs& inputs, PaybackInput input);
+// Puts a value into its place (the horizon, a whole number in the settings, cut to one); none
+// makes an optional input not set and any other its default.
+void SetPaybackInput(PaybackInputs& inputs, PaybackInput input, std::optional<double> value);
+// The value's text as the window shows it: the full-precision number, empty when not set.
+std::string PaybackInputText(const PaybackInputs& inputs, PaybackInput input);
 
 // Reads every text (indexed as PaybackInput; blanks around a number are allowed, "." is the
-// decimal point) into `inputs` (USGallons is left as it is). Returns one message per value that
-// is not a number or out of its range, in table order; when any fails, `inputs` is unchanged.
+// decimal point; an optional input's empty or blank text is not set) into `inputs` (USGallons
+// and Metered are left as they are). Returns one message per value that is not a number or out
+// of its range, in table order; when any fails, `inputs` is unchanged.
 std::vector<std::string> CheckPaybackInputs(
     const std::array<std::string, kPaybackInputCount>& texts, PaybackInputs& inputs);
 // The same check of values already read (the command line, the settings file).
@@ -113,7 +121,8 @@ struct PaybackResult {
   std::vector<PaybackYear> years;  // 0 .. H
   std::optional<BreakEven> breakEven;
   std::string headline;                // "Item 2 pays for itself after 3 years 4 months.", ...
-  std::array<double, 2> yearlyCost{};  // R_k: a year's running cost at today's prices
+  std::array<double, 2> yearlyCost{};  // R_k: a year's running cost at today's prices (its
+                                       // energy only when unmetered)
 };
 PaybackResult WorkOutPayback(const CalculatedInputs& calculated, const PaybackInputs& inputs);
 

@@ -6,7 +6,6 @@
 #include <charconv>
 #include <cmath>
 #include <optional>
-#include <type_traits>
 
 #include "core/number_text.h"
 
@@ -17,7 +16,8 @@ constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kSection = "[Payback]";
 constexpr std::string_view kFileName = "Payback.ini";
 
-// The file's keys in the order it is written. USGallons has no row in the input table.
+// The file's keys in the order it is written. USGallons and Metered have no row in the input
+// table; OwnEnergyPrice may be not set, which an empty value says.
 enum class Key {
   Horizon,
   Discount,
@@ -26,14 +26,16 @@ enum class Key {
   TemperatureRise,
   USGallons,
   Co2PerKWh,
-  Co2PerCubicMetre
+  Co2PerCubicMetre,
+  Metered,
+  OwnEnergyPrice
 };
 struct KeyInfo {
   Key key;
   std::string_view name;
   std::optional<PaybackInput> input;
 };
-constexpr std::array<KeyInfo, 8> kKeys = {{
+constexpr std::array<KeyInfo, 10> kKeys = {{
     {Key::Horizon, "Horizon", PaybackInput::Horizon},
     {Key::Discount, "Discount", PaybackInput::Discount},
     {Key::EnergyPrice, "EnergyPrice", PaybackInput::EnergyPrice},
@@ -42,41 +44,25 @@ constexpr std::array<KeyInfo, 8> kKeys = {{
     {Key::USGallons, "USGallons", std::nullopt},
     {Key::Co2PerKWh, "Co2PerKWh", PaybackInput::Co2PerKWh},
     {Key::Co2PerCubicMetre, "Co2PerCubicMetre", PaybackInput::Co2PerCubicMetre},
+    {Key::Metered, "Metered", std::nullopt},
+    {Key::OwnEnergyPrice, "OwnEnergyPrice", PaybackInput::OwnEnergyPrice},
 }};
 
-// Calls `use` with the member that holds the key's value (an int, a bool or a double).
-template <class Settings, class Use>
-auto WithMember(Settings& s, Key key, Use&& use) {
-  switch (key) {
-    case Key::Horizon:
-      return use(s.Horizon);
-    case Key::Discount:
-      return use(s.Discount);
-    case Key::EnergyPrice:
-      return use(s.EnergyPrice);
-    case Key::HeaterEfficiency:
-      return use(s.HeaterEfficiency);
-    case Key::TemperatureRise:
-      return use(s.TemperatureRise);
-    case Key::USGallons:
-      return use(s.USGallons);
-    case Key::Co2PerKWh:
-      return use(s.Co2PerKWh);
-    case Key::Co2PerCubicMetre:
-      return use(s.Co2PerCubicMetre);
+// A key's value: the input's, or a yes/no as 1 or 0.
+std::optional<double> Get(const PaybackSettings& s, const KeyInfo& key) {
+  if (key.input) return PaybackInputValue(PaybackInputs{s, {}}, *key.input);
+  return (key.key == Key::USGallons ? s.USGallons : s.Metered) ? 1 : 0;
+}
+
+// A whole number is cut towards zero, and any yes/no value but 0 is true.
+void Put(PaybackSettings& s, const KeyInfo& key, std::optional<double> value) {
+  if (key.input) {
+    PaybackInputs inputs{s, {}};
+    SetPaybackInput(inputs, *key.input, value);
+    s = inputs.settings;
+  } else {
+    (key.key == Key::USGallons ? s.USGallons : s.Metered) = value.value_or(0) != 0;
   }
-  return use(s.Discount);
-}
-
-double Get(const PaybackSettings& s, Key key) {
-  return WithMember(s, key, [](const auto& member) { return static_cast<double>(member); });
-}
-
-// A whole number is cut towards zero, and any value but 0 is true.
-void Put(PaybackSettings& s, Key key, double value) {
-  WithMember(s, key, [value](auto& member) {
-    member = static_cast<std::remove_reference_t<decltype(member)>>(value);
-  });
 }
 
 bool InRange(const KeyInfo& key, double value) {
@@ -86,6 +72,10 @@ bool InRange(const KeyInfo& key, double value) {
          (!info.whole || value == std::floor(value));
 }
 
+bool MayBeNotSet(const KeyInfo& key) {
+  return key.input && PaybackInputTable()[static_cast<size_t>(*key.input)].optional;
+}
+
 std::string_view Trim(std::string_view text) {
   const size_t first = text.find_first_not_of(" \t");
   if (first == std::string_view::npos) return {};
@@ -93,8 +83,10 @@ std::string_view Trim(std::string_view text) {
 }
 
 std::string Problem(const KeyInfo& key, std::string_view what, const PaybackSettings& defaults) {
+  const std::optional<double> fallback = Get(defaults, key);
+  // The own energy price not set is the energy price.
   return std::string(kFileName) + ": " + std::string(key.name) + " " + std::string(what) +
-         "; using " + TextOf(Get(defaults, key.key)) + ".";
+         "; using " + (fallback ? TextOf(*fallback) : std::string("the energy price")) + ".";
 }
 
 void ReadSetting(std::string_view line, int number, const PaybackSettings& defaults,
@@ -112,14 +104,16 @@ void ReadSetting(std::string_view line, int number, const PaybackSettings& defau
   const std::string_view value = trimmed.substr(equals + 1);
   for (const KeyInfo& key : kKeys) {
     if (key.name != name) continue;
-    if (!IsNumericText(value)) {
-      Put(reading.settings, key.key, Get(defaults, key.key));
+    if (MayBeNotSet(key) && Trim(value).empty()) {
+      Put(reading.settings, key, std::nullopt);
+    } else if (!IsNumericText(value)) {
+      Put(reading.settings, key, Get(defaults, key));
       reading.problems.push_back(Problem(key, "was damaged", defaults));
     } else if (!InRange(key, StrictTextValue(value))) {
-      Put(reading.settings, key.key, Get(defaults, key.key));
+      Put(reading.settings, key, Get(defaults, key));
       reading.problems.push_back(Problem(key, "was out of range", defaults));
     } else {
-      Put(reading.settings, key.key, StrictTextValue(value));
+      Put(reading.settings, key, StrictTextValue(value));
     }
   }
   // Other keys (from a later version, say) are left alone.
@@ -163,10 +157,13 @@ std::string PaybackSettingsText(const PaybackSettings& settings) {
     text += key.name;
     text += '=';
     // The shortest text that reads back as the same double, so that a setting saved is the
-    // setting read (a 16-digit value typed in is kept whole); "." whatever the locale.
-    char number[32];
-    const auto written = std::to_chars(number, number + sizeof number, Get(settings, key.key));
-    text.append(number, written.ptr);
+    // setting read (a 16-digit value typed in is kept whole); "." whatever the locale. Nothing
+    // for a value not set.
+    if (const std::optional<double> value = Get(settings, key)) {
+      char number[32];
+      const auto written = std::to_chars(number, number + sizeof number, *value);
+      text.append(number, written.ptr);
+    }
     text += kLineEnd;
   }
   return text;

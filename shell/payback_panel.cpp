@@ -18,9 +18,9 @@ bool SameItem(const CalculatedItem& a, const CalculatedItem& b) {
   return a.Use == b.Use && a.UsesPerDay == b.UsesPerDay && a.PurchaseCost == b.PurchaseCost;
 }
 
-// An input's text as the settings give it: the full-precision number.
-std::string InputText(double value) {
-  return TextOf(value);
+// The settings come first in the input table, each item's values after them.
+bool IsSetting(PaybackInput input) {
+  return input < PaybackInput::Item1OwnEnergy;
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {
@@ -176,10 +176,8 @@ std::vector<std::string> AxisTexts(const std::vector<double>& ticks) {
 }
 
 PaybackPanel::PaybackPanel(FileSystem& files, MessageBoxes& boxes) : files_(files), boxes_(boxes) {
-  const auto& table = PaybackInputTable();
   for (size_t i = 0; i < kPaybackInputCount; ++i)
-    texts_[i] = InputText(table[i].fallback);
-  CheckPaybackInputs(texts_, inputs_);
+    texts_[i] = PaybackInputText(inputs_, PaybackInputTable()[i].input);
   saved_ = inputs_.settings;
 }
 
@@ -190,22 +188,15 @@ void PaybackPanel::Open() {
   status_ = JoinLines(reading.problems);
   inputs_.settings = reading.settings;
   saved_ = reading.settings;
-  const PaybackSettings& s = inputs_.settings;
-  const std::array<double, 7> values = {static_cast<double>(s.Horizon),
-                                        s.Discount,
-                                        s.EnergyPrice,
-                                        s.HeaterEfficiency,
-                                        s.TemperatureRise,
-                                        s.Co2PerKWh,
-                                        s.Co2PerCubicMetre};
-  for (size_t i = 0; i < values.size(); ++i)
-    texts_[i] = InputText(values[i]);
+  for (const PaybackInputInfo& info : PaybackInputTable())
+    if (IsSetting(info.input)) texts_[Index(info.input)] = PaybackInputText(inputs_, info.input);
   WorkOut();
 }
 
 std::string PaybackPanel::Unit(PaybackInput input) const {
   const std::string_view unit = PaybackInputTable()[Index(input)].unit;
-  if (input != PaybackInput::EnergyPrice) return std::string(unit);
+  if (input != PaybackInput::EnergyPrice && input != PaybackInput::OwnEnergyPrice)
+    return std::string(unit);
   return currency_ + " " + std::string(unit);
 }
 
@@ -218,6 +209,12 @@ void PaybackPanel::SetText(PaybackInput input, std::string_view text) {
 void PaybackPanel::SetUSGallons(bool on) {
   if (inputs_.settings.USGallons == on) return;
   inputs_.settings.USGallons = on;
+  WorkOut();
+}
+
+void PaybackPanel::SetMetered(bool on) {
+  if (inputs_.settings.Metered == on) return;
+  inputs_.settings.Metered = on;
   WorkOut();
 }
 
@@ -331,25 +328,23 @@ bool PaybackPanel::Close() {
   PaybackInputs kept;
   kept.settings = saved_;
   kept.settings.USGallons = inputs_.settings.USGallons;
-  double kept_horizon = kept.settings.Horizon;
-  const auto slots = PaybackInputSlots(kept, kept_horizon);
+  kept.settings.Metered = inputs_.settings.Metered;
   std::vector<std::string> not_kept;
-  for (size_t i = 0; i < kPaybackInputCount; ++i) {
+  for (const PaybackInputInfo& info : PaybackInputTable()) {
     // Each item's values are never kept.
-    if (PaybackInputTable()[i].input >= PaybackInput::Item1OwnEnergy) continue;
+    if (!IsSetting(info.input)) continue;
     std::array<std::string, kPaybackInputCount> one;
-    for (size_t j = 0; j < kPaybackInputCount; ++j)
-      one[j] = j == i ? texts_[i] : InputText(*slots[j]);
+    for (const PaybackInputInfo& other : PaybackInputTable())
+      one[Index(other.input)] =
+          other.input == info.input ? Text(info.input) : PaybackInputText(kept, other.input);
     PaybackInputs read = kept;
     const std::vector<std::string> problems = CheckPaybackInputs(one, read);
     if (!problems.empty()) {
       not_kept.push_back("Not saved: " + problems.front());
       continue;
     }
-    double read_horizon = read.settings.Horizon;
-    *slots[i] = *PaybackInputSlots(read, read_horizon)[i];
+    SetPaybackInput(kept, info.input, PaybackInputValue(read, info.input));
   }
-  kept.settings.Horizon = static_cast<int>(kept_horizon);
   note_ = JoinLines(not_kept);
   if (kept.settings == saved_) return false;
   if (!WritePaybackSettings(files_, kept.settings).ok()) {

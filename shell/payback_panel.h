@@ -57,11 +57,13 @@ class PaybackPanel {
   // The inputs as typed, and the unit shown after each (the currency symbol before a price).
   const std::string& Text(PaybackInput input) const { return texts_[Index(input)]; }
   bool USGallons() const { return inputs_.settings.USGallons; }
+  bool Metered() const { return inputs_.settings.Metered; }
   std::string Unit(PaybackInput input) const;
 
   // Each change works the results out afresh.
   void SetText(PaybackInput input, std::string_view text);
   void SetUSGallons(bool on);
+  void SetMetered(bool on);
   // Follows the main window: the last Calculate that compared both items (or none) and its
   // currency symbol. Returns whether anything the window shows may have changed.
   bool Follow(const std::optional<CalculatedInputs>& comparison, std::string_view currency);

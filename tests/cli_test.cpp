@@ -128,6 +128,14 @@ TEST(Cli, TheWorkedExamplesOfTheHelpPagesAreThePrograms) {
     for (const char* key : {"item1", "item2", "difference"})
       EXPECT_TRUE(figure(years[year][key].get<double>(), 2)) << year << " " << key;
   EXPECT_TRUE(figure(payback["breakEven"]["years"].get<double>(), 2));
+
+  // Without a water meter, only the gas counts.
+  args.push_back("--unmetered");
+  const nlohmann::json unmetered = Calc(args).Json()["payback"];
+  EXPECT_TRUE(shown_in("payback.htm", unmetered["headline"].get<std::string>()));
+  for (const char* key : {"item1", "item2", "difference"})
+    EXPECT_TRUE(figure(unmetered["years"][1][key].get<double>(), 2)) << key;
+  EXPECT_TRUE(figure(unmetered["breakEven"]["years"].get<double>(), 2));
 }
 
 // Data errors end with status 2, a fatal error with 3, what it cannot do with 64; each says why
@@ -154,6 +162,13 @@ TEST(Cli, EachFailureHasItsStatusAndMessage) {
        "Years shown must be a whole number from 1 to 50.\n"
        "Discount rate must be a number from 0 to 20.\n"
        "Item 2 hot water share must be a number from 0 to 100.\n"},
+      {{"--payback", "--own-energy-price", "-1", "--unmetered"},
+       2,
+       "Own energy price must be a number from 0 to 100.\n"},
+      {{"--unmetered"},
+       64,
+       "tolvarn-calc: --csv and the payback inputs need --payback\n"
+       "Run with --help for more information.\n"},
       {{"Bogus=1"}, 64, ""},
       {{"Item1W=1"}, 64, ""},
       {{"--currency", "EUR"}, 64, ""},
@@ -436,6 +451,7 @@ TEST(CliPayback, JsonHoldsTheInputsEveryYearAndTheBreakEven) {
       payback["inputs"].dump(),
       R"({"Horizon":4,"Discount":3.0,"EnergyPrice":0.07,"HeaterEfficiency":90.0,)"
       R"("TemperatureRise":30.0,"USGallons":true,"Co2PerKWh":0.0,"Co2PerCubicMetre":0.0,)"
+      R"("Metered":true,"OwnEnergyPrice":null,)"
       R"("item1":{"OwnEnergy":0.0,"HotShare":60.0},"item2":{"OwnEnergy":0.0,"HotShare":0.0}})");
   const nlohmann::ordered_json& years = payback["years"];
   ASSERT_EQ(years.size(), 5u);
@@ -471,8 +487,49 @@ TEST(CliPayback, RecordAndHeadlineOrCsvOrNothing) {
   EXPECT_EQ(huge.err, "tolvarn-calc: The payback figures are too large to work out.\n");
 }
 
+// Unmetered, only energy is priced; the items' own energy at its own price (160 litres a day
+// against 96 at 1.50 a cubic metre: 87.60 and 52.56 a year; 2 uses a day).
+TEST(CliPayback, UnmeteredAndTheOwnEnergyPrice) {
+  const struct {
+    std::vector<std::string> args;
+    bool metered;
+    nlohmann::json own_price;
+    double item1;  // a year's cost
+  } cases[] = {
+      {{"--unmetered"}, false, nullptr, 0},
+      // 730 kWh a year at 0.20, not at 0.05.
+      {{"--unmetered", "--item1-energy", "1", "--energy-price", "0.05", "--own-energy-price",
+        "0.2"},
+       false,
+       0.2,
+       146},
+      {{"--item1-energy", "1", "--own-energy-price", "0.2"}, true, 0.2, 87.6 + 146},
+      // Given empty, the own price is not set: the energy price then.
+      {{"--unmetered=false", "--own-energy-price", "", "--item1-energy", "1", "--energy-price",
+        "0.05"},
+       true,
+       nullptr,
+       87.6 + 36.5},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.item1);
+    std::vector<std::string> args = c.args;
+    args.push_back("--json");
+    const CalcRun run = PaybackCalc(args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const nlohmann::json payback = run.Json()["payback"];
+    EXPECT_EQ(payback["inputs"]["Metered"], c.metered);
+    EXPECT_EQ(payback["inputs"]["OwnEnergyPrice"], c.own_price);
+    EXPECT_NEAR(payback["years"][1]["item1"].get<double>(), c.item1, 1e-9);
+  }
+  EXPECT_EQ(PaybackCalc({"--unmetered"}).out,
+            PaybackCalc({}, false).out + "Item 2 does not pay for itself within 15 years.\r\n");
+}
+
 TEST_F(CliFiles, PaybackTakesItsSettingsFromPaybackIniAndWritesNothing) {
-  const std::string settings = "[Payback]\r\nHorizon=3\r\nDiscount=ten\r\nEnergyPrice=0.3\r\n";
+  const std::string settings =
+      "[Payback]\r\nHorizon=3\r\nDiscount=ten\r\nEnergyPrice=0.3\r\nMetered=0\r\n"
+      "OwnEnergyPrice=0.5\r\n";
   Write("Data/Payback.ini", settings);
   const CalcRun run = CalcHere({"--payback", "--json", "--energy-price", "0.25", "Item1Use=9",
                                 "Item1UseD=4", "Item2Use=6", "Item2UseD=4", "Item2Cost=300"});
@@ -482,7 +539,16 @@ TEST_F(CliFiles, PaybackTakesItsSettingsFromPaybackIniAndWritesNothing) {
   EXPECT_EQ(inputs["Horizon"], 3);
   EXPECT_EQ(inputs["Discount"], 0);
   EXPECT_EQ(inputs["EnergyPrice"], 0.25);  // the option wins over the file
+  EXPECT_EQ(inputs["Metered"], false);
+  EXPECT_EQ(inputs["OwnEnergyPrice"], 0.5);
   EXPECT_EQ(Read("Data/Payback.ini"), settings);
+  // The options win over the file's Metered and own price too.
+  const nlohmann::json given =
+      CalcHere({"--payback", "--json", "--unmetered=false", "--own-energy-price", "", "Item1Use=9",
+                "Item1UseD=4", "Item2Use=6", "Item2UseD=4", "Item2Cost=300"})
+          .Json()["payback"]["inputs"];
+  EXPECT_EQ(given["Metered"], true);
+  EXPECT_TRUE(given["OwnEnergyPrice"].is_null());
 }
 
 // Both programs answer --help and --version without a display and refuse an unknown option;

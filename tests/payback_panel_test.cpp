@@ -159,7 +159,8 @@ TEST_F(PaybackPanelTest, TheSettingsAreSavedOnCloseOnlyWhenChanged) {
   EXPECT_EQ(files.operations, std::vector<std::string>{"Replace " + settings_path});
   EXPECT_EQ(files.files[settings_path],
             "[Payback]\r\nHorizon=20\r\nDiscount=3.5\r\nEnergyPrice=0.3\r\nHeaterEfficiency=90\r\n"
-            "TemperatureRise=30\r\nUSGallons=1\r\nCo2PerKWh=0.21\r\nCo2PerCubicMetre=0\r\n");
+            "TemperatureRise=30\r\nUSGallons=1\r\nCo2PerKWh=0.21\r\nCo2PerCubicMetre=0\r\n"
+            "Metered=1\r\nOwnEnergyPrice=\r\n");
   EXPECT_FALSE(panel.Close());
   EXPECT_EQ(files.operations.size(), 1u);
 
@@ -173,6 +174,39 @@ TEST_F(PaybackPanelTest, TheSettingsAreSavedOnCloseOnlyWhenChanged) {
   panel.SetText(PaybackInput::EnergyPrice, "0.3");
   EXPECT_FALSE(panel.Close());
   EXPECT_EQ(panel.Status(), "");  // said once, not for ever
+}
+
+// Metered and the own energy price count at once and are kept like the other settings; an
+// empty own price is not set, shown empty and saved empty.
+TEST_F(PaybackPanelTest, MeteredAndTheOwnEnergyPriceCountAndAreKept) {
+  panel.Open();
+  EXPECT_TRUE(panel.Metered());
+  EXPECT_EQ(panel.Text(PaybackInput::OwnEnergyPrice), "");
+  panel.Follow(kExample, "\u00A3");
+  EXPECT_EQ(panel.Unit(PaybackInput::OwnEnergyPrice), "\u00A3 per kWh");
+  // Unmetered and with no energy, neither item costs anything to run: 450 is never made up.
+  panel.SetMetered(false);
+  EXPECT_EQ(panel.Headline(), "Item 2 does not pay for itself within 15 years.");
+  // Item 2's 0.1 kWh a use at its own price: 365 x 0.1 x 0.3 a year; the energy price is 0.
+  panel.SetText(PaybackInput::Item2OwnEnergy, "0.1");
+  EXPECT_EQ(panel.Result()->yearlyCost[1], 0);
+  panel.SetText(PaybackInput::OwnEnergyPrice, "0.3");
+  EXPECT_NEAR(panel.Result()->yearlyCost[1], 10.95, 1e-12);
+  panel.SetText(PaybackInput::OwnEnergyPrice, "cheap");
+  EXPECT_EQ(panel.Notice(), "Own energy price must be a number from 0 to 100.");
+  panel.SetText(PaybackInput::OwnEnergyPrice, "0.3");
+  EXPECT_TRUE(panel.Close());
+  EXPECT_EQ(ReadPaybackSettings(files).settings,
+            (PaybackSettings{.Metered = false, .OwnEnergyPrice = 0.3}));
+
+  PaybackPanel again{files, boxes};
+  again.Open();
+  EXPECT_FALSE(again.Metered());
+  EXPECT_EQ(again.Text(PaybackInput::OwnEnergyPrice), "0.3");
+  again.SetMetered(true);
+  again.SetText(PaybackInput::OwnEnergyPrice, "");
+  EXPECT_TRUE(again.Close());
+  EXPECT_EQ(ReadPaybackSettings(files).settings, PaybackSettings{});
 }
 
 // A damaged file never ends anything: its problems go to the status line, the defaults stand in.

@@ -31,8 +31,9 @@ QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The access keys the form's own controls take: Export, Close, US gallons.
-constexpr std::string_view kFormKeys = "ecu";
+// The access keys the form's own controls take: Export, Close, US gallons, Metered (its "r",
+// as every other letter of it is an earlier caption's).
+constexpr std::string_view kFormKeys = "ecur";
 
 }  // namespace
 
@@ -170,6 +171,10 @@ void PaybackWindow::BindInputs() {
     panel_.SetUSGallons(on);
     ShowResults();
   });
+  connect(ui_->Metered, &QCheckBox::toggled, this, [this](bool on) {
+    panel_.SetMetered(on);
+    ShowResults();
+  });
 }
 
 void PaybackWindow::Open() {
@@ -179,8 +184,10 @@ void PaybackWindow::Open() {
       const QSignalBlocker quiet(edits_[i]);
       edits_[i]->setText(FromUtf8(panel_.Text(PaybackInputTable()[i].input)));
     }
-    const QSignalBlocker quiet(ui_->USGallons);
-    ui_->USGallons->setChecked(panel_.USGallons());
+    for (QCheckBox* box : {ui_->USGallons, ui_->Metered}) {
+      const QSignalBlocker quiet(box);
+      box->setChecked(box == ui_->USGallons ? panel_.USGallons() : panel_.Metered());
+    }
     edits_[0]->setFocus();
   }
   panel_.Follow(logic_.State().LastComparison, logic_.State().CurrencySymbol);
@@ -237,6 +244,7 @@ void PaybackWindow::ShowResults() {
   if (currency != last_currency_) {
     last_currency_ = currency;
     ui_->EnergyPriceUnit->setText(FromUtf8(panel_.Unit(PaybackInput::EnergyPrice)));
+    ui_->OwnEnergyPriceUnit->setText(FromUtf8(panel_.Unit(PaybackInput::OwnEnergyPrice)));
   }
   model_->Update();
   FitColumns();

@@ -1,9 +1,12 @@
 // The Payback button and window as a user drives them: real widgets, offscreen.
 #include <QAbstractItemModel>
+#include <QAccessible>
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableView>
 #include <QWindow>
+#include <set>
 
 #include "files/payback_settings.h"
 #include "gui_fixture.h"
@@ -87,6 +90,52 @@ TEST_F(PaybackGuiTest, ThePaybackWindowStaysInSightAndSavesOnCloseAndOnExit) {
   Type(Widget<QLineEdit>("TemperatureRise", payback), "40");
   Click("Exit");
   EXPECT_EQ(ReadPaybackSettings(*files_).settings.TemperatureRise, 40);
+}
+
+// Every setting has a name a screen reader says, a tooltip and an access key; the own energy
+// price follows the energy price on Tab and Metered the US gallons, and both are saved on Close.
+TEST_F(PaybackGuiTest, MeteredAndTheOwnEnergyPriceByKeyboard) {
+  ASSERT_TRUE(Open());
+  CalculateBoth();
+  PaybackWindow* payback = OpenPayback();
+  ASSERT_NE(payback, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(payback));
+  std::set<std::string> names;
+  std::vector<std::string> controls = {"USGallons", "Metered"};
+  for (const PaybackInputInfo& info : PaybackInputTable())
+    controls.emplace_back(info.name);
+  for (const std::string& control : controls) {
+    auto* widget = Widget<QWidget>(control.c_str(), payback);
+    names.insert(QAccessible::queryAccessibleInterface(widget)
+                     ->text(QAccessible::Name)
+                     .remove(QLatin1Char(':'))
+                     .toStdString());
+    EXPECT_FALSE(widget->toolTip().isEmpty()) << control;
+  }
+  EXPECT_EQ(names.size(), controls.size());
+  EXPECT_TRUE(names.contains("Own energy price"));
+  EXPECT_TRUE(names.contains("Metered water supply"));
+  EXPECT_EQ(Widget<QLabel>("OwnEnergyPriceUnit", payback)->text(), "\u00A3 per kWh");
+
+  auto* own = Widget<QLineEdit>("OwnEnergyPrice", payback);
+  auto* metered = Widget<QCheckBox>("Metered", payback);
+  EXPECT_TRUE(metered->isChecked());
+  Widget<QLineEdit>("EnergyPrice", payback)->setFocus();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), own);
+  Widget<QCheckBox>("USGallons", payback)->setFocus();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), metered);
+  QTest::keyClick(payback, Qt::Key_R, Qt::AltModifier);  // clicked a moment later, as it shows
+  EXPECT_TRUE(QTest::qWaitFor([metered] { return !metered->isChecked(); }));
+  QTest::keyClick(payback, Qt::Key_O, Qt::AltModifier);
+  ASSERT_EQ(QApplication::focusWidget(), own);
+  QTest::keyClicks(own, "0.3");
+  QTest::keyClick(payback, Qt::Key_Escape);
+  EXPECT_FALSE(payback->isVisible());
+  const PaybackSettings saved = ReadPaybackSettings(*files_).settings;
+  EXPECT_FALSE(saved.Metered);
+  EXPECT_EQ(saved.OwnEnergyPrice, 0.3);
 }
 
 // The largest figures the checks accept fit their columns, and the window keeps room for five
