@@ -55,7 +55,7 @@ const FittingKindInfo& KindInfo(FittingKind kind);
 std::optional<FittingKind> KindNamed(std::string_view name);
 
 struct Fitting {
-  std::string Name;  // up to 40 characters of UTF-8
+  std::string Name{};  // up to 40 characters of UTF-8
   FittingKind Kind = FittingKind::Shower;
   // In the order of the kind's parameters; those past its count are unused (kept at 0).
   std::array<double, kMaxFittingParameters> values{};
@@ -93,10 +93,11 @@ struct HouseholdInputInfo {
 };
 const std::array<HouseholdInputInfo, kHouseholdInputCount>& HouseholdInputTable();
 
-// One message per value out of its range, per name too long and for too many fittings, in
-// order (settings first, then each fitting's values as its kind lists them), all at once:
-// "People must be a whole number from 1 to 20.", "Fitting 2 (Mixer shower): Flow rate must be
-// a number from 1 to 30.", ... Empty when the household can be worked out.
+// One message per value out of its range (NaN and infinity included), per name too long or
+// holding a control character, per kind unknown and for too many fittings, in order (settings
+// first, then too many fittings, then each fitting's name and values as its kind lists them),
+// all at once: "People must be a whole number from 1 to 20.", "Fitting 2 (Mixer shower): Flow
+// rate must be a number from 1 to 30.", ... Empty when the household can be worked out.
 std::vector<std::string> CheckHousehold(const Household& household);
 
 // The tariff as a Calculate would read it now, once it has passed the window's water data
@@ -110,11 +111,11 @@ struct HouseholdTariff {
 };
 
 struct FittingFigures {
-  double litresPerDay = 0;     // Ld
-  double ownKWhPerDay = 0;     // what it uses itself (an electric shower, a machine)
-  double heaterKWhPerDay = 0;  // what the household's heater uses for its warm water
-  double hotShare = 0;         // h: 0-1
-  std::optional<double> costPerDay;  // none without a tariff that passes the checks
+  double litresPerDay = 0;             // Ld
+  double ownKWhPerDay = 0;             // what it uses itself (an electric shower, a machine)
+  double heaterKWhPerDay = 0;          // what the household's heater uses for its warm water
+  double hotShare = 0;                 // h: 0-1
+  std::optional<double> costPerDay{};  // none without a tariff that passes the checks
 };
 struct HouseholdFigures {
   std::vector<FittingFigures> fittings;  // as the household's fittings
@@ -126,7 +127,8 @@ struct HouseholdFigures {
   std::string headline;  // "A water meter would save £12.34 a year.", ... or empty
 };
 // Works out a household that CheckHousehold accepts, with the heater and the energy prices of
-// the payback settings. `currency` is put before the headline's amount.
+// payback settings that CheckPaybackInputs accepts. `currency` is put before the headline's
+// amount. Money too large to work out is left out (none, no headline) rather than infinite.
 HouseholdFigures WorkOutHousehold(const Household& household, const PaybackSettings& payback,
                                   const std::optional<HouseholdTariff>& tariff,
                                   std::string_view currency);
@@ -151,8 +153,8 @@ Household TypicalHousehold();
 // What Compare puts into one item of the main window: n uses a day of the fitting's daily
 // water, in the window's units, and the payback values per use.
 struct ComparedFitting {
-  int usesPerDay = 0;   // n: the smallest whole number >= 1 with Ld / n <= 500 window units
-  std::string useText;  // Ld / n in the window's units, to one decimal, a half going up
+  int usesPerDay = 0;    // n: the smallest whole number >= 1 with Ld / n <= 500 window units
+  std::string useText;   // Ld / n in the window's units, to one decimal, a half going up
   double ownEnergy = 0;  // kWh per use: own kWh a day / n
   double hotShare = 0;   // percent: 100 x h
 };
