@@ -13,8 +13,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/field_store.h"
+#include "core/household.h"
 #include "core/number_text.h"
 #include "core/window_state.h"
 #include "platform/platform.h"
@@ -22,6 +24,13 @@
 namespace tolvarn {
 
 struct ItemFields;
+
+// The tariff as a Calculate would read it now: none, with the checks' messages, when it fails
+// them.
+struct TariffReading {
+  std::optional<HouseholdTariff> tariff;
+  std::vector<std::string> messages;
+};
 
 class CalcWindow {
  public:
@@ -36,6 +45,10 @@ class CalcWindow {
 
   // The Calculate command.
   void Calc_Click();
+
+  // What the tariff's fields read as now, checked as Calculate checks them, without changing
+  // any field or the window's state.
+  TariffReading ReadTariffNow() const;
 
   // Data checks: each failed rule appends its message and a line feed to CheckMessages.
   void CheckWaterData();
