@@ -100,6 +100,12 @@ for package in "${packages[@]}"; do
     { cat "$tmp/cpack.log"; ls -l "$package_dir"; fail "no ${deb[$package]}"; }
 done
 
+# The README's install line names the packages this build makes.
+readme=$(dirname "$0")/../README.md
+for package in "${packages[@]}"; do
+  grep -q "build/package/${deb[$package]}" "$readme" || fail "the README does not install ${deb[$package]}"
+done
+
 step "lintian"
 # Errors and warnings fail; the info tags kept are explained in the README.
 (cd "$package_dir" && lintian --pedantic --display-info "${deb[@]}") >"$tmp/lintian.log" 2>&1 || true
