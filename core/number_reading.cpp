@@ -9,6 +9,7 @@
 #include "core/number_digits.h"
 #include "core/number_text.h"
 #include "core/runtime_failure.h"
+#include "core/trim.h"
 
 namespace tolvarn {
 
@@ -131,9 +132,8 @@ double Read(std::string_view text, const Scanned& number, bool& overflow) {
 }
 
 bool ReadStrict(std::string_view text, double& value) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return false;
-  text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+  text = Trimmed(text);
+  if (text.empty()) return false;
   const Scanned number = Scan(text);
   if (number.length != text.size()) return false;
   bool overflow = false;

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/checked_math.h"
+#include "core/trim.h"
 #include "files/files_window.h"
 #include "version.h"
 
@@ -31,13 +32,6 @@ constexpr std::array<KeyRule, 9> kKeys = {{{Key::AnInf, "AnInf=", true},
                                            {Key::VRate, "VRate=", false},
                                            {Key::VUnits, "VUnits=", true},
                                            {Key::WVCost, "WVCost=", false}}};
-
-// Leading and trailing blanks removed.
-std::string_view TrimBlanks(std::string_view text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 // A whole-number value: the number taken to the nearest integer, a half going to the even
 // neighbour, which must fit a signed 16-bit integer.
@@ -80,7 +74,7 @@ void FilesWindow::ReadConfig() {
     while (reader->ReadLine(line)) {
       // Comments and empty lines are recognised before the line is trimmed.
       if (line.empty() || line.front() == '#') continue;
-      const std::string_view trimmed = TrimBlanks(line);
+      const std::string_view trimmed = Trimmed(line);
       for (size_t i = 0; i < kKeys.size(); ++i) {
         const KeyRule& rule = kKeys[i];
         if (!trimmed.starts_with(rule.prefix)) continue;

@@ -1,6 +1,7 @@
 // Data/Household.ini, read forgivingly section by section and written as a whole by one atomic
 // replace.
 #include "files/household_file.h"
+#include "core/trim.h"
 
 #include <algorithm>
 #include <cmath>
@@ -51,12 +52,6 @@ size_t ValidCharBytes(std::string_view text, size_t pos) {
   return length;
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 struct Kept {
   std::string name;
   bool replaced = false;  // bytes that were not UTF-8
@@ -82,10 +77,10 @@ Kept Keep(std::string_view name) {
       clean.append(name, pos, length);
     pos += length;
   }
-  std::string_view trimmed = TrimBlanks(clean);
+  std::string_view trimmed = Trimmed(clean);
   if (utf8::Length(trimmed) > kMaxFittingNameLength) {
     // Valid UTF-8 by now, so Take cuts between characters.
-    trimmed = TrimBlanks(utf8::Take(trimmed, kMaxFittingNameLength));
+    trimmed = Trimmed(utf8::Take(trimmed, kMaxFittingNameLength));
     kept.cut = true;
   }
   kept.name = trimmed;

@@ -1,6 +1,7 @@
 // Data/Payback.ini, written as a whole by one atomic replace and read forgivingly: the
 // settings are a convenience, so a damaged value costs that value only.
 #include "files/payback_settings.h"
+#include "core/trim.h"
 
 #include <array>
 #include <charconv>
@@ -76,12 +77,6 @@ bool MayBeNotSet(const KeyInfo& key) {
   return key.input && PaybackInputTable()[static_cast<size_t>(*key.input)].optional;
 }
 
-std::string_view Trim(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 std::string Problem(const KeyInfo& key, std::string_view what, const PaybackSettings& defaults) {
   const std::optional<double> fallback = Get(defaults, key);
   // The own energy price not set is the energy price.
@@ -91,7 +86,7 @@ std::string Problem(const KeyInfo& key, std::string_view what, const PaybackSett
 
 void ReadSetting(std::string_view line, int number, const PaybackSettings& defaults,
                  PaybackSettingsReading& reading) {
-  const std::string_view trimmed = Trim(line);
+  const std::string_view trimmed = Trimmed(line, kBlanksAndTabs);
   if (trimmed.empty() || trimmed.front() == '#' || trimmed.front() == ';' || trimmed == kSection)
     return;
   const size_t equals = trimmed.find('=');
@@ -100,11 +95,11 @@ void ReadSetting(std::string_view line, int number, const PaybackSettings& defau
                                " was damaged; ignored.");
     return;
   }
-  const std::string_view name = Trim(trimmed.substr(0, equals));
+  const std::string_view name = Trimmed(trimmed.substr(0, equals), kBlanksAndTabs);
   const std::string_view value = trimmed.substr(equals + 1);
   for (const KeyInfo& key : kKeys) {
     if (key.name != name) continue;
-    if (MayBeNotSet(key) && Trim(value).empty()) {
+    if (MayBeNotSet(key) && Trimmed(value, kBlanksAndTabs).empty()) {
       Put(reading.settings, key, std::nullopt);
     } else if (!IsNumericText(value)) {
       Put(reading.settings, key, Get(defaults, key));

@@ -1,5 +1,6 @@
 // The settings files' common layout: a forgiving line parser and a writer of whole files.
 #include "files/settings_file.h"
+#include "core/trim.h"
 
 #include <charconv>
 #include <cmath>
@@ -11,12 +12,6 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-std::string_view Trim(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
 
 // Takes lines one at a time, so that a file is parsed as it is read.
 class Parser {
@@ -40,7 +35,7 @@ class Parser {
   void Line(std::string_view line) {
     ++number_;
     if (number_ == 1 && line.starts_with(kByteOrderMark)) line.remove_prefix(kByteOrderMark.size());
-    const std::string_view trimmed = Trim(line);
+    const std::string_view trimmed = Trimmed(line, kBlanksAndTabs);
     if (trimmed.empty() || trimmed.front() == '#' || trimmed.front() == ';') return;
     if (trimmed.front() == '[') {
       Header(trimmed);
@@ -51,9 +46,9 @@ class Parser {
       document_.damagedLines.push_back(number_);
       return;
     }
-    document_.sections.back().entries.push_back({number_,
-                                                 std::string(Trim(trimmed.substr(0, equals))),
-                                                 std::string(Trim(trimmed.substr(equals + 1)))});
+    document_.sections.back().entries.push_back(
+        {number_, std::string(Trimmed(trimmed.substr(0, equals), kBlanksAndTabs)),
+         std::string(Trimmed(trimmed.substr(equals + 1), kBlanksAndTabs))});
   }
 
   // "[Name]", blanks inside the brackets allowed; anything after the "]" but blanks or a
@@ -63,11 +58,12 @@ class Parser {
     section.line = number_;
     const size_t close = trimmed.find(']');
     section.name =
-        Trim(trimmed.substr(1, close == std::string_view::npos ? trimmed.npos : close - 1));
+        Trimmed(trimmed.substr(1, close == std::string_view::npos ? trimmed.npos : close - 1),
+                kBlanksAndTabs);
     if (close == std::string_view::npos) {
       section.damaged = true;
     } else {
-      const std::string_view after = Trim(trimmed.substr(close + 1));
+      const std::string_view after = Trimmed(trimmed.substr(close + 1), kBlanksAndTabs);
       section.damaged = !after.empty() && after.front() != '#' && after.front() != ';';
     }
   }

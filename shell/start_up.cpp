@@ -1,5 +1,6 @@
 // Start-up and shutdown: the checks of the installation, the configuration, the results log
 // and its start entry, the options and the empty entries; and the Exit command.
+#include "core/trim.h"
 #include "shell/tolvarn_main.h"
 
 namespace tolvarn {
@@ -7,10 +8,7 @@ namespace {
 
 // Blanks around the argument do not matter.
 bool IsInhibitArgument(std::string_view arguments) {
-  const size_t first = arguments.find_first_not_of(' ');
-  if (first == std::string_view::npos) return false;
-  return arguments.substr(first, arguments.find_last_not_of(' ') - first + 1) ==
-         "-InhibitErrorCheck";
+  return Trimmed(arguments) == "-InhibitErrorCheck";
 }
 
 }  // namespace
