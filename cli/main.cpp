@@ -1,11 +1,13 @@
 // tolvarn-calc: the Calculate command without a window, for scripts and batch use.
 // Sets the window up as start-up does, puts each --set text into its field, runs Calculate
 // once and prints the record (or, with --json, everything the window would show). With
-// --payback it adds the payback comparison of what that Calculate compared.
+// --payback it adds the payback comparison of what that Calculate compared; with --household,
+// the household's fittings and bill, and with --use-fitting, the items filled from them.
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <csignal>
@@ -15,18 +17,24 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cli/console_message_boxes.h"
+#include "core/household.h"
 #include "core/memory_field_store.h"
 #include "core/number_text.h"
 #include "core/payback.h"
 #include "core/utf8.h"
+#include "files/household_file.h"
 #include "files/payback_settings.h"
 #include "platform/posix_file_system.h"
 #include "platform/posix_platform.h"
 #include "platform/throwing_process.h"
 #include "platform/working_directory.h"
+#include "shell/household_compare.h"
+#include "shell/payback_panel.h"
 #include "shell/tolvarn_main.h"
 #include "version.h"
 
@@ -219,6 +227,154 @@ nlohmann::ordered_json PaybackJson(const tolvarn::PaybackInputs& inputs,
           {"headline", result.headline}};
 }
 
+// The household as JSON: every figure in full precision, money null without a tariff.
+nlohmann::ordered_json HouseholdJson(const tolvarn::Household& household,
+                                     const tolvarn::HouseholdFigures& figures) {
+  using nlohmann::ordered_json;
+  const auto maybe = [](const std::optional<double>& value) {
+    return value ? ordered_json(*value) : ordered_json(nullptr);
+  };
+  ordered_json fittings = ordered_json::array();
+  for (size_t i = 0; i < household.fittings.size(); ++i) {
+    const tolvarn::Fitting& fitting = household.fittings[i];
+    const tolvarn::FittingFigures& f = figures.fittings[i];
+    fittings.push_back({{"index", i + 1},
+                        {"name", fitting.Name},
+                        {"kind", std::string(tolvarn::KindInfo(fitting.Kind).name)},
+                        {"litresPerDay", f.litresPerDay},
+                        {"ownKWhPerDay", f.ownKWhPerDay},
+                        {"heaterKWhPerDay", f.heaterKWhPerDay},
+                        {"hotShare", 100 * f.hotShare},
+                        {"costPerDay", maybe(f.costPerDay)}});
+  }
+  return {{"people", household.settings.People},
+          {"coldSupply", household.settings.ColdSupply},
+          {"fittings", fittings},
+          {"litresPerDay", figures.litresPerDay},
+          {"litresPerPersonPerDay", figures.litresPerPersonPerDay},
+          {"bill",
+           {{"meteredPerYear", maybe(figures.meteredPerYear)},
+            {"unmeteredPerYear", maybe(figures.unmeteredPerYear)},
+            {"breakEvenLitresPerDay", maybe(figures.breakEvenLitresPerDay)},
+            {"headline", figures.headline}}}};
+}
+
+// `text` padded with blanks to `width` characters, on the left when `right`.
+std::string Padded(std::string_view text, size_t width, bool right) {
+  const size_t length = tolvarn::utf8::Length(text);
+  const std::string blanks(length < width ? width - length : 0, ' ');
+  return right ? blanks + std::string(text) : std::string(text) + blanks;
+}
+
+// The household as a short table, with the record's line ends.
+std::string HouseholdTable(const tolvarn::Household& household,
+                           const tolvarn::HouseholdFigures& figures, std::string_view currency) {
+  using tolvarn::FormatFixed;
+  const tolvarn::HouseholdSettings& s = household.settings;
+  std::string table = "Household: " + std::to_string(s.People) +
+                      (s.People == 1 ? " person" : " people") + ", cold supply " +
+                      tolvarn::TextOf(s.ColdSupply) + " \u00B0C\r\n";
+  table += " # " + Padded("Fitting", tolvarn::kMaxFittingNameLength, false) +
+           " litres/day kWh/day cost/day\r\n";
+  bool costs = true;
+  for (size_t i = 0; i < household.fittings.size(); ++i) {
+    const tolvarn::FittingFigures& f = figures.fittings[i];
+    const std::string cost = f.costPerDay ? tolvarn::MoneyText(*f.costPerDay, currency) : "-";
+    costs = costs && f.costPerDay;
+    table += Padded(std::to_string(i + 1), 2, true) + " " +
+             Padded(household.fittings[i].Name, tolvarn::kMaxFittingNameLength, false) + " " +
+             Padded(FormatFixed(f.litresPerDay, 1), 10, true) + " " +
+             Padded(FormatFixed(f.ownKWhPerDay + f.heaterKWhPerDay, 3), 7, true) + " " +
+             Padded(cost, 8, true) + "\r\n";
+  }
+  table += "Total: " + FormatFixed(figures.litresPerDay, 1) + " litres a day, " +
+           FormatFixed(figures.litresPerPersonPerDay, 1) + " a person (GB average " +
+           tolvarn::TextOf(tolvarn::kAverageLitresPerPersonPerDay) + ")\r\n";
+  if (!costs || !figures.meteredPerYear)
+    table += "No costs: they need a tariff that passes the data checks.\r\n";
+  if (figures.meteredPerYear)
+    table +=
+        "Metered bill: " + tolvarn::MoneyText(*figures.meteredPerYear, currency) + " a year\r\n";
+  if (figures.unmeteredPerYear)
+    table += "Unmetered bill: " + tolvarn::MoneyText(*figures.unmeteredPerYear, currency) +
+             " a year\r\n";
+  if (figures.breakEvenLitresPerDay)
+    table += "A meter breaks even at " + FormatFixed(*figures.breakEvenLitresPerDay, 1) +
+             " litres a day.\r\n";
+  if (!figures.headline.empty()) table += figures.headline + "\r\n";
+  return table;
+}
+
+// "ITEM=N" of --use-fitting: the item (1 or 2) and the fitting's number (from 1), or none.
+std::optional<std::pair<size_t, size_t>> UseFitting(std::string_view text) {
+  if (text.size() < 3 || (text[0] != '1' && text[0] != '2') || text[1] != '=') return std::nullopt;
+  const std::string_view digits = text.substr(2);
+  if (digits.find_first_not_of("0123456789") != std::string_view::npos) return std::nullopt;
+  size_t number = 0;
+  // Past the most fittings a household keeps, every number is as far out of range.
+  for (const char c : digits)
+    number = std::min<size_t>(number * 10 + static_cast<size_t>(c - '0'), 1000);
+  if (number == 0) return std::nullopt;
+  return std::pair<size_t, size_t>(static_cast<size_t>(text[0] - '0'), number);
+}
+
+// --use-fitting: puts each chosen fitting into its item as Compare does (its use, uses a day
+// and an empty cost, which a later --set can change) with its payback values, unless those were
+// given as options. Returns the reasons it could not, one each, changing nothing then.
+std::vector<std::string> FillItems(
+    const tolvarn::Household& household, const std::array<size_t, 2>& fitting_of_item,
+    const tolvarn::PaybackInputs& typed,
+    const std::array<CLI::Option*, tolvarn::kPaybackInputCount>& payback_given,
+    tolvarn::MemoryFieldStore& fields, tolvarn::PaybackInputs& payback_inputs) {
+  const bool gallons = fields.CheckValue(Field::VolUnits1) == 1;
+  // The litres, energy and hot share need no tariff.
+  const tolvarn::HouseholdFigures figures =
+      tolvarn::WorkOutHousehold(household, payback_inputs.settings, std::nullopt, "");
+  std::vector<std::string> messages;
+  std::array<std::optional<tolvarn::ComparedFitting>, 2> compared;
+  for (size_t k = 0; k < 2; ++k) {
+    const size_t number = fitting_of_item[k];
+    if (number == 0) continue;
+    const std::string option =
+        "tolvarn-calc: --use-fitting " + std::to_string(k + 1) + "=" + std::to_string(number);
+    if (number > household.fittings.size()) {
+      messages.push_back(option + ": the household has " +
+                         std::to_string(household.fittings.size()) + " fittings");
+      continue;
+    }
+    compared[k] = tolvarn::CompareFitting(figures.fittings[number - 1], gallons,
+                                          payback_inputs.settings.USGallons);
+    if (!compared[k])
+      messages.push_back(option + ": " + household.fittings[number - 1].Name +
+                         " uses less than 1.0 " + (gallons ? "gallons" : "litres") +
+                         " a day, too little to compare");
+  }
+  if (!messages.empty()) return messages;
+  constexpr std::array<std::array<tolvarn::PaybackInput, 2>, 2> kItemInputs = {{
+      {tolvarn::PaybackInput::Item1OwnEnergy, tolvarn::PaybackInput::Item1HotShare},
+      {tolvarn::PaybackInput::Item2OwnEnergy, tolvarn::PaybackInput::Item2HotShare},
+  }};
+  tolvarn::PaybackInputs filled = payback_inputs;
+  for (size_t k = 0; k < 2; ++k) {
+    if (!compared[k]) continue;
+    // The item's values as the Payback window is given them: as text, read back.
+    const std::array<std::string, 2> texts = tolvarn::PaybackItemTexts(*compared[k]);
+    for (size_t v = 0; v < 2; ++v) {
+      const tolvarn::PaybackInput input = kItemInputs[k][v];
+      const bool given = payback_given[static_cast<size_t>(input)]->count() > 0;
+      tolvarn::SetPaybackInput(filled, input,
+                               given ? tolvarn::PaybackInputValue(typed, input)
+                                     : std::optional(tolvarn::StrictTextValue(texts[v])));
+    }
+  }
+  messages = tolvarn::CheckPaybackInputs(filled);
+  if (!messages.empty()) return messages;
+  for (size_t k = 0; k < 2; ++k)
+    if (compared[k]) tolvarn::PutFittingIntoItem(fields, static_cast<int>(k + 1), *compared[k], "");
+  payback_inputs = filled;
+  return {};
+}
+
 std::string Dump(const nlohmann::ordered_json& json) {
   // Field texts are whatever the user typed: never let invalid UTF-8 stop the report.
   return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
@@ -258,7 +414,8 @@ int Deliver(std::string_view out, int status) {
 }
 
 // A bash completion script made from the option table itself, so that it never differs from
-// what the program takes: option names, the field names after --set, folders after --workdir.
+// what the program takes: option names, the field names after --set, folders after --workdir,
+// files after --household-file, the items after --use-fitting.
 std::string BashCompletion(const CLI::App& app) {
   std::string options;
   std::string with_values;
@@ -278,6 +435,9 @@ std::string BashCompletion(const CLI::App& app) {
          "  local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n"
          "  case $prev in\n"
          "    --workdir) COMPREPLY=($(compgen -d -- \"$cur\")); return ;;\n"
+         "    --household-file) COMPREPLY=($(compgen -f -- \"$cur\")); return ;;\n"
+         "    --use-fitting) compopt -o nospace; COMPREPLY=($(compgen -W \"1= 2=\" -- \"$cur\")); "
+         "return ;;\n"
          "    --set) compopt -o nospace; COMPREPLY=($(compgen -W \"" +
          fields.substr(1) +
          "\" -- \"$cur\")); return ;;\n"
@@ -301,6 +461,7 @@ int Run(int argc, char** argv, std::string& out) {
   app.get_formatter()->column_width(28);
   app.footer(
       "Given twice, an option counts as the last one; each --set is applied, in order.\n"
+      "Each --use-fitting fills its item, as Compare does, before the --set texts.\n"
       "Exit status: 0 done, 2 the data checks failed, 3 the program ended, 4 the\n"
       "record, a file or stdout could not be written, 64 a usage error.\n"
       "Report a fault to the maker: " +
@@ -346,9 +507,21 @@ int Run(int argc, char** argv, std::string& out) {
   bool unmetered = false;
   CLI::Option* unmetered_given =
       app.add_flag("--unmetered", unmetered, "Unmetered water: only the energy counts");
-  // GNU programs take options in order: given twice, the last one counts.
+  bool household = false;
+  std::string household_file;
+  std::vector<std::string> use_fittings;
+  app.add_flag("--household", household, "Add the household (Data/Household.ini)");
+  CLI::Option* household_file_given =
+      app.add_option("--household-file", household_file, "--household, read from FILE")
+          ->type_name("FILE");
+  app.add_option("--use-fitting", use_fittings, "Fill item ITEM (1 or 2) from fitting N")
+      ->type_name("ITEM=N")
+      ->allow_extra_args(false);
+  // GNU programs take options in order: given twice, the last one counts. Each --set is applied,
+  // and each --use-fitting counts for its item, the last one for an item winning.
   for (CLI::Option* option : app.get_options())
-    if (option->get_name() != "--set" && option->get_name() != "--help")
+    if (option->get_name() != "--set" && option->get_name() != "--use-fitting" &&
+        option->get_name() != "--help")
       option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   bool version = false;
   app.add_flag("--version", version, "Print the version and end");
@@ -381,19 +554,37 @@ int Run(int argc, char** argv, std::string& out) {
       if (option->count() > 0 && option != workdir_given && option->get_name() != "--archive")
         return UsageError("--archive takes no other option but --workdir");
 
-  bool payback_option_given = csv || us_gallons_given->count() > 0 || unmetered_given->count() > 0;
+  // A household file named is a household asked for.
+  if (household_file_given->count() > 0) household = true;
+  // The household needs the payback settings too: its heater, its energy prices, its gallon.
+  const bool read_household = household || !use_fittings.empty();
+  const bool payback_settings = payback || read_household;
+  bool payback_option_given = us_gallons_given->count() > 0 || unmetered_given->count() > 0;
   for (const CLI::Option* option : payback_given)
     payback_option_given = payback_option_given || option->count() > 0;
-  if (payback_option_given && !payback)
-    return UsageError("--csv and the payback inputs need --payback");
+  if ((csv && !payback) || (payback_option_given && !payback_settings))
+    return UsageError(
+        "--csv needs --payback, and the payback inputs --payback, --household or --use-fitting");
   if (payback && save_data) return UsageError("--payback runs with Calculate, not --save-data");
+  if (read_household && save_data)
+    return UsageError("--household and --use-fitting run with Calculate, not --save-data");
   if (csv && json) return UsageError("--csv and --json cannot be used together");
+  if (csv && household) return UsageError("--household cannot be printed with --csv");
+  if (household_file_given->count() > 0 && household_file.empty())
+    return UsageError("--household-file needs the name of a file");
+  // The fitting each item is filled from (0: none).
+  std::array<size_t, 2> fitting_of_item{};
+  for (const std::string& use : use_fittings) {
+    const auto parsed = UseFitting(use);
+    if (!parsed) return UsageError("--use-fitting needs ITEM=N (ITEM 1 or 2, N from 1): " + use);
+    fitting_of_item[parsed->first - 1] = parsed->second;
+  }
 
   // The payback inputs typed here are checked before anything else happens, so that a
   // mistake in them leaves every file as it was. The settings file's values, read later, are
   // in range already.
   tolvarn::PaybackInputs typed;
-  if (payback) {
+  if (payback_settings) {
     std::array<std::string, tolvarn::kPaybackInputCount> texts;
     for (size_t i = 0; i < texts.size(); ++i)
       texts[i] = payback_given[i]->count() > 0
@@ -424,7 +615,8 @@ int Run(int argc, char** argv, std::string& out) {
   // there is nothing to look for (and nothing is created).
   tolvarn::ConsoleMessageBoxes boxes;
   std::string root;
-  if (workdir_given->count() > 0 || !no_config || log || save_data || archive) {
+  const bool household_here = read_household && household_file_given->count() == 0;
+  if (workdir_given->count() > 0 || !no_config || log || save_data || archive || household_here) {
     const tolvarn::WorkingDirectory found = tolvarn::ResolveWorkingDirectory(
         workdir_given->count() > 0 ? std::optional<std::string>(workdir) : std::nullopt);
     if (found.bad_request) return UsageError(found.error);
@@ -447,7 +639,7 @@ int Run(int argc, char** argv, std::string& out) {
   tolvarn::TolvarnMain window(fields, {boxes, clock, locale, process, files, launcher, host});
 
   tolvarn::PaybackInputs payback_inputs;
-  if (payback) {
+  if (payback_settings) {
     if (!no_config) {
       tolvarn::PaybackSettingsReading reading = tolvarn::ReadPaybackSettings(files);
       for (const std::string& problem : reading.problems)
@@ -461,6 +653,26 @@ int Run(int argc, char** argv, std::string& out) {
     if (us_gallons_given->count() > 0) payback_inputs.settings.USGallons = us_gallons;
     if (unmetered_given->count() > 0) payback_inputs.settings.Metered = !unmetered;
   }
+
+  // The household: the file's notes are no reason to stop, values it cannot work out are.
+  tolvarn::Household the_household;
+  if (read_household) {
+    // As --workdir, a file named here is found from the current directory.
+    tolvarn::PosixFileSystem here("");
+    const tolvarn::HouseholdReading reading = household_here
+                                                  ? tolvarn::ReadHousehold(files)
+                                                  : tolvarn::ReadHousehold(here, household_file);
+    for (const std::string& problem : reading.problems)
+      std::cerr << "tolvarn-calc: " << problem << '\n';
+    if (!household_here && !reading.found)
+      std::cerr << "tolvarn-calc: " << household_file << ": no such file; the household is empty\n";
+    const std::vector<std::string> messages = tolvarn::CheckHousehold(reading.household);
+    for (const std::string& message : messages)
+      std::cerr << message << '\n';
+    if (!messages.empty()) return kExitDataErrors;
+    the_household = reading.household;
+  }
+  std::optional<tolvarn::TariffReading> tariff_now;
   int boxes_before_command = 0;
   try {
     if (archive) {
@@ -472,12 +684,21 @@ int Run(int argc, char** argv, std::string& out) {
     }
     window.Start(inhibit, !no_config);
     if (gallons) window.SetCheckBox(Field::VolUnits1, 1);
+    if (fitting_of_item[0] != 0 || fitting_of_item[1] != 0) {
+      const std::vector<std::string> messages =
+          FillItems(the_household, fitting_of_item, typed, payback_given, fields, payback_inputs);
+      for (const std::string& message : messages)
+        std::cerr << message << '\n';
+      if (!messages.empty()) return kExitDataErrors;
+    }
     // A calculation is logged only with --log, whatever the configuration says about Auto Save
     // (which Save Data keeps as the configuration has it).
     if (!save_data) window.SetCheckBox(Field::AutoSave, log ? 1 : 0);
     if (log) window.CreateResultsLog();
     for (const Assignment& assignment : assignments)
       fields.SetText(assignment.field, assignment.text);
+    // Read before Calculate, which rewrites the tariff in its display format.
+    if (household) tariff_now = window.ReadTariffNow();
     boxes_before_command = boxes.Count();
     if (save_data)
       window.Save_Defaults_Click();
@@ -504,8 +725,20 @@ int Run(int argc, char** argv, std::string& out) {
   if (payback && window.State().LastComparison)
     compared = tolvarn::WorkOutPayback(*window.State().LastComparison, payback_inputs);
 
+  std::optional<tolvarn::HouseholdFigures> household_figures;
+  if (household) {
+    household_figures = tolvarn::WorkOutHousehold(
+        the_household, payback_inputs.settings, tariff_now->tariff, window.State().CurrencySymbol);
+    // The tariff's messages that Calculate did not give already (it skips the sewerage rule
+    // after an item's mistake).
+    for (const std::string& message : tariff_now->messages)
+      if (window.State().CheckMessages.find(message) == std::string::npos)
+        std::cerr << "tolvarn-calc: no household costs: " << message << '\n';
+  }
+
   if (json) {
     nlohmann::ordered_json report = Report(window, fields);
+    if (household) report["household"] = HouseholdJson(the_household, *household_figures);
     if (payback) report["payback"] = compared ? PaybackJson(payback_inputs, *compared) : nullptr;
     out += Dump(report) + '\n';
   } else if (csv) {
@@ -517,6 +750,8 @@ int Run(int argc, char** argv, std::string& out) {
     out += window.State().RecordBody;
     // The headline on a line of its own after the record, with the record's line end.
     if (compared) out += compared->headline + "\r\n";
+    if (household)
+      out += HouseholdTable(the_household, *household_figures, window.State().CurrencySymbol);
   }
   if (!window.State().CheckMessages.empty()) return kExitDataErrors;
   // Figures too large to work out (only with the checks inhibited) are a data error too.

@@ -128,6 +128,50 @@ TEST_F(CalculationTest, AMegabytePastedIntoAFieldIsHandled) {
             std::make_pair(std::string("Check Error"), 121));
 }
 
+// The tariff as a Calculate would read it, for the household's costs: read through the currency
+// symbol and in the window's units, or none with the checks' messages; the window untouched.
+TEST_F(CalculationTest, TheTariffNowReadsAsCalculateWouldAndChangesNothing) {
+  const struct {
+    const char* typed;  // the tariff, as WindowTest::Enter takes it
+    bool gallons;
+    std::vector<double> tariff;  // W, S, A, V; empty: none
+    std::vector<std::string> messages;
+  } rows[] = {
+      {"\u00A31.5|\u00A32|95|20||5", false, {1.5, 2, 95, 20}, {}},
+      {"0.25|||||1", true, {0.25, 0, 0, 0}, {}},
+      // Every water data message at once; the sewerage rule only once they pass.
+      {"9|||||",
+       false,
+       {},
+       {"Payback Period must be between 1.0 and 10.0 years",
+        "Water Volume Charge per cubic metre must be between 0.1000 and 5.0000"}},
+      {"1.5|2|0|||5",
+       false,
+       {},
+       {"The Sewerage Volume Allowance cannot be zero if the Sewerage Cost is set"}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.typed);
+    Start(false, row.gallons);
+    Enter(std::string(row.typed) + "|9|4||6|4|300");
+    State().CheckMessages = "from before\n";
+    const std::string before = Texts(kInputs);
+    const TariffReading reading = window.ReadTariffNow();
+    EXPECT_EQ(reading.messages, row.messages);
+    ASSERT_EQ(reading.tariff.has_value(), !row.tariff.empty());
+    if (reading.tariff) {
+      const HouseholdTariff& t = *reading.tariff;
+      EXPECT_EQ(
+          std::vector<double>({t.WaterCharge, t.SewerageCharge, t.SewerageAllowance, t.TaxRate}),
+          row.tariff);
+      EXPECT_EQ(t.Gallons, row.gallons);
+    }
+    EXPECT_EQ(Texts(kInputs), before);
+    EXPECT_EQ(State().CheckMessages, "from before\n");
+    EXPECT_TRUE(fake.boxes.Shown().empty());
+  }
+}
+
 // With the checks inhibited the program ends without writing inf or nan anywhere. ClearResults
 // leaves its own step code in place, so failures before item 2 report 252.
 TEST_F(CalculationTest, OverflowEndsTheProgramWithoutWritingInfinity) {

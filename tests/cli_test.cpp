@@ -3,11 +3,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <set>
@@ -37,7 +40,8 @@ std::string Quote(const std::string& text) {
 }
 
 // Runs tolvarn-calc under `prefix` (environment settings and the like), its stdout to `out_to`
-// (a redirection) unless kept. A bare "Field=text" argument sets a field, as --set does.
+// (a redirection) unless kept. A bare "Field=text" argument sets a field, as --set does (but
+// after --set and --use-fitting).
 CalcRun RunProgram(const std::string& program, const std::vector<std::string>& args,
                    const std::string& prefix, const std::string& out_to = "") {
   const fs::path out = fs::temp_directory_path() / ("tolvarn_cli_" + std::to_string(::getpid()));
@@ -45,7 +49,7 @@ CalcRun RunProgram(const std::string& program, const std::vector<std::string>& a
   // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on "literal" + a temporary.
   for (size_t i = 0; i < args.size(); ++i) {
     const bool field = args[i].find('=') != std::string::npos && !args[i].starts_with("-") &&
-                       (i == 0 || args[i - 1] != "--set");
+                       (i == 0 || (args[i - 1] != "--set" && args[i - 1] != "--use-fitting"));
     command.append(field ? " --set " : " ").append(Quote(args[i]));
   }
   command += (out_to.empty() ? " >" + out.string() + ".out" : " " + out_to) + " 2>" + out.string() +
@@ -167,7 +171,8 @@ TEST(Cli, EachFailureHasItsStatusAndMessage) {
        "Own energy price must be a number from 0 to 100.\n"},
       {{"--unmetered"},
        64,
-       "tolvarn-calc: --csv and the payback inputs need --payback\n"
+       "tolvarn-calc: --csv needs --payback, and the payback inputs --payback, --household or "
+       "--use-fitting\n"
        "Run with --help for more information.\n"},
       {{"Bogus=1"}, 64, ""},
       {{"Item1W=1"}, 64, ""},
@@ -551,6 +556,337 @@ TEST_F(CliFiles, PaybackTakesItsSettingsFromPaybackIniAndWritesNothing) {
   EXPECT_TRUE(given["OwnEnergyPrice"].is_null());
 }
 
+// Two people, cold water at 10 degrees, the heater's rise 40 (a hot share of 30 / 40) at 90 %:
+//   1 mixer shower 8 L/min x 7.5 min x 4.4 a week / 7 x 2 = 75.428571 L, heater
+//     75.428571 x 0.75 x 40 x 0.001163 / 0.9 = 2.924114 kWh;
+//   2 electric shower 5 L/min: 47.142857 L, its own 47.142857 x 30 x 0.001163 = 1.644814 kWh;
+//   3 washing machine 50 L, 0.63 kWh, 4.7 a week: 33.571429 L, 0.423 kWh;
+//   4 a WC of 1 L flushed 0.2 times a day each: 0.4 L;
+//   5 low-flow shower head 6 L/min: 56.571429 L, heater 2.193086 kWh.
+// 213.114286 L a day. Water 1.50 and sewerage 1.80 at 95 %: 3.21 a cubic metre; heat at 0.07 a
+// kWh and the fittings' own energy at 0.25. A meter: 50 + 365 x 0.213114 x 3.21 = 299.695353.
+std::string HouseholdIni(const std::string& bill) {
+  const std::string shower = "\r\nMinutes=7.5\r\nPerPersonPerWeek=4.4\r\nUseTemperature=40\r\n";
+  return "[Household]\r\nPeople=2\r\nColdSupply=10\r\nUnmeteredBill=" + bill +
+         "\r\nStandingCharges=50\r\n\r\n[Fitting 1]\r\nName=Mixer shower\r\nKind=Shower\r\n"
+         "FlowRate=8" +
+         shower + "[Fitting 2]\r\nName=Electric shower\r\nKind=ElectricShower\r\nFlowRate=5" +
+         shower +
+         "[Fitting 3]\r\nName=Washing machine\r\nKind=WashingMachine\r\nLitresPerCycle=50\r\n"
+         "KWhPerCycle=0.63\r\nCyclesPerWeek=4.7\r\n"
+         "[Fitting 4]\r\nName=Spare WC\r\nKind=Toilet\r\nFlushVolume=1\r\nPerPersonPerDay=0.2\r\n"
+         "[Fitting 5]\r\nName=Low-flow shower head\r\nKind=Shower\r\nFlowRate=6" +
+         shower;
+}
+
+class CliHousehold : public CliFiles {
+ protected:
+  // The household with `bill` a year unmetered, on the tariff above.
+  CalcRun Household(const std::string& bill, std::vector<std::string> more) {
+    Write("Data/Household.ini", HouseholdIni(bill));
+    std::vector<std::string> args = {
+        "--household", "WVCost=1.5",         "SVCost=1.8", "SVAllow=95",
+        "VRate=0",     "PPeriod=5",          "AnInfT=2",   "--energy-price",
+        "0.07",        "--own-energy-price", "0.25",       "--temperature-rise",
+        "40"};
+    args.insert(args.end(), more.begin(), more.end());
+    return CalcHere(args);
+  }
+};
+
+void ExpectNear(const nlohmann::json& value, double expected, const std::string& what) {
+  ASSERT_TRUE(value.is_number()) << what << ": " << value;
+  EXPECT_NEAR(value.get<double>(), expected, 1e-12 * std::max(1.0, std::abs(expected))) << what;
+}
+
+std::vector<std::string> Keys(const nlohmann::ordered_json& object) {
+  std::vector<std::string> keys;
+  for (const auto& [key, value] : object.items())
+    keys.push_back(key);
+  return keys;
+}
+
+TEST_F(CliHousehold, JsonHoldsEveryFittingInFullAndTheBill) {
+  const CalcRun run = Household("400", {"--json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const nlohmann::ordered_json household = nlohmann::ordered_json::parse(run.out)["household"];
+  EXPECT_EQ(Keys(household),
+            (std::vector<std::string>{"people", "coldSupply", "fittings", "litresPerDay",
+                                      "litresPerPersonPerDay", "bill"}));
+  EXPECT_EQ(household["people"], 2);
+  EXPECT_EQ(household["coldSupply"], 10);
+  const struct {
+    const char* name;
+    const char* kind;
+    double litres, own, heater, hot, cost;
+  } fittings[] = {
+      // 0.075428571 x 3.21 + 2.924114 x 0.07
+      {"Mixer shower", "Shower", 75.428571428571429, 0, 2.924114285714286, 75, 0.446813714285714},
+      // 0.047142857 x 3.21 + 1.644814 x 0.25
+      {"Electric shower", "ElectricShower", 47.142857142857143, 1.644814285714286, 0, 0,
+       0.562532142857143},
+      {"Washing machine", "WashingMachine", 33.571428571428571, 0.423, 0, 0, 0.213514285714286},
+      {"Spare WC", "Toilet", 0.4, 0, 0, 0, 0.001284},
+      {"Low-flow shower head", "Shower", 56.571428571428571, 0, 2.193085714285714, 75,
+       0.335110285714286},
+  };
+  const nlohmann::ordered_json& listed = household["fittings"];
+  ASSERT_EQ(listed.size(), std::size(fittings));
+  EXPECT_EQ(Keys(listed[0]),
+            (std::vector<std::string>{"index", "name", "kind", "litresPerDay", "ownKWhPerDay",
+                                      "heaterKWhPerDay", "hotShare", "costPerDay"}));
+  for (size_t i = 0; i < listed.size(); ++i) {
+    const auto& f = fittings[i];
+    SCOPED_TRACE(f.name);
+    EXPECT_EQ(listed[i]["index"], i + 1);
+    EXPECT_EQ(listed[i]["name"], f.name);
+    EXPECT_EQ(listed[i]["kind"], f.kind);
+    ExpectNear(listed[i]["litresPerDay"], f.litres, "litres");
+    ExpectNear(listed[i]["ownKWhPerDay"], f.own, "own");
+    ExpectNear(listed[i]["heaterKWhPerDay"], f.heater, "heater");
+    ExpectNear(listed[i]["hotShare"], f.hot, "hot share");
+    ExpectNear(listed[i]["costPerDay"], f.cost, "cost");
+  }
+  ExpectNear(household["litresPerDay"], 213.114285714285714, "total");
+  ExpectNear(household["litresPerPersonPerDay"], 106.557142857142857, "a person");
+  EXPECT_EQ(Keys(household["bill"]),
+            (std::vector<std::string>{"meteredPerYear", "unmeteredPerYear", "breakEvenLitresPerDay",
+                                      "headline"}));
+}
+
+// The meter's verdict, in the record's currency and the window's units, or no money at all.
+TEST_F(CliHousehold, TheBillAndTheMeterVerdict) {
+  const struct {
+    const char* bill;
+    std::vector<std::string> more;
+    int status;
+    nlohmann::json metered, unmetered, break_even;  // null: none
+    nlohmann::json first_cost;
+    std::string headline;
+  } rows[] = {
+      // (400 - 50) / (365 x 3.21) x 1000
+      {"400",
+       {},
+       0,
+       299.695352857142857,
+       400,
+       298.724021678829,
+       0.446813714285714,
+       "A water meter would save \u00A3100.30 a year."},
+      {"100",
+       {"--currency", "\u20AC"},
+       0,
+       299.695352857142857,
+       100,
+       42.67486023983271,
+       0.446813714285714,
+       "A water meter would cost \u20AC199.70 a year more."},
+      {"299.7",
+       {},
+       0,
+       299.695352857142857,
+       299.7,
+       213.11825203772455,
+       0.446813714285714,
+       "A water meter would cost the same."},
+      {"0", {}, 0, 299.695352857142857, nullptr, nullptr, 0.446813714285714, ""},
+      // Per 1000 UK gallons: 50 + 365 x 213.114286 / 4.54609 / 1000 x 3.21; the break-even
+      // still in litres, x 4.54609.
+      {"400",
+       {"--gallons"},
+       0,
+       104.925299071761,
+       400,
+       1358.02628771391,
+       0.075428571428571 / 4.54609 * 3.21 + 2.924114285714286 * 0.07,
+       "A water meter would save \u00A3295.07 a year."},
+      // Unmetered, a fitting costs its energy alone; the meter is judged as before.
+      {"400",
+       {"--unmetered"},
+       0,
+       299.695352857142857,
+       400,
+       298.724021678829,
+       0.204688,
+       "A water meter would save \u00A3100.30 a year."},
+      // A tariff that fails its checks: litres and kWh, no money.
+      {"400", {"WVCost=9"}, 2, nullptr, 400, nullptr, nullptr, ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.bill) + (row.more.empty() ? "" : " " + row.more.front()));
+    std::vector<std::string> args = row.more;
+    args.push_back("--json");
+    const CalcRun run = Household(row.bill, args);
+    ASSERT_EQ(run.status, row.status) << run.err;
+    const nlohmann::json household = run.Json()["household"];
+    const nlohmann::json& bill = household["bill"];
+    const auto expect = [](const nlohmann::json& value, const nlohmann::json& expected,
+                           const char* what) {
+      if (expected.is_null())
+        EXPECT_TRUE(value.is_null()) << what << ": " << value;
+      else
+        ExpectNear(value, expected.get<double>(), what);
+    };
+    expect(bill["meteredPerYear"], row.metered, "metered");
+    expect(bill["unmeteredPerYear"], row.unmetered, "unmetered");
+    expect(bill["breakEvenLitresPerDay"], row.break_even, "break-even");
+    expect(household["fittings"][0]["costPerDay"], row.first_cost, "cost");
+    EXPECT_EQ(bill["headline"], row.headline);
+    ExpectNear(household["fittings"][0]["litresPerDay"], 75.428571428571429, "litres");
+  }
+}
+
+TEST_F(CliHousehold, ATableWithoutJson) {
+  const CalcRun run = Household("400", {});
+  ASSERT_EQ(run.status, 0) << run.err;
+  for (const std::string& line :
+       {" # Fitting" + std::string(33, ' ') + " litres/day kWh/day cost/day\r\n",
+        " 1 Mixer shower" + std::string(28, ' ') + "       75.4   2.924    \u00A30.45\r\n",
+        " 2 Electric shower" + std::string(25, ' ') + "       47.1   1.645    \u00A30.56\r\n",
+        std::string("Total: 213.1 litres a day, 106.6 a person (GB average 142)\r\n"),
+        std::string("Metered bill: \u00A3299.70 a year\r\nUnmetered bill: \u00A3400.00 a year\r\n"
+                    "A meter breaks even at 298.7 litres a day.\r\n"
+                    "A water meter would save \u00A3100.30 a year.\r\n")})
+    EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
+  const CalcRun failed = Household("400", {"WVCost=9"});
+  EXPECT_EQ(failed.status, 2);
+  EXPECT_NE(failed.out.find("2.924        -\r\n"), std::string::npos) << failed.out;
+  EXPECT_NE(failed.out.find("No costs: they need a tariff that passes the data checks.\r\n"),
+            std::string::npos);
+}
+
+// Compare from the command line: the fittings into the items, then Calculate and Payback.
+TEST_F(CliHousehold, UseFittingFillsTheItemsForPayback) {
+  const struct {
+    std::vector<std::string> args;
+    std::string item1, item2;  // Use|UseD|Cost
+    double own1, hot1, hot2;
+    std::string headline;
+  } rows[] = {
+      // 75.4 L against 56.6 for 35.00: 163.03 a year against 122.38.
+      {{"--use-fitting", "1=1", "--use-fitting", "2=5", "Item2Cost=35"},
+       "75.4|1|",
+       "56.6|1|\u00A335.00",
+       0,
+       75,
+       75,
+       "Item 2 pays for itself after 10 months."},
+      // The last one for an item counts; an option given wins over the fitting's value.
+      {{"--use-fitting", "2=3", "--use-fitting", "1=2", "--use-fitting", "2=5", "--item2-hot",
+        "50"},
+       "47.1|1|",
+       "56.6|1|",
+       1.64481428571429,
+       0,
+       50,
+       ""},
+      // In UK gallons: 75.428571 / 4.54609; a --set changes what was filled in.
+      {{"--gallons", "--use-fitting", "1=1", "--use-fitting", "2=5", "Item1Cost=5"},
+       "16.6|1|\u00A35.00",
+       "12.4|1|",
+       0,
+       75,
+       75,
+       ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.item1);
+    std::vector<std::string> args = row.args;
+    args.insert(args.end(), {"--payback", "--json"});
+    const CalcRun run = Household("400", args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const nlohmann::json json = run.Json();
+    const nlohmann::json& f = json["fields"];
+    EXPECT_EQ(f["Item1Use"].get<std::string>() + "|" + f["Item1UseD"].get<std::string>() + "|" +
+                  f["Item1Cost"].get<std::string>(),
+              row.item1);
+    EXPECT_EQ(f["Item2Use"].get<std::string>() + "|" + f["Item2UseD"].get<std::string>() + "|" +
+                  f["Item2Cost"].get<std::string>(),
+              row.item2);
+    const nlohmann::json& inputs = json["payback"]["inputs"];
+    EXPECT_EQ(inputs["item1"]["OwnEnergy"], row.own1);
+    EXPECT_EQ(inputs["item1"]["HotShare"], row.hot1);
+    EXPECT_EQ(inputs["item2"]["HotShare"], row.hot2);
+    if (!row.headline.empty()) {
+      EXPECT_EQ(json["payback"]["headline"], row.headline);
+    }
+  }
+  // Without --household nothing of it is printed: the record and the headline.
+  Write("Data/Household.ini", HouseholdIni("0"));
+  const CalcRun plain = CalcHere({"--use-fitting", "1=1", "--use-fitting", "2=5", "Item2Cost=35",
+                                  "WVCost=1.5", "SVCost=1.8", "SVAllow=95", "VRate=0", "PPeriod=5",
+                                  "AnInfT=2", "--payback", "--energy-price", "0.07"});
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  EXPECT_TRUE(plain.out.ends_with("Item 2 pays for itself after 10 months.\r\n")) << plain.out;
+}
+
+// What cannot be done is said on stderr, every reason at once, and nothing is printed.
+TEST_F(CliHousehold, WhatCannotBeDoneWritesNothing) {
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string err;  // empty: any usage message
+  } rows[] = {
+      {{"--use-fitting", "1=9", "--use-fitting", "2=4"},
+       2,
+       "tolvarn-calc: --use-fitting 1=9: the household has 5 fittings\n"
+       "tolvarn-calc: --use-fitting 2=4: Spare WC uses less than 1.0 litres a day, too little to "
+       "compare\n"},
+      {{"--efficiency", "5", "--temperature-rise", "100"},
+       2,
+       "Heater efficiency must be a number from 10 to 500.\n"
+       "Temperature rise must be a number from 0 to 90.\n"},
+      {{"--use-fitting", "3=1"}, 64, ""},
+      {{"--use-fitting", "1=0"}, 64, ""},
+      {{"--use-fitting", "1=one"}, 64, ""},
+      {{"--payback", "--csv"}, 64, ""},
+      {{"--save-data"}, 64, ""},
+      {{"--household-file", ""}, 64, ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.args.front() + " " + row.args.back());
+    const CalcRun run = Household("400", row.args);
+    EXPECT_EQ(run.status, row.status) << run.err;
+    EXPECT_EQ(run.out, "");
+    if (!row.err.empty()) {
+      EXPECT_EQ(run.err, row.err);
+    }
+  }
+}
+
+// A missing file is an empty household; a damaged value is noted and given its default; a file
+// named is found from the current directory.
+TEST_F(CliHousehold, MissingDamagedAndNamedFiles) {
+  const auto household = [](const CalcRun& run) { return run.Json()["household"]; };
+  const CalcRun missing = CalcHere({"--household", "--json"});
+  ASSERT_EQ(missing.status, 0) << missing.err;
+  EXPECT_EQ(missing.err, "");
+  EXPECT_EQ(household(missing)["people"], 2);
+  EXPECT_EQ(household(missing)["fittings"].size(), 0u);
+  EXPECT_EQ(household(missing)["litresPerDay"], 0);
+
+  Write("Data/Household.ini",
+        "[Household]\r\nPeople=two\r\n[Fitting 1]\r\nKind=Shower\r\nFlowRate=40\r\n");
+  const CalcRun damaged = CalcHere({"--household", "--json"});
+  ASSERT_EQ(damaged.status, 0) << damaged.err;
+  EXPECT_EQ(damaged.err,
+            "tolvarn-calc: Household.ini: People was damaged; using 2.\n"
+            "tolvarn-calc: Household.ini: [Fitting 1] FlowRate was out of range; using 8.\n");
+  ExpectNear(household(damaged)["fittings"][0]["litresPerDay"], 75.428571428571429, "litres");
+
+  fs::create_directory(dir_ / "elsewhere");
+  Write("elsewhere/mine.ini", HouseholdIni("0"));
+  const std::string in_elsewhere =
+      "cd " + Quote((dir_ / "elsewhere").string()) + " && env LC_ALL=C";
+  const CalcRun named = CalcHere({"--household-file", "mine.ini", "--json"}, in_elsewhere);
+  ASSERT_EQ(named.status, 0) << named.err;
+  EXPECT_EQ(household(named)["fittings"].size(), 5u);
+  const CalcRun not_there = CalcHere({"--household-file", "none.ini", "--json"}, in_elsewhere);
+  EXPECT_EQ(not_there.err, "tolvarn-calc: none.ini: no such file; the household is empty\n");
+  EXPECT_EQ(household(not_there)["fittings"].size(), 0u);
+}
+
 // Both programs answer --help and --version without a display and refuse an unknown option;
 // an option given twice counts as the last one.
 TEST(Cli, HelpVersionAndRepeatedOptions) {
@@ -581,7 +917,7 @@ TEST(Cli, HelpVersionAndRepeatedOptions) {
   // The bash completion, made from the same option table: options, then fields after --set.
   const std::string complete =
       "source <(" + Quote(TOLVARN_CALC) +
-      " --bash-completion); for words in '--hor' '--set Item2U' '--payback --e'; do "
+      " --bash-completion); for words in '--hor' '--set Item2U' '--payback --e' '--house'; do "
       "COMP_WORDS=(tolvarn-calc $words); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _tolvarn_calc; "
       "echo \"${COMPREPLY[*]}\"; done";
   const fs::path completed = fs::temp_directory_path() / "tolvarn_completed";
@@ -589,7 +925,9 @@ TEST(Cli, HelpVersionAndRepeatedOptions) {
       std::system(
           ("bash -c " + Quote(complete) + " >" + completed.string() + " 2>/dev/null").c_str()),
       0);
-  EXPECT_EQ(ReadFile(completed), "--horizon\nItem2Use= Item2UseD=\n--energy-price --efficiency\n");
+  EXPECT_EQ(ReadFile(completed),
+            "--horizon\nItem2Use= Item2UseD=\n--energy-price --efficiency\n"
+            "--household --household-file\n");
   fs::remove(completed);
 }
 
