@@ -290,7 +290,8 @@ std::vector<std::string> HouseholdPanel::Compare(PaybackPanel& payback,
   const HouseholdFigures figures = WorkOutHousehold(pair, settings, std::nullopt, currency_);
   const std::string names[2] = {
       Called(fitting.Name, "Fitting " + std::to_string(compare_fitting_ + 1)),
-      "The replacement (" + Called(replacement_.name, "unnamed") + ")"};
+      replacement_.name.empty() ? std::string("Replacement")
+                                : "Replacement (" + replacement_.name + ")"};
   std::array<ComparedFitting, 2> compared;
   for (size_t k = 0; k < 2; ++k) {
     const std::optional<ComparedFitting> one =
