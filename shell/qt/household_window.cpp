@@ -291,6 +291,7 @@ void HouseholdWindow::Open() {
     }
     ShowFigures();
     Choose(panel_.Count() > 0 ? 0 : -1);
+    ShowReplacement();
     settings_[0]->setFocus();
   }
   Refresh();
