@@ -20,6 +20,7 @@
 
 #include "shell/qt/about_dialog.h"
 #include "shell/qt/artwork.h"
+#include "shell/qt/household_window.h"
 #include "shell/qt/payback_window.h"
 #include "ui_tolvarn_main.h"
 
@@ -306,6 +307,7 @@ void MainWindow::ConnectEvents() {
   on_click(ui_->AutoSave, &TolvarnMain::AutoSave_Click);
   on_click(ui_->OnTop, &TolvarnMain::OnTop_Click);
   connect(ui_->Payback, &QAbstractButton::clicked, this, &MainWindow::ShowPayback);
+  connect(ui_->Household, &QAbstractButton::clicked, this, &MainWindow::ShowHousehold);
   connect(&timer_, &QTimer::timeout, this, [this] { Handle([this] { logic_->Timer1_Timer(); }); });
   ui_->Logo->installEventFilter(this);
   // The notes box takes at most 75 characters, as the record's notes line expects.
@@ -336,12 +338,37 @@ void MainWindow::FollowCommand() {
   NameControls();
   ui_->Payback->setEnabled(logic_->State().LastComparison.has_value());
   if (payback_ && payback_->isVisible()) payback_->Refresh();
+  if (household_ && household_->isVisible()) household_->Refresh();
+}
+
+PaybackWindow& MainWindow::MakePayback() {
+  // Made on first use, so the start pays nothing for it.
+  if (!payback_) payback_ = std::make_unique<PaybackWindow>(*logic_, files_, boxes_, this);
+  return *payback_;
 }
 
 void MainWindow::ShowPayback() {
-  // Made on first use, so the start pays nothing for it.
-  if (!payback_) payback_ = std::make_unique<PaybackWindow>(*logic_, files_, boxes_, this);
-  payback_->Open();
+  MakePayback().Open();
+}
+
+void MainWindow::Calculate() {
+  Handle([this] { logic_->Calc_Click(); });
+}
+
+void MainWindow::ShowHousehold() {
+  if (!household_) {
+    // Made on first use, as the Payback window is; from then on it follows each change of the
+    // tariff as it is typed (units and currency change through commands, which FollowCommand
+    // follows).
+    household_ = std::make_unique<HouseholdWindow>(*this, files_, boxes_);
+    for (const Field field : {Field::WVCost, Field::SVCost, Field::SVAllow, Field::VRate,
+                              Field::AnInfT, Field::PPeriod})
+      if (auto* edit = qobject_cast<QLineEdit*>(store_->WidgetOf(field)))
+        connect(edit, &QLineEdit::textChanged, this, [this] {
+          if (household_->isVisible()) household_->Refresh();
+        });
+  }
+  household_->Open();
 }
 
 void MainWindow::Load() {
@@ -388,7 +415,8 @@ void MainWindow::Close() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  // The Payback window goes with the main window, saving its settings as it closes.
+  // The Payback and Household windows go with the main window, saving as they close.
+  if (household_) household_->close();
   if (payback_) payback_->close();
   QWidget::closeEvent(event);
 }

@@ -21,6 +21,7 @@ class QLabel;
 
 namespace tolvarn {
 
+class HouseholdWindow;
 class PaybackWindow;
 
 // The outside world the window works with; tests hand in fakes.
@@ -60,6 +61,13 @@ class MainWindow final : public QWidget, public WindowHost {
 
   // The Payback window, made the first time the Payback button is used (none before).
   PaybackWindow* Payback() const { return payback_.get(); }
+  // The Payback window, made now if not yet, without showing it; OpenPayback shows it.
+  PaybackWindow& MakePayback();
+  void OpenPayback() { ShowPayback(); }
+  // The Calculate command, as its button runs it.
+  void Calculate();
+  // The Household window, made the first time the Household button is used (none before).
+  HouseholdWindow* Household() const { return household_.get(); }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -80,6 +88,7 @@ class MainWindow final : public QWidget, public WindowHost {
   // field the meaning its colour gives.
   void NameControls();
   void ShowPayback();
+  void ShowHousehold();
   // Gives the window its natural size, fixed, and keeps every control still whatever a caption
   // or the status line says.
   void FixLayout(QLayout& window_layout);
@@ -96,6 +105,8 @@ class MainWindow final : public QWidget, public WindowHost {
   MessageBoxes& boxes_;
   // Declared after the logic it refers to, so it goes first.
   std::unique_ptr<PaybackWindow> payback_;
+  // After the Payback window, whose logic it reads: it goes before it.
+  std::unique_ptr<HouseholdWindow> household_;
   // The labels each control's accessible name is made of: its row's, its column's, its unit's.
   std::array<std::array<const QLabel*, 3>, 32> captions_{};
 };

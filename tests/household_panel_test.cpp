@@ -1,0 +1,281 @@
+// The Household window's logic without a toolkit: what it reads, offers, checks, works out,
+// fills in for Compare and saves.
+#include <gtest/gtest.h>
+#include <rapidcheck/gtest.h>
+
+#include <cmath>
+
+#include "core/item_fields.h"
+#include "files/household_file.h"
+#include "files/payback_settings.h"
+#include "shell/household_panel.h"
+#include "window_fixture.h"
+
+namespace tolvarn {
+namespace {
+
+const std::string kPath{kHouseholdPath};
+
+class HouseholdPanelTest : public testing::WindowTest {
+ protected:
+  void SetUp() override {
+    fake.files.AddDirectory("Data");
+    Start();
+  }
+  // A tariff that passes the checks: W 1.5, S 1.8, A 95 %, no tax.
+  void EnterTariff() {
+    Set({{Field::WVCost, "1.5"},
+         {Field::SVCost, "1.8"},
+         {Field::SVAllow, "95"},
+         {Field::VRate, "0"},
+         {Field::AnInfT, "0"},
+         {Field::PPeriod, "5"}});
+  }
+  void Keep(const Household& household) { ASSERT_TRUE(WriteHousehold(fake.files, household).ok()); }
+  void KeepPayback(double energy_price) {
+    PaybackSettings settings;
+    settings.EnergyPrice = energy_price;
+    ASSERT_TRUE(WritePaybackSettings(fake.files, settings).ok());
+  }
+  // People and the fittings of these presets, by name.
+  static Household Of(int people, std::initializer_list<std::string_view> presets) {
+    Household household;
+    household.settings.People = people;
+    for (const std::string_view name : presets)
+      for (const FittingPreset& preset : FittingPresets())
+        if (preset.name == name) household.fittings.push_back(FromPreset(preset));
+    return household;
+  }
+  static size_t PresetIndex(std::string_view name) {
+    for (size_t i = 0; i < FittingPresets().size(); ++i)
+      if (FittingPresets()[i].name == name) return i;
+    ADD_FAILURE() << name;
+    return 0;
+  }
+
+  HouseholdPanel panel{window, fake.files, fake.boxes};
+};
+
+// Only a first-time user (no file at all) is asked, once: either answer is kept on closing.
+TEST_F(HouseholdPanelTest, AFirstTimeUserIsOfferedTheTypicalHouseholdOnce) {
+  for (const BoxAnswer answer : {BoxAnswer::Yes, BoxAnswer::No}) {
+    fake.files.files.erase(kPath);
+    HouseholdPanel first(window, fake.files, fake.boxes);
+    fake.boxes.Script({answer});
+    first.Open();
+    ASSERT_EQ(fake.boxes.Shown().size(), 1u);
+    EXPECT_EQ(fake.boxes.Shown()[0].buttons, BoxButtons::YesNo);
+    const size_t typical = TypicalHousehold().fittings.size();
+    EXPECT_EQ(first.Count(), answer == BoxAnswer::Yes ? typical : 0u);
+    EXPECT_TRUE(first.Close());
+    fake.boxes.Clear();
+
+    HouseholdPanel again(window, fake.files, fake.boxes);
+    again.Open();  // an unexpected question would throw
+    EXPECT_TRUE(fake.boxes.Shown().empty());
+    EXPECT_EQ(again.Count(), first.Count());
+  }
+}
+
+// One fitting's figures by hand: a mixer shower for three people, 8 L/min x 7.5 min x 4.4 a
+// week / 7 x 3 = 113.142857 L a day, all of it warmed (40 - 10 >= 30) by a heater of 90 %:
+// 113.142857 x 30 x 0.001163 / 0.9 = 4.386171 kWh; cost 0.113142857 m3 x (1.5 + 1.8 x 0.95)
+// = 0.363189 and 4.386171 kWh x 0.1 = 0.438617, 0.801806 in all.
+TEST_F(HouseholdPanelTest, FiguresFollowTheTariffUnitsAndPaybackSettings) {
+  Keep(Of(3, {"Mixer shower"}));
+  KeepPayback(0.1);
+  panel.Open();
+  ASSERT_TRUE(panel.HasFigures());
+  EXPECT_EQ(panel.FigureTexts(0).litres, "113.1");
+  EXPECT_EQ(panel.FigureTexts(0).kWh, "4.386");
+  EXPECT_EQ(panel.FigureTexts(0).cost, "");  // the tariff is empty
+  EXPECT_NE(panel.MoneyNotice().find("Water Volume Charge"), std::string::npos)
+      << panel.MoneyNotice();
+  EXPECT_EQ(panel.TotalText(), "113.1 litres a day");
+  EXPECT_EQ(panel.PerPersonText(), "37.7 litres a person a day");
+
+  EnterTariff();
+  EXPECT_TRUE(panel.Follow());
+  EXPECT_FALSE(panel.Follow());  // nothing changed since
+  EXPECT_EQ(panel.MoneyNotice(), "");
+  EXPECT_EQ(panel.FigureTexts(0).cost, "\u00A30.802");
+  // A year with a meter: 365 x 0.363189 = 132.56.
+  EXPECT_NE(panel.MeterText().find("\u00A3132.56 a year"), std::string::npos) << panel.MeterText();
+
+  // In gallons the same charges are per 1000 gallons: 113.142857 / 4.54609 / 1000 x 3.21.
+  window.SetCheckBox(Field::VolUnits1, 1);
+  EXPECT_TRUE(panel.Follow());
+  EXPECT_EQ(panel.FigureTexts(0).cost, "\u00A30.519");  // 0.079890 + 0.438617
+  EXPECT_EQ(panel.TotalText(), "113.1 litres a day (24.9 gallons)");
+
+  // The Payback window's settings, once it holds valid ones, come before the file's.
+  PaybackPanel payback(fake.files, fake.boxes);
+  payback.Open();
+  payback.SetText(PaybackInput::EnergyPrice, "0.2");
+  panel.SetPayback(&payback);
+  EXPECT_TRUE(panel.Follow());
+  EXPECT_EQ(panel.FigureTexts(0).cost, "\u00A30.957");  // 0.079890 + 0.877234
+  payback.SetText(PaybackInput::EnergyPrice, "x");
+  EXPECT_TRUE(panel.Follow());
+  EXPECT_EQ(panel.FigureTexts(0).cost, "\u00A30.519");
+}
+
+// Every value that fails is listed at once, in the model's words, and nothing is worked out
+// until all pass.
+TEST_F(HouseholdPanelTest, EveryWrongValueIsListedAndNothingWorkedOut) {
+  Keep(Of(2, {"Mixer shower", "Washing machine"}));
+  panel.Open();
+  panel.SetSettingText(HouseholdInput::People, "2.5");
+  panel.SetSettingText(HouseholdInput::ColdSupply, "warm");
+  panel.SetValueText(0, 0, "");
+  EXPECT_EQ(panel.Messages(),
+            (std::vector<std::string>{
+                "People must be a whole number from 1 to 20.",
+                "Cold supply must be a number from 0 to 30.",
+                "Fitting 1 (Mixer shower): Flow rate must be a number from 1 to 30."}));
+  EXPECT_FALSE(panel.HasFigures());
+  EXPECT_EQ(panel.FigureTexts(1).litres, "");
+  EXPECT_EQ(panel.TotalText(), "");
+  panel.SetSettingText(HouseholdInput::People, " 4 ");
+  panel.SetSettingText(HouseholdInput::ColdSupply, "12");
+  panel.SetValueText(0, 0, "10");
+  EXPECT_TRUE(panel.Messages().empty());
+  // 10 x 7.5 x 4.4 / 7 x 4 = 188.571 L.
+  EXPECT_EQ(panel.FigureTexts(0).litres, "188.6");
+  // A new kind starts from its defaults.
+  panel.SetKind(1, FittingKind::Toilet);
+  EXPECT_EQ(panel.Row(1).texts[0], TextOf(KindInfo(FittingKind::Toilet).parameters[0].fallback));
+  EXPECT_EQ(panel.Row(1).name, "Washing machine");
+}
+
+// Adding, removing and moving keep the list as a plain list of names would be kept, and never
+// let it pass 30 fittings.
+RC_GTEST_PROP(HouseholdPanelProperty, EditsKeepTheListInOrder, ()) {
+  MemoryFieldStore fields;
+  FakePlatform fake;
+  testing::RecordingWindow window(fields, fake.platform());
+  window.Start(false, false);
+  fake.boxes.Clear();
+  fake.boxes.Script({BoxAnswer::No});
+  HouseholdPanel panel(window, fake.files, fake.boxes);
+  panel.Open();
+  std::vector<std::string> model;
+  const auto steps = *rc::gen::container<std::vector<std::pair<int, size_t>>>(
+      rc::gen::pair(rc::gen::inRange(0, 4), rc::gen::inRange<size_t>(0, 40)));
+  for (const auto& [what, at] : steps) {
+    switch (what) {
+      case 0: {
+        const size_t preset = at % FittingPresets().size();
+        const bool added = panel.AddPreset(preset);
+        RC_ASSERT(added == (model.size() < kMaxFittings));
+        if (added) model.emplace_back(FittingPresets()[preset].name);
+        break;
+      }
+      case 1:
+        panel.Remove(at);
+        if (at < model.size()) model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+        break;
+      case 2:
+        RC_ASSERT(panel.MoveUp(at) == (at > 0 && at < model.size()));
+        if (at > 0 && at < model.size()) std::swap(model[at - 1], model[at]);
+        break;
+      default:
+        RC_ASSERT(panel.MoveDown(at) == (at + 1 < model.size()));
+        if (at + 1 < model.size()) std::swap(model[at], model[at + 1]);
+    }
+  }
+  RC_ASSERT(panel.Count() == model.size());
+  for (size_t i = 0; i < model.size(); ++i)
+    RC_ASSERT(panel.Row(i).name == model[i]);
+  RC_ASSERT(panel.Messages().empty());
+  RC_ASSERT(panel.Figures()->fittings.size() == model.size());
+}
+
+// Compare puts a mixer shower (75.428571 L a day for two) into Item 1 and a low-flow head
+// (56.571429 L) with its price into Item 2, the hot shares into the Payback values, and
+// calculates; the window's Calculate then compares both.
+TEST_F(HouseholdPanelTest, CompareFillsBothItemsAndCalculates) {
+  Keep(Of(2, {"Basin tap", "Mixer shower"}));
+  panel.Open();
+  EnterTariff();
+  panel.Follow();
+  PaybackPanel payback(fake.files, fake.boxes);
+  panel.SetCompareFitting(1);
+  EXPECT_EQ(panel.Replacement().name, "Mixer shower");  // a copy to start with
+  panel.SetReplacementPreset(PresetIndex("Low-flow shower head"));
+  panel.SetReplacementCost("25");
+  int calculated = 0;
+  EXPECT_TRUE(panel
+                  .Compare(payback,
+                           [&] {
+                             ++calculated;
+                             window.Calc_Click();
+                           })
+                  .empty());
+  EXPECT_EQ(calculated, 1);
+  EXPECT_EQ(Texts<6>({Field::Item1Use, Field::Item1UseD, Field::Item1Cost, Field::Item2Use,
+                      Field::Item2UseD, Field::Item2Cost}),
+            "75.4|1||56.6|1|\u00A325.00");
+  EXPECT_EQ(payback.Text(PaybackInput::Item1HotShare), "100");
+  EXPECT_EQ(payback.Text(PaybackInput::Item2HotShare), "100");
+  EXPECT_EQ(payback.Text(PaybackInput::Item2OwnEnergy), "0");
+  EXPECT_TRUE(State().LastComparison.has_value());
+
+  // More than 500 L a day goes in as more uses: for 20 people the mixer's 754.286 L as 2 x
+  // 377.1, a power shower's 13 x 7.5 x 4.4 / 7 x 20 = 1225.714 L as 3 x 408.6.
+  panel.SetSettingText(HouseholdInput::People, "20");
+  panel.SetReplacementPreset(PresetIndex("Power shower"));
+  EXPECT_TRUE(panel.Compare(payback, [] {}).empty());
+  EXPECT_EQ(Texts<4>({Field::Item1Use, Field::Item1UseD, Field::Item2Use, Field::Item2UseD}),
+            "377.1|2|408.6|3");
+}
+
+TEST_F(HouseholdPanelTest, CompareRefusesWhatCannotBeCompared) {
+  Household household = Of(2, {"Washing machine", "Mixer shower"});
+  household.fittings[0].values[2] = 0;  // no cycles a week: no water
+  Keep(household);
+  panel.Open();
+  PaybackPanel payback(fake.files, fake.boxes);
+  const auto never = [] { ADD_FAILURE() << "calculated"; };
+  panel.SetCompareFitting(0);  // and a copy of it as the replacement
+  EXPECT_EQ(panel.Compare(payback, never),
+            (std::vector<std::string>{
+                "Washing machine cannot be compared: it uses less than 1.0 a day.",
+                "Replacement (Washing machine) cannot be compared: it uses less than 1.0 a day."}));
+  panel.SetCompareFitting(1);
+  panel.SetReplacementText(0, "99");
+  EXPECT_EQ(panel.Compare(payback, never),
+            (std::vector<std::string>{
+                "Replacement (Mixer shower): Flow rate must be a number from 1 to 30."}));
+  panel.SetSettingText(HouseholdInput::People, "0");
+  EXPECT_EQ(panel.Compare(payback, never).size(), 1u);
+  EXPECT_EQ(Text(Field::Item1Use), "");
+  EXPECT_EQ(payback.Text(PaybackInput::Item1HotShare), "0");
+}
+
+// Closing writes only a change, and only what passed its checks; a failed write is said.
+TEST_F(HouseholdPanelTest, CloseKeepsTheLastHouseholdThatPassed) {
+  Keep(Of(2, {"Bath"}));
+  panel.Open();
+  fake.files.operations.clear();
+  EXPECT_FALSE(panel.Close());
+  EXPECT_TRUE(fake.files.operations.empty());
+
+  panel.SetSettingText(HouseholdInput::People, "3");
+  panel.SetSettingText(HouseholdInput::ColdSupply, "99");
+  EXPECT_TRUE(panel.Close());
+  EXPECT_EQ(panel.Status(), "Not saved: Cold supply must be a number from 0 to 30.");
+  const HouseholdReading read = ReadHousehold(fake.files);
+  EXPECT_EQ(read.household.settings.People, 3);
+  EXPECT_EQ(read.household.settings.ColdSupply, 10);
+
+  panel.SetSettingText(HouseholdInput::ColdSupply, "12");
+  fake.files.FailAt(FileStep::Write);
+  EXPECT_FALSE(panel.Close());
+  ASSERT_EQ(fake.boxes.Shown().size(), 1u);
+  EXPECT_EQ(fake.boxes.Shown()[0].title, "Tolvarn Household File Error");
+  EXPECT_EQ(ReadHousehold(fake.files).household.settings.ColdSupply, 10);
+}
+
+}  // namespace
+}  // namespace tolvarn
