@@ -53,3 +53,5 @@ echo
 "$build/bench/tolvarn_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 echo
 "$build/bench/tolvarn_payback_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+echo
+"$build/bench/tolvarn_household_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true

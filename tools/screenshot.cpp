@@ -1,8 +1,9 @@
-// tolvarn-screenshot WORKDIR OUTPUT.png [PAYBACK.png]: shows the window on WORKDIR, types a
-// worked example, clicks Calculate and saves a picture of the window; with PAYBACK.png, also
-// opens the Payback window on the example, with the energy each machine uses, and saves a
-// picture of it. With TOLVARN_DARK set, under a dark palette, as a dark desktop theme gives it.
-// Run under Xvfb by scripts/screenshot.sh.
+// tolvarn-screenshot WORKDIR OUTPUT.png [PAYBACK.png [HOUSEHOLD.png]]: shows the window on
+// WORKDIR, types a worked example, clicks Calculate and saves a picture of the window; with
+// PAYBACK.png, also opens the Payback window on the example, with the energy each machine uses,
+// and saves a picture of it; with HOUSEHOLD.png, then opens the Household window on the typical
+// household and saves a picture of that. With TOLVARN_DARK set, under a dark palette, as a dark
+// desktop theme gives it. Run under Xvfb by scripts/screenshot.sh.
 #include <QApplication>
 #include <QLineEdit>
 #include <QPalette>
@@ -12,19 +13,22 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "files/household_file.h"
 #include "platform/posix_file_system.h"
 #include "platform/posix_platform.h"
 #include "platform/xdg_launcher.h"
 #include "shell/qt/application.h"
 #include "shell/qt/event_loop_watch.h"
+#include "shell/qt/household_window.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/payback_window.h"
 #include "shell/qt/qt_message_boxes.h"
 
 int main(int argc, char** argv) {
   tolvarn::Application application(argc, argv);
-  if (argc != 3 && argc != 4) {
-    std::fputs("Usage: tolvarn-screenshot WORKDIR OUTPUT.png [PAYBACK.png]\n", stderr);
+  if (argc < 3 || argc > 5) {
+    std::fputs("Usage: tolvarn-screenshot WORKDIR OUTPUT.png [PAYBACK.png [HOUSEHOLD.png]]\n",
+               stderr);
     return 64;
   }
   if (std::getenv("TOLVARN_DARK") != nullptr) {
@@ -85,5 +89,16 @@ int main(int argc, char** argv) {
   set("Item1OwnEnergy", "1.2");
   set("Item2OwnEnergy", "0.7");
   QTest::qWait(200);
-  return payback->grab().save(QString::fromLocal8Bit(argv[3])) ? 0 : 1;
+  if (!payback->grab().save(QString::fromLocal8Bit(argv[3]))) return 1;
+  if (argc == 4) return 0;
+
+  // The typical household, with the bill it pays without a meter.
+  tolvarn::Household household = tolvarn::TypicalHousehold();
+  household.settings.UnmeteredBill = 450;
+  if (!tolvarn::WriteHousehold(files, household).ok()) return 1;
+  QTest::mouseClick(window.findChild<QPushButton*>("Household"), Qt::LeftButton);
+  tolvarn::HouseholdWindow* shown = window.Household();
+  if (shown == nullptr || !QTest::qWaitForWindowExposed(shown)) return 1;
+  QTest::qWait(200);
+  return shown->grab().save(QString::fromLocal8Bit(argv[4])) ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
@@ -153,7 +154,13 @@ void HouseholdWindow::BindControls() {
   table.setTabKeyNavigation(false);
   table.verticalHeader()->hide();
   table.horizontalHeader()->setSectionResizeMode(kName, QHeaderView::Stretch);
-  table.setMinimumWidth(560);
+  table.setMinimumWidth(600);
+  // Room for the typical household's six fittings without scrolling, and the kind's name whole.
+  const QFontMetrics metrics(font());
+  table.verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
+  table.setMinimumHeight(table.horizontalHeader()->sizeHint().height() +
+                         6 * table.verticalHeader()->defaultSectionSize() + 2 * table.frameWidth());
+  table.setColumnWidth(kKind, metrics.horizontalAdvance(tr("Shower (mixer or power)")) + 12);
   table.setToolTip(
       tr("The household's fittings with what each uses a day: choose one with the arrow keys to "
          "edit it below; Delete removes it"));
