@@ -348,6 +348,9 @@ std::vector<std::string> FillItems(
       messages.push_back(option + ": " + household.fittings[number - 1].Name +
                          " uses less than 1.0 " + (gallons ? "gallons" : "litres") +
                          " a day, too little to compare");
+    else if (!tolvarn::FitsOneItem(*compared[k]))
+      messages.push_back(option + ": " + household.fittings[number - 1].Name + " " +
+                         std::string(tolvarn::kTooMuchForOneItem));
   }
   if (!messages.empty()) return messages;
   constexpr std::array<std::array<tolvarn::PaybackInput, 2>, 2> kItemInputs = {{
@@ -654,7 +657,9 @@ int Run(int argc, char** argv, std::string& out) {
     if (unmetered_given->count() > 0) payback_inputs.settings.Metered = !unmetered;
   }
 
-  // The household: the file's notes are no reason to stop, values it cannot work out are.
+  // The household: a script must not be given figures for defaults it never asked for, so any
+  // value or fitting the file reading had to replace or leave out stops the run, as a value
+  // out of range does (the window keeps reading forgivingly).
   tolvarn::Household the_household;
   if (read_household) {
     // As --workdir, a file named here is found from the current directory.
@@ -669,7 +674,7 @@ int Run(int argc, char** argv, std::string& out) {
     const std::vector<std::string> messages = tolvarn::CheckHousehold(reading.household);
     for (const std::string& message : messages)
       std::cerr << message << '\n';
-    if (!messages.empty()) return kExitDataErrors;
+    if (!messages.empty() || !reading.problems.empty()) return kExitDataErrors;
     the_household = reading.household;
   }
   std::optional<tolvarn::TariffReading> tariff_now;

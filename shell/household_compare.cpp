@@ -13,6 +13,10 @@ void PutFittingIntoItem(FieldStore& fields, int item, const ComparedFitting& com
   fields.SetText(target.Cost, cost);
 }
 
+bool FitsOneItem(const ComparedFitting& compared) {
+  return compared.usesPerDay <= 99 && compared.ownEnergy <= 50;
+}
+
 std::array<std::string, 2> PaybackItemTexts(const ComparedFitting& compared) {
   return {TextOf(compared.ownEnergy), TextOf(compared.hotShare)};
 }

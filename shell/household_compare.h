@@ -16,6 +16,13 @@ namespace tolvarn {
 void PutFittingIntoItem(FieldStore& fields, int item, const ComparedFitting& compared,
                         std::string_view cost);
 
+// Whether the main window's checks take what Compare puts into an item: at most 99 uses a
+// day, and at most 50 kWh of its own energy a use. A fitting of more (tens of thousands of
+// litres a day, or an electric shower in gallons) cannot be compared.
+bool FitsOneItem(const ComparedFitting& compared);
+inline constexpr std::string_view kTooMuchForOneItem =
+    "uses more than one item can hold (99 uses a day, 50 kWh a use), too much to compare";
+
 // The item's payback texts, energy per use then hot water share, in full precision.
 std::array<std::string, 2> PaybackItemTexts(const ComparedFitting& compared);
 

@@ -1,5 +1,6 @@
 #include "shell/household_panel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -131,13 +132,24 @@ void HouseholdPanel::SetValueText(size_t index, size_t parameter, std::string_vi
 void HouseholdPanel::Remove(size_t index) {
   if (index >= rows_.size()) return;
   rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(index));
-  if (compare_fitting_ >= rows_.size() && !rows_.empty()) compare_fitting_ = rows_.size() - 1;
+  // The fitting chosen to compare keeps its place in the list; when it goes, the next one is
+  // chosen, with a fresh copy of it as the replacement.
+  if (compare_fitting_ > index) {
+    --compare_fitting_;
+  } else if (compare_fitting_ == index && !rows_.empty()) {
+    compare_fitting_ = std::min(index, rows_.size() - 1);
+    replacement_ = rows_[compare_fitting_];
+  }
   WorkOut();
 }
 
 bool HouseholdPanel::MoveUp(size_t index) {
   if (index == 0 || index >= rows_.size()) return false;
   std::swap(rows_[index - 1], rows_[index]);
+  if (compare_fitting_ == index)
+    --compare_fitting_;
+  else if (compare_fitting_ == index - 1)
+    ++compare_fitting_;
   WorkOut();
   return true;
 }
@@ -298,6 +310,9 @@ std::vector<std::string> HouseholdPanel::Compare(PaybackPanel& payback,
         CompareFitting(figures.fittings[k], tariff_gallons_, settings.USGallons);
     if (!one)
       problems.push_back(names[k] + " cannot be compared: it uses less than 1.0 a day.");
+    else if (!FitsOneItem(*one))
+      problems.push_back(names[k] + " cannot be compared: it " + std::string(kTooMuchForOneItem) +
+                         ".");
     else
       compared[k] = *one;
   }

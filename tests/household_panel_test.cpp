@@ -8,6 +8,7 @@
 #include "core/item_fields.h"
 #include "files/household_file.h"
 #include "files/payback_settings.h"
+#include "shell/household_compare.h"
 #include "shell/household_panel.h"
 #include "window_fixture.h"
 
@@ -247,10 +248,35 @@ TEST_F(HouseholdPanelTest, CompareRefusesWhatCannotBeCompared) {
   EXPECT_EQ(panel.Compare(payback, never),
             (std::vector<std::string>{
                 "Replacement (Mixer shower): Flow rate must be a number from 1 to 30."}));
+  // More than 99 uses a day (30 L/min for an hour twice a day each for 20 people: 72000 L).
+  panel.SetReplacementPreset(PresetIndex("Mixer shower"));
+  for (const auto& [parameter, text] : {std::pair{0, "30"}, {1, "60"}, {2, "14"}})
+    panel.SetReplacementText(static_cast<size_t>(parameter), text);
+  panel.SetSettingText(HouseholdInput::People, "20");
+  EXPECT_EQ(panel.Compare(payback, never),
+            (std::vector<std::string>{"Replacement (Mixer shower) cannot be compared: it " +
+                                      std::string(kTooMuchForOneItem) + "."}));
   panel.SetSettingText(HouseholdInput::People, "0");
   EXPECT_EQ(panel.Compare(payback, never).size(), 1u);
   EXPECT_EQ(Text(Field::Item1Use), "");
   EXPECT_EQ(payback.Text(PaybackInput::Item1HotShare), "0");
+}
+
+// The fitting chosen to compare stays the same fitting as the list is reordered or cut.
+TEST_F(HouseholdPanelTest, TheFittingToCompareFollowsItsRow) {
+  Keep(Of(2, {"Basin tap", "Mixer shower", "Bath"}));
+  panel.Open();
+  panel.SetCompareFitting(1);
+  EXPECT_TRUE(panel.MoveUp(1));
+  EXPECT_EQ(panel.CompareFittingIndex(), 0u);
+  EXPECT_TRUE(panel.MoveDown(1));  // the tap, below it, goes down: the shower stays
+  EXPECT_EQ(panel.CompareFittingIndex(), 0u);
+  panel.SetCompareFitting(2);
+  panel.Remove(0);
+  EXPECT_EQ(panel.CompareFittingIndex(), 1u);
+  panel.Remove(1);  // the chosen one goes: the one now in its place, with a copy of it
+  EXPECT_EQ(panel.CompareFittingIndex(), 0u);
+  EXPECT_EQ(panel.Replacement().name, panel.Row(0).name);
 }
 
 // Closing writes only a change, and only what passed its checks; a failed write is said.
