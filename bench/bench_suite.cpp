@@ -27,10 +27,10 @@
 #include <vector>
 
 #include "core/memory_field_store.h"
-#include "platform/fake_platform.h"
-#include "platform/posix_file_system.h"
+#include "posix/posix_file_system.h"
 #include "shell/qt/main_window.h"
 #include "shell/tolvarn_main.h"
+#include "tests/support/fake_platform.h"
 
 extern char** environ;
 

@@ -7,9 +7,9 @@
 
 #include "core/memory_field_store.h"
 #include "core/number_text.h"
-#include "platform/fake_platform.h"
-#include "platform/posix_platform.h"
+#include "posix/posix_platform.h"
 #include "shell/tolvarn_main.h"
+#include "tests/support/fake_platform.h"
 
 namespace tolvarn {
 namespace {

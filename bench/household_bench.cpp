@@ -12,12 +12,12 @@
 #include <memory>
 
 #include "files/household_file.h"
-#include "platform/fake_platform.h"
-#include "platform/posix_file_system.h"
+#include "posix/posix_file_system.h"
 #include "shell/household_panel.h"
 #include "shell/qt/application.h"
 #include "shell/qt/household_window.h"
 #include "shell/qt/main_window.h"
+#include "tests/support/fake_platform.h"
 
 namespace tolvarn {
 namespace {

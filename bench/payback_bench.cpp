@@ -11,12 +11,12 @@
 #include <filesystem>
 #include <memory>
 
-#include "platform/fake_platform.h"
-#include "platform/posix_file_system.h"
+#include "posix/posix_file_system.h"
 #include "shell/payback_panel.h"
 #include "shell/qt/application.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/payback_window.h"
+#include "tests/support/fake_platform.h"
 
 namespace tolvarn {
 namespace {

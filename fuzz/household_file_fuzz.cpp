@@ -8,7 +8,7 @@
 #include "core/household.h"
 #include "files/household_file.h"
 #include "fuzz/fuzz_support.h"
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tolvarn;

@@ -6,7 +6,7 @@
 #include "core/payback.h"
 #include "files/payback_settings.h"
 #include "fuzz/fuzz_support.h"
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tolvarn;

@@ -4,8 +4,8 @@
 
 #include "core/memory_field_store.h"
 #include "fuzz/fuzz_support.h"
-#include "platform/fake_platform.h"
 #include "shell/tolvarn_main.h"
+#include "tests/support/fake_platform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tolvarn;

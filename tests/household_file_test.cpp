@@ -15,7 +15,7 @@
 #include "core/utf8.h"
 #include "files/household_file.h"
 #include "files/settings_file.h"
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 
 namespace tolvarn {
 namespace {

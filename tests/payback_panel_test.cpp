@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "files/payback_settings.h"
-#include "platform/fake_platform.h"
 #include "shell/payback_panel.h"
+#include "tests/support/fake_platform.h"
 
 namespace tolvarn {
 namespace {

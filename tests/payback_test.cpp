@@ -9,7 +9,7 @@
 
 #include "core/payback.h"
 #include "files/payback_settings.h"
-#include "platform/fake_file_system.h"
+#include "tests/support/fake_file_system.h"
 #include "window_fixture.h"
 
 namespace tolvarn {

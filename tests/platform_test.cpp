@@ -14,12 +14,12 @@
 #include <string>
 
 #include "core/memory_field_store.h"
-#include "platform/fake_platform.h"
-#include "platform/posix_file_system.h"
-#include "platform/posix_platform.h"
-#include "platform/working_directory.h"
+#include "posix/posix_file_system.h"
+#include "posix/posix_platform.h"
+#include "posix/working_directory.h"
 #include "shell/tolvarn_main.h"
 #include "temp_dir.h"
+#include "tests/support/fake_platform.h"
 #include "version.h"
 
 namespace tolvarn {

@@ -1,7 +1,7 @@
 // The volume units switch, which converts nothing, and the currency symbol with its VAT/tax label.
 #include <string>
 
-#include "platform/posix_platform.h"
+#include "posix/posix_platform.h"
 #include "window_fixture.h"
 
 namespace tolvarn {

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "core/memory_field_store.h"
-#include "platform/fake_platform.h"
 #include "shell/tolvarn_main.h"
+#include "tests/support/fake_platform.h"
 
 namespace tolvarn::testing {
 

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "files/record_scan.h"
-#include "platform/posix_file_system.h"
+#include "posix/posix_file_system.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

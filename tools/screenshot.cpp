@@ -14,9 +14,9 @@
 #include <cstdlib>
 
 #include "files/household_file.h"
-#include "platform/posix_file_system.h"
-#include "platform/posix_platform.h"
-#include "platform/xdg_launcher.h"
+#include "posix/posix_file_system.h"
+#include "posix/posix_platform.h"
+#include "posix/xdg_launcher.h"
 #include "shell/qt/application.h"
 #include "shell/qt/event_loop_watch.h"
 #include "shell/qt/household_window.h"

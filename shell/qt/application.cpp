@@ -11,11 +11,11 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/instance_lock.h"
-#include "platform/posix_file_system.h"
-#include "platform/posix_platform.h"
-#include "platform/working_directory.h"
-#include "platform/xdg_launcher.h"
+#include "posix/instance_lock.h"
+#include "posix/posix_file_system.h"
+#include "posix/posix_platform.h"
+#include "posix/working_directory.h"
+#include "posix/xdg_launcher.h"
 #include "shell/qt/after_first_paint.h"
 #include "shell/qt/event_loop_watch.h"
 #include "shell/qt/font_configuration.h"

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "platform/process.h"
-#include "platform/xdg_launcher.h"
+#include "posix/xdg_launcher.h"
 
 namespace tolvarn {
 

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "platform/platform.h"
-#include "platform/throwing_process.h"
+#include "posix/throwing_process.h"
 #include "shell/qt/qt_field_store.h"
 #include "shell/tolvarn_main.h"
 

@@ -14,12 +14,12 @@
 #include <sstream>
 #include <string>
 
-#include "platform/fake_platform.h"
-#include "platform/posix_file_system.h"
-#include "platform/xdg_launcher.h"
+#include "posix/posix_file_system.h"
+#include "posix/xdg_launcher.h"
 #include "shell/qt/event_loop_watch.h"
 #include "shell/qt/main_window.h"
 #include "temp_dir.h"
+#include "tests/support/fake_platform.h"
 
 namespace tolvarn::testing {
 

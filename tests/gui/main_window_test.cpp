@@ -17,7 +17,7 @@
 #include <QAccessible>
 
 #include "gui_fixture.h"
-#include "platform/instance_lock.h"
+#include "posix/instance_lock.h"
 #include "shell/qt/about_dialog.h"
 #include "shell/qt/legible_colour.h"
 #include "shell/qt/payback_chart.h"

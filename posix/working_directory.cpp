@@ -1,6 +1,6 @@
-#include "platform/working_directory.h"
+#include "posix/working_directory.h"
 
-#include "platform/posix_file_system.h"
+#include "posix/posix_file_system.h"
 #include "version.h"
 
 #include <dirent.h>

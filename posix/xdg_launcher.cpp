@@ -1,4 +1,4 @@
-#include "platform/xdg_launcher.h"
+#include "posix/xdg_launcher.h"
 
 #include <spawn.h>
 #include <sys/syscall.h>

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake_file_system.h"
 #include "platform/platform.h"
-#include "platform/throwing_process.h"
+#include "posix/throwing_process.h"
+#include "tests/support/fake_file_system.h"
 
 namespace tolvarn {
 

@@ -1,4 +1,4 @@
-#include "platform/fake_platform.h"
+#include "tests/support/fake_platform.h"
 
 #include "core/number_text.h"
 
