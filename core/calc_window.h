@@ -73,7 +73,8 @@ class CalcWindow {
  protected:
   const std::string& Text(Field field) const { return fields_.Text(field); }
   void SetText(Field field, std::string_view text) { fields_.SetText(field, text); }
-  // A field's text read leniently (TextValue) or strictly (StrictTextValue, which throws).
+  // A field's text read leniently (TextValue) or strictly (StrictTextValue, which throws), both
+  // through the cache of readings below, which holds until the field's text changes.
   double Value(Field field) const { return Parse(field).reading.value; }
   // Whether the text is not empty and not a number as a whole.
   bool Malformed(Field field) const {

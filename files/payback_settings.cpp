@@ -111,7 +111,8 @@ void ReadSetting(std::string_view line, int number, const PaybackSettings& defau
       Put(reading.settings, key, StrictTextValue(value));
     }
   }
-  // Other keys (from a later version, say) are left alone.
+  // Other keys (from a later version, say) are skipped, and not written back by the next save:
+  // the file holds the settings this version knows.
 }
 
 }  // namespace
