@@ -57,6 +57,22 @@ class ConfigFile : public WindowTest {
   const std::string& ConfigOnDisk() { return fake.files.files.at(std::string(kConfigPath)); }
 };
 
+// The window's argument turns the checks off with blanks around it, and nothing else does.
+TEST_F(ConfigFile, TheInhibitArgumentCountsWithBlanksAroundIt) {
+  fake.files.AddDirectory("Help");
+  fake.files.files[std::string(kConfigPath)] = kExampleConfiguration;
+  for (const auto& [arguments, inhibit] : {std::pair{"-InhibitErrorCheck", 1},
+                                           {"  -InhibitErrorCheck   ", 1},
+                                           {"", 0},
+                                           {"-InhibitErrorCheckX", 0},
+                                           {"- InhibitErrorCheck", 0},
+                                           {"-inhibiterrorcheck", 0}}) {
+    testing::RecordingWindow started(fields, fake.platform(), arguments);
+    started.Form_Load();
+    EXPECT_EQ(started.State().InhibitErrorCheck, inhibit) << "\"" << arguments << "\"";
+  }
+}
+
 // A row without a field is a damaged file, which ends the program.
 TEST_F(ConfigFile, ReadingAcceptsOdditiesWithinTheBoundsAndRefusesTheRest) {
   struct Row {
