@@ -69,6 +69,15 @@ TEST(TextOf, FailsRatherThanWriteInfinityOrNaN) {
 // quick conversion most likely rounds wrong; "%.*f" for the fixed format of odd multiples of
 // 1/1024 below 10^5 (exact, no digit halfway). The C++ library checks the reading. All values
 // then pass the number fuzz target's checks, in a child process as those end the run.
+// Negative zero has no sign in full precision, where printf would write "-0"; a fixed format
+// keeps a minus only for a negative value that rounds to zero, as printf does.
+TEST(NumberText, NegativeZeroIsWrittenWithoutASign) {
+  EXPECT_EQ(TextOf(-0.0), "0");
+  EXPECT_EQ(TextOf(-0.0f), "0");
+  EXPECT_EQ(FormatFixed(-0.0, 2), "0.00");
+  EXPECT_EQ(FormatFixed(-0.004, 2), "-0.00");
+}
+
 TEST(NumberText, AgreesWithPrintfAndReadsBackToItself) {
   std::mt19937_64 random(7);
   std::uniform_int_distribution<int> digit(0, 9), exponent(-320, 308), near(-14, 27);

@@ -291,6 +291,9 @@ TEST_F(PaybackWindow, AgreesWithTheWindowsPeriodTotals) {
       EXPECT_NEAR(last.cost[static_cast<size_t>(k)], shown, 0.005 + 1e-6 * shown) << t[0];
     }
   }
+  // Clear takes the results away, and the comparison that described them with them.
+  window.Clear_Click();
+  EXPECT_FALSE(State().LastComparison.has_value());
 }
 
 // The file's layout is pinned where the Payback window saves it.
