@@ -18,6 +18,7 @@
 #include <algorithm>
 
 #include "core/number_text.h"
+#include "shell/qt/kept_above.h"
 #include "shell/qt/legible_colour.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/payback_window.h"
@@ -428,24 +429,11 @@ void HouseholdWindow::RunCompare() {
 }
 
 void HouseholdWindow::FollowOnTop() {
-  const bool on_top = main_.Logic().Fields().CheckValue(Field::OnTop) == 1;
-  // As the Payback window does: a shown window changes its keep-above state in place.
-  QWindow* native = windowHandle();
-  if (native != nullptr && isVisible()) {
-    if (native->flags().testFlag(Qt::WindowStaysOnTopHint) != on_top)
-      native->setFlag(Qt::WindowStaysOnTopHint, on_top);
-    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != on_top)
-      overrideWindowFlags(windowFlags().setFlag(Qt::WindowStaysOnTopHint, on_top));
-  } else if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != on_top) {
-    setWindowFlag(Qt::WindowStaysOnTopHint, on_top);
-  }
+  tolvarn::FollowOnTop(*this, main_.Logic().Fields().CheckValue(Field::OnTop) == 1);
 }
 
 void HouseholdWindow::KeepAboveOwner() {
-  // Transient for the main window without being its child, which would share its Tab order.
-  create();
-  if (QWindow* native = windowHandle(); native != nullptr)
-    native->setTransientParent(main_.windowHandle());
+  tolvarn::KeepAboveOwner(*this, main_);
 }
 
 void HouseholdWindow::FollowTheme() {

@@ -19,6 +19,7 @@
 #include <QWindow>
 #include <algorithm>
 
+#include "shell/qt/kept_above.h"
 #include "shell/qt/legible_colour.h"
 #include "shell/qt/payback_chart.h"
 #include "shell/qt/qt_message_boxes.h"
@@ -205,27 +206,11 @@ void PaybackWindow::Refresh() {
 }
 
 void PaybackWindow::FollowOnTop() {
-  const bool on_top = logic_.Fields().CheckValue(Field::OnTop) == 1;
-  // As the main window does: a shown window changes its keep-above state in place, and the
-  // widget is told without applying it again; a hidden one takes the widget's flag, which its
-  // next showing applies. Either way the two stay alike.
-  QWindow* native = windowHandle();
-  if (native != nullptr && isVisible()) {
-    if (native->flags().testFlag(Qt::WindowStaysOnTopHint) != on_top)
-      native->setFlag(Qt::WindowStaysOnTopHint, on_top);
-    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != on_top)
-      overrideWindowFlags(windowFlags().setFlag(Qt::WindowStaysOnTopHint, on_top));
-  } else if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != on_top) {
-    setWindowFlag(Qt::WindowStaysOnTopHint, on_top);
-  }
+  tolvarn::FollowOnTop(*this, logic_.Fields().CheckValue(Field::OnTop) == 1);
 }
 
 void PaybackWindow::KeepAboveOwner() {
-  // Transient for the main window, without being its child (which would share its Tab order):
-  // desktops keep it above the main window, kept above others or not.
-  create();
-  if (QWindow* native = windowHandle(); native != nullptr && owner_ != nullptr)
-    native->setTransientParent(owner_->windowHandle());
+  if (owner_ != nullptr) tolvarn::KeepAboveOwner(*this, *owner_);
 }
 
 void PaybackWindow::ShowResults() {
