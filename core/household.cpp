@@ -16,9 +16,6 @@ constexpr double kDaysPerWeek = 7;
 constexpr double kDaysPerYear = 365;
 constexpr double kPercent = 100;
 constexpr double kUnitsPerCharge = 1000;  // litres per cubic metre, gallons per 1000 gallons
-constexpr double kLitresPerUkGallon = 4.54609;
-constexpr double kLitresPerUsGallon = 3.785411784;
-constexpr double kKWhPerLitreDegree = 0.001163;  // heating one litre of water by 1 degree C
 // The most the main window takes as one use; Compare splits a day's water into uses this size.
 constexpr double kMostPerUse = 500;
 // Less than this a day, in the window's units, is too little to compare.
@@ -200,10 +197,6 @@ bool HasControlCharacter(std::string_view text) {
 
 bool KnownKind(FittingKind kind) {
   return static_cast<size_t>(kind) < kFittingKindCount;
-}
-
-double LitresPerGallon(const PaybackSettings& payback) {
-  return payback.USGallons ? kLitresPerUsGallon : kLitresPerUkGallon;
 }
 
 // What a unit of the window's volume costs, water and sewerage with tax, times 1000.
@@ -432,7 +425,7 @@ HouseholdFigures WorkOutHousehold(const Household& household, const PaybackSetti
   const double rise = payback.TemperatureRise;
   const double efficiency = payback.HeaterEfficiency / kPercent;
   const double own_price = payback.OwnEnergyPrice.value_or(payback.EnergyPrice);
-  const double litres_per_unit = tariff && tariff->Gallons ? LitresPerGallon(payback) : 1;
+  const double litres_per_unit = tariff && tariff->Gallons ? LitresPerGallon(payback.USGallons) : 1;
   const double price = tariff ? PricePerThousandUnits(*tariff) : 0;
 
   HouseholdFigures figures;
@@ -518,8 +511,7 @@ Household TypicalHousehold() {
 std::optional<ComparedFitting> CompareFitting(const FittingFigures& figures, bool gallons,
                                               bool usGallons) {
   const double units =
-      gallons ? figures.litresPerDay / (usGallons ? kLitresPerUsGallon : kLitresPerUkGallon)
-              : figures.litresPerDay;
+      gallons ? figures.litresPerDay / LitresPerGallon(usGallons) : figures.litresPerDay;
   // NaN fails the first test; anything past a day's possible water fails the second.
   if (!(units >= kLeastToCompare) || !(units <= kMostPerUse * 1e6)) return std::nullopt;
   // The quotient is rounded, so the estimate is checked against the very test that defines n.

@@ -9,7 +9,7 @@
 #include "core/number_digits.h"
 #include "core/number_text.h"
 #include "core/runtime_failure.h"
-#include "core/trim.h"
+#include "core/text.h"
 
 namespace tolvarn {
 

@@ -16,9 +16,6 @@ constexpr double kDaysPerYear = 365;
 constexpr double kPercent = 100;
 constexpr double kUnitsPerCharge = 1000;  // litres per cubic metre, gallons per 1000 gallons
 constexpr double kLitresPerCubicMetre = 1000;
-constexpr double kLitresPerUkGallon = 4.54609;
-constexpr double kLitresPerUsGallon = 3.785411784;
-constexpr double kKWhPerLitreDegree = 0.001163;  // heating one litre of water by 1 degree C
 constexpr int kMonthsPerYear = 12;
 // How far apart two figures may be from rounding alone: far above a double's error on these
 // sums, far below any cent or day that matters.
@@ -186,8 +183,7 @@ Yearly YearOf(const CalculatedInputs& c, const PaybackInputs& in, int k) {
   const PaybackSettings& s = in.settings;
   const CalculatedItem& item = c.items[k];
   const PaybackItemSettings& own = in.items[k];
-  const double litres_per_unit =
-      !c.Gallons ? 1 : (s.USGallons ? kLitresPerUsGallon : kLitresPerUkGallon);
+  const double litres_per_unit = !c.Gallons ? 1 : LitresPerGallon(s.USGallons);
   const double uses = item.UsesPerDay * kDaysPerYear;
   Yearly y;
   y.water = item.Use * uses;

@@ -12,6 +12,14 @@
 
 namespace tolvarn {
 
+// A gallon in litres, UK or US, and the energy that warms a litre of water by one degree C.
+inline constexpr double kLitresPerUkGallon = 4.54609;
+inline constexpr double kLitresPerUsGallon = 3.785411784;
+inline constexpr double kKWhPerLitreDegree = 0.001163;
+constexpr double LitresPerGallon(bool us_gallons) {
+  return us_gallons ? kLitresPerUsGallon : kLitresPerUkGallon;
+}
+
 // What a Calculate that compared both items read: the tariff as it read it (currency symbols
 // removed) and each item's use and uses per day after their truncation, and purchase cost.
 struct CalculatedItem {

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "core/checked_math.h"
-#include "core/trim.h"
+#include "core/text.h"
 #include "files/files_window.h"
 #include "version.h"
 

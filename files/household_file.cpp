@@ -1,7 +1,7 @@
 // Data/Household.ini, read forgivingly section by section and written as a whole by one atomic
 // replace.
 #include "files/household_file.h"
-#include "core/trim.h"
+#include "core/text.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // Data/Payback.ini, written as a whole by one atomic replace and read forgivingly: the
 // settings are a convenience, so a damaged value costs that value only.
 #include "files/payback_settings.h"
-#include "core/trim.h"
+#include "core/text.h"
 
 #include <array>
 #include <charconv>

@@ -1,6 +1,6 @@
 // The settings files' common layout: a forgiving line parser and a writer of whole files.
 #include "files/settings_file.h"
-#include "core/trim.h"
+#include "core/text.h"
 
 #include <charconv>
 #include <cmath>

@@ -5,24 +5,13 @@
 #include <limits>
 
 #include "core/number_text.h"
+#include "core/text.h"
 #include "files/household_file.h"
 #include "files/payback_settings.h"
 #include "shell/household_compare.h"
 
 namespace tolvarn {
 namespace {
-
-constexpr double kLitresPerUkGallon = 4.54609;
-constexpr double kLitresPerUsGallon = 3.785411784;
-
-std::string JoinLines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) {
-    if (!text.empty()) text += '\n';
-    text += line;
-  }
-  return text;
-}
 
 double ValueOf(std::string_view text) {
   return IsNumericText(text) ? StrictTextValue(text) : std::numeric_limits<double>::quiet_NaN();
@@ -230,7 +219,7 @@ std::string HouseholdPanel::TotalText() const {
   if (!figures_) return {};
   std::string text = FormatFixed(figures_->litresPerDay, 1) + " litres a day";
   if (tariff_gallons_) {
-    const double gallon = payback_settings_.USGallons ? kLitresPerUsGallon : kLitresPerUkGallon;
+    const double gallon = LitresPerGallon(payback_settings_.USGallons);
     text += " (" + FormatFixed(figures_->litresPerDay / gallon, 1) +
             (payback_settings_.USGallons ? " US gallons)" : " gallons)");
   }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/number_text.h"
+#include "core/text.h"
 #include "files/payback_settings.h"
 
 namespace tolvarn {
@@ -21,15 +22,6 @@ bool SameItem(const CalculatedItem& a, const CalculatedItem& b) {
 // The settings come first in the input table, each item's values after them.
 bool IsSetting(PaybackInput input) {
   return input < PaybackInput::Item1OwnEnergy;
-}
-
-std::string JoinLines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) {
-    if (!text.empty()) text += '\n';
-    text += line;
-  }
-  return text;
 }
 
 // Letters for access keys: ASCII only, whatever the process's locale says.

@@ -1,6 +1,6 @@
 // Start-up and shutdown: the checks of the installation, the configuration, the results log
 // and its start entry, the options and the empty entries; and the Exit command.
-#include "core/trim.h"
+#include "core/text.h"
 #include "shell/tolvarn_main.h"
 
 namespace tolvarn {
