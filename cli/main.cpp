@@ -47,7 +47,6 @@ constexpr int kExitDataErrors = 2;
 constexpr int kExitEnded = 3;
 constexpr int kExitNotWritten = 4;
 constexpr int kExitUsage = 64;
-constexpr size_t kNotesLimit = 75;  // characters the window's notes box accepts
 
 // The user's locale, with the currency symbol replaced when --currency is given.
 class CliLocale final : public tolvarn::Locale {
@@ -546,9 +545,7 @@ int Run(int argc, char** argv, std::string& out) {
     return kExitCalculated;
   }
   if (version) {
-    out += "tolvarn-calc " + std::to_string(tolvarn::kVersionMajor) + "." +
-           std::to_string(tolvarn::kVersionMinor) + "." + std::to_string(tolvarn::kVersionPatch) +
-           "\n";
+    out += "tolvarn-calc " + std::string(tolvarn::kVersionText) + "\n";
     return kExitCalculated;
   }
   // Archive is a command of its own: it takes the working directory alone.
@@ -607,7 +604,8 @@ int Run(int argc, char** argv, std::string& out) {
     if (!field || !IsInputField(*field))
       return UsageError("--set names no input field: " + set.substr(0, equals));
     std::string text = set.substr(equals + 1);
-    if (*field == Field::Notes) text = std::string(tolvarn::utf8::Take(text, kNotesLimit));
+    if (*field == Field::Notes)
+      text = std::string(tolvarn::utf8::Take(text, tolvarn::utf8::kNotesLimit));
     assignments.push_back({*field, std::move(text)});
   }
   if (!currency.empty()) {

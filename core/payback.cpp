@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "core/number_text.h"
+#include "core/text.h"
 
 namespace tolvarn {
 namespace {
@@ -336,7 +337,6 @@ PaybackResult WorkOutPayback(const CalculatedInputs& calculated, const PaybackIn
 }
 
 std::string PaybackCsv(const PaybackResult& result) {
-  constexpr std::string_view kLineEnd = "\r\n";
   std::string csv =
       "year,item1,item2,difference,item1Water,item2Water,item1Energy,item2Energy,item1Co2,"
       "item2Co2";

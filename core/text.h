@@ -10,6 +10,8 @@
 namespace tolvarn {
 
 inline constexpr std::string_view kBlanksAndTabs = " \t";
+// Every file the program writes ends its lines this way, as the stored files do.
+inline constexpr std::string_view kLineEnd = "\r\n";
 
 constexpr std::string_view Trimmed(std::string_view text, std::string_view blanks = " ") {
   const size_t first = text.find_first_not_of(blanks);

@@ -8,6 +8,9 @@
 
 namespace tolvarn::utf8 {
 
+// Characters the notes box accepts and the record's notes line holds.
+inline constexpr size_t kNotesLimit = 75;
+
 // Length in bytes of the character that starts at text[pos].
 inline size_t CharBytes(std::string_view text, size_t pos) {
   const auto lead = static_cast<unsigned char>(text[pos]);

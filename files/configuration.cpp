@@ -12,8 +12,6 @@
 namespace tolvarn {
 namespace {
 
-constexpr std::string_view kLineEnd = "\r\n";
-
 enum class Key { LogLevel, RunOnTop, SVAllow, SVCost, WVCost, PayPeriod, VRate, AnInf, VUnits };
 
 struct KeyRule {
@@ -169,8 +167,7 @@ void FilesWindow::ReadConfig() {
 std::string FilesWindow::ConfigFileHeader() {
   const LocalDateTime now = platform().clock.Now();
   const auto line = [](std::string_view text) { return std::string(text) + std::string(kLineEnd); };
-  std::string text = line("# Tolvarn Version " + std::to_string(kVersionMajor) + "." +
-                          std::to_string(kVersionMinor));
+  std::string text = line("# Tolvarn " + VersionText());
   text += line("# Configuration File");
   text += line("# " + TwoDigits(now.day) + "-" + platform().locale.MonthAbbreviation(now.month) +
                "-" + TwoDigits(now.year % 100) + " " + TwoDigits(now.hour) + ":" +

@@ -2,14 +2,11 @@
 // window go into the results log, the user is told which step failed, and the program ends.
 #include <string>
 
+#include "core/text.h"
 #include "files/files_window.h"
 
 namespace tolvarn {
-namespace {
-
-constexpr std::string_view kLineEnd = "\r\n";
-
-}  // namespace
+namespace {}  // namespace
 
 std::string FilesWindow::DumpText(std::string_view OperationName, int16_t Location) {
   const WindowState& state = State();

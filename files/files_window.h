@@ -12,6 +12,8 @@ namespace tolvarn {
 
 inline constexpr std::string_view kConfigPath = "Data/Tolvarn.ini";
 inline constexpr std::string_view kLogPath = "Log/Tolvarn.log";
+inline constexpr std::string_view kLogDir = kLogPath.substr(0, kLogPath.find('/') + 1);
+inline constexpr std::string_view kLogName = kLogPath.substr(kLogDir.size());
 
 class FilesWindow : public CalcWindow {
  public:

@@ -1,7 +1,6 @@
 // Data/Payback.ini, written as a whole by one atomic replace and read forgivingly: the
 // settings are a convenience, so a damaged value costs that value only.
 #include "files/payback_settings.h"
-#include "core/text.h"
 
 #include <array>
 #include <charconv>
@@ -9,11 +8,11 @@
 #include <optional>
 
 #include "core/number_text.h"
+#include "core/text.h"
 
 namespace tolvarn {
 namespace {
 
-constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kSection = "[Payback]";
 constexpr std::string_view kFileName = "Payback.ini";
 

@@ -3,6 +3,7 @@
 // copies may share it: each entry is one append under the log's lock, so entries never mix and
 // none is lost to an Archive running meanwhile.
 #include "core/number_text.h"
+#include "core/text.h"
 #include "files/files_window.h"
 #include "files/record_scan.h"
 #include "version.h"
@@ -10,13 +11,12 @@
 namespace tolvarn {
 namespace {
 
-constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kLogFileError = "Tolvarn Log File Error";
 
 }  // namespace
 
 std::string FilesWindow::VersionText() {
-  return "Version " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor);
+  return "Version " + std::string(kVersionShort);
 }
 
 std::string FilesWindow::LogHeader() {
@@ -48,7 +48,7 @@ void FilesWindow::CreateResultsLog() {
 
 void FilesWindow::AppendToLog() {
   Check_Dir("Log");
-  if (!Check_File("results log", "Log/", "Tolvarn.log")) return;
+  if (!Check_File("results log", kLogDir, kLogName)) return;
   const FileStatus appended =
       platform().files.Append(kLogPath, State().RecordText + std::string(kLineEnd));
   if (!appended.ok())
@@ -67,7 +67,7 @@ void FilesWindow::ArchiveFailed() {
 
 std::optional<bool> FilesWindow::LogToArchive() {
   Check_Dir("Log");
-  if (!Check_File("results log", "Log/", "Tolvarn.log")) return std::nullopt;
+  if (!Check_File("results log", kLogDir, kLogName)) return std::nullopt;
   // Scanned in blocks: the log may be large, and only one line needs to be found.
   const auto reader = platform().files.OpenBlocks(kLogPath);
   RecordScan scan;
@@ -144,7 +144,7 @@ void FilesWindow::Archive_Click() {
 
 void FilesWindow::ViewL_Click() {
   Check_Dir("Log");
-  if (!Check_File("results log", "Log/", "Tolvarn.log")) return;
+  if (!Check_File("results log", kLogDir, kLogName)) return;
   // The viewer runs on its own; a failure it reports later is shown when it comes.
   platform().launcher.Open(kLogPath, [this](LaunchFailure failure) {
     if (failure == LaunchFailure::NotStarted)

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <string>
 
+#include "core/text.h"
 #include "core/utf8.h"
 #include "files/files_window.h"
 
 namespace tolvarn {
 namespace {
 
-constexpr std::string_view kLineEnd = "\r\n";
 constexpr size_t kLabelWidth = 18;
 
 bool IsControl(char c) {

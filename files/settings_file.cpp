@@ -1,16 +1,15 @@
 // The settings files' common layout: a forgiving line parser and a writer of whole files.
 #include "files/settings_file.h"
-#include "core/text.h"
 
 #include <charconv>
 #include <cmath>
 
 #include "core/runtime_failure.h"
+#include "core/text.h"
 
 namespace tolvarn {
 namespace {
 
-constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // Takes lines one at a time, so that a file is parsed as it is read.

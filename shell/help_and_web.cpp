@@ -47,8 +47,7 @@ void TolvarnMain::BrowserFailed(std::string_view target) {
 }
 
 void TolvarnMain::Update_Click() {
-  OpenWebPage("software/misc/update.htm?ID=2&Ver=" + std::to_string(kVersionMajor) + "." +
-              std::to_string(kVersionMinor));
+  OpenWebPage("software/misc/update.htm?ID=2&Ver=" + std::string(kVersionShort));
 }
 
 void TolvarnMain::Logo_Click() {

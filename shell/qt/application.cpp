@@ -52,7 +52,7 @@ int RunTolvarn(int argc, char** argv, const std::function<void()>& when_idle) {
       std::fputs(WindowUsage().c_str(), stdout);
       return 0;
     case WindowArguments::Action::Version:
-      std::printf("tolvarn %d.%d.%d\n", kVersionMajor, kVersionMinor, kVersionPatch);
+      std::printf("tolvarn %s\n", std::string(kVersionText).c_str());
       return 0;
     case WindowArguments::Action::Usage:
       std::fprintf(stderr, "tolvarn: %s\nRun with --help for more information.\n",

@@ -18,6 +18,7 @@
 #include <QWindow>
 #include <algorithm>
 
+#include "core/utf8.h"
 #include "shell/qt/about_dialog.h"
 #include "shell/qt/artwork.h"
 #include "shell/qt/household_window.h"
@@ -28,7 +29,6 @@ namespace tolvarn {
 namespace {
 
 constexpr int kStatusMilliseconds = 2000;
-constexpr int kNotesLimit = 75;
 
 // The widest text each field shows for a value the checks accept, "0" standing for any digit
 // (the font's digits are all as wide). Inputs: their display form at the limits, with a digit
@@ -314,7 +314,7 @@ void MainWindow::ConnectEvents() {
   connect(ui_->Notes, &QPlainTextEdit::textChanged, this, [this] {
     const QString text = ui_->Notes->toPlainText();
     qsizetype end = 0;  // after the first 75 characters, a surrogate pair counting as one
-    for (int kept = 0; end < text.size() && kept < kNotesLimit; ++kept)
+    for (int kept = 0; end < text.size() && kept < int(utf8::kNotesLimit); ++kept)
       end += text.at(end).isHighSurrogate() && end + 1 < text.size() ? 2 : 1;
     if (end >= text.size()) return;
     ui_->Notes->setPlainText(text.left(end));
