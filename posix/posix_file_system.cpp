@@ -1,5 +1,7 @@
 #include "posix/posix_file_system.h"
 
+#include "posix/posix_io.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -56,19 +58,6 @@ class Descriptor {
   int fd_;
 };
 
-// Writes all of `text`, resuming after interruptions and partial writes.
-bool WriteAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t written = ::write(fd, text.data(), text.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    text.remove_prefix(static_cast<size_t>(written));
-  }
-  return true;
-}
-
 class FileLineReader final : public LineReader {
  public:
   explicit FileLineReader(int fd) : fd_(fd) {}
@@ -78,9 +67,8 @@ class FileLineReader final : public LineReader {
     while (true) {
       if (pos_ == end_) {
         if (eof_ || failed_) return !line.empty() && Finish(line);
-        const ssize_t got = ::read(fd_.get(), buffer_, sizeof buffer_);
+        const ssize_t got = posix::Read(fd_.get(), buffer_, sizeof buffer_);
         if (got < 0) {
-          if (errno == EINTR) continue;
           failed_ = true;
           return false;
         }
@@ -126,8 +114,7 @@ class FileBlockReader final : public BlockReader {
   explicit FileBlockReader(int fd) : fd_(fd), buffer_(1 << 20) {}
   bool Read(std::string_view& block) override {
     while (true) {
-      const ssize_t got = ::read(fd_.get(), buffer_.data(), buffer_.size());
-      if (got < 0 && errno == EINTR) continue;
+      const ssize_t got = posix::Read(fd_.get(), buffer_.data(), buffer_.size());
       if (got < 0) failed_ = true;
       if (got <= 0) return false;
       block = std::string_view(buffer_.data(), static_cast<size_t>(got));
@@ -141,11 +128,6 @@ class FileBlockReader final : public BlockReader {
   std::vector<char> buffer_;
   bool failed_ = false;
 };
-
-std::string DirectoryOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash);
-}
 
 std::string NameOf(const std::string& path) {
   const size_t slash = path.rfind('/');
@@ -189,7 +171,7 @@ bool IsStaleTemporary(std::string_view entry, const std::string& name) {
 
 // Removes what killed processes left of their temporary files for `target`.
 void RemoveStaleTemporaries(const std::string& target) {
-  DIR* dir = ::opendir(DirectoryOf(target).c_str());
+  DIR* dir = ::opendir(posix::DirectoryOf(target).c_str());
   if (dir == nullptr) return;
   const std::string name = NameOf(target);
   while (const dirent* entry = ::readdir(dir))
@@ -262,7 +244,7 @@ Descriptor OpenLocked(const std::string& path, int flags, int how, bool& locked)
 
 // Makes a rename in a directory last through a power loss.
 void SyncDirectoryOf(const std::string& path) {
-  const int fd = ::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int fd = ::open(posix::DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd >= 0) {
     ::fsync(fd);
     ::close(fd);
@@ -273,11 +255,11 @@ void SyncDirectoryOf(const std::string& path) {
 FileStep CopyRest(int in, int out) {
   char buffer[65536];
   while (true) {
-    const ssize_t got = ::read(in, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
+    const ssize_t got = posix::Read(in, buffer, sizeof buffer);
     if (got < 0) return FileStep::Read;
     if (got == 0) return FileStep::None;
-    if (!WriteAll(out, std::string_view(buffer, static_cast<size_t>(got)))) return FileStep::Write;
+    if (!posix::WriteAll(out, std::string_view(buffer, static_cast<size_t>(got))))
+      return FileStep::Write;
   }
 }
 
@@ -334,7 +316,7 @@ class TempFile {
   FileStep Open(const std::string& target) {
     RemoveStaleTemporaries(target);
 #ifdef O_TMPFILE
-    fd_.Reset(::open(DirectoryOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666));
+    fd_.Reset(::open(posix::DirectoryOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666));
     if (fd_.ok()) return FileStep::None;
 #endif
     name_ = TemporaryName(target);
@@ -527,8 +509,7 @@ FileStatus PosixFileSystem::AppendEntry(std::string_view path, std::string_view 
   // so that copies never mix their entries.
   size_t done = 0;
   while (done < text.size()) {
-    const ssize_t written = ::write(fd.get(), text.data() + done, text.size() - done);
-    if (written < 0 && errno == EINTR) continue;
+    const ssize_t written = posix::Write(fd.get(), text.data() + done, text.size() - done);
     if (written <= 0) break;
     done += static_cast<size_t>(written);
     if (!locked) break;
@@ -555,7 +536,7 @@ FileStatus PosixFileSystem::CreateNew(std::string_view path, std::string_view te
   const std::string target = Full(path);
   TempFile file;
   if (const FileStep step = file.Open(target); step != FileStep::None) return {step};
-  if (!WriteAll(file.fd(), text)) return {FileStep::Write};
+  if (!posix::WriteAll(file.fd(), text)) return {FileStep::Write};
   if (const FileStep step = file.Flush(std::nullopt); step != FileStep::None) return {step};
   const FileStatus status = file.PublishNew(target);
   if (status.ok()) SyncDirectoryOf(target);
@@ -597,7 +578,7 @@ FileStatus PosixFileSystem::Overwrite(std::string_view path, std::string_view te
   }
   TempFile file;
   if (const FileStep step = file.Open(target); step != FileStep::None) return {step};
-  if (!WriteAll(file.fd(), text)) return {FileStep::Write};
+  if (!posix::WriteAll(file.fd(), text)) return {FileStep::Write};
   if (const FileStep step = file.Flush(keep); step != FileStep::None) return {step};
   const FileStatus status = file.PublishOver(target);
   if (status.ok()) SyncDirectoryOf(target);
@@ -640,13 +621,12 @@ FileSystem::ArchiveStatus PosixFileSystem::Archive(std::string_view from, std::s
   std::string rest;
   char buffer[65536];
   while (true) {
-    const ssize_t got = ::read(in.get(), buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
+    const ssize_t got = posix::Read(in.get(), buffer, sizeof buffer);
     if (got <= 0) break;
     rest.append(buffer, static_cast<size_t>(got));
   }
   if (!rest.empty()) {
-    const bool kept = ::lseek(copy.fd(), 0, SEEK_END) >= 0 && WriteAll(copy.fd(), rest) &&
+    const bool kept = ::lseek(copy.fd(), 0, SEEK_END) >= 0 && posix::WriteAll(copy.fd(), rest) &&
                       ::fsync(copy.fd()) == 0;
     if (!kept) Append(from, rest);
   }

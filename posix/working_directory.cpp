@@ -1,6 +1,7 @@
 #include "posix/working_directory.h"
 
 #include "posix/posix_file_system.h"
+#include "posix/posix_io.h"
 #include "version.h"
 
 #include <dirent.h>
@@ -50,16 +51,10 @@ std::string UserDirectory() {
   return std::string(home) + "/.local/share/tolvarn";
 }
 
-// The folder that holds `path` ("" for a name without one).
-std::string Parent(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "" : path.substr(0, slash);
-}
-
 // Makes the folder `path` and those above it that are missing, as `mkdir -p` does.
 bool MakeParents(const std::string& path) {
   if (path.empty() || IsDirectory(path)) return true;
-  if (!MakeParents(Parent(path))) return false;
+  if (!MakeParents(posix::Parent(path))) return false;
   if (::mkdir(path.c_str(), 0777) == 0) return true;
   if (errno != EEXIST) return false;
   if (IsDirectory(path)) return true;  // made meanwhile
@@ -75,18 +70,12 @@ bool CopyFile(const std::string& from, const std::string& to) {
   bool copied = out >= 0;
   char buffer[16384];
   while (copied) {
-    const ssize_t got = ::read(in, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
+    const ssize_t got = posix::Read(in, buffer, sizeof buffer);
     if (got <= 0) {
       copied = got == 0;
       break;
     }
-    for (ssize_t put = 0; copied && put < got;) {
-      const ssize_t wrote = ::write(out, buffer + put, static_cast<size_t>(got - put));
-      if (wrote < 0 && errno == EINTR) continue;
-      copied = wrote > 0;
-      if (copied) put += wrote;
-    }
+    copied = posix::WriteAll(out, std::string_view(buffer, static_cast<size_t>(got)));
   }
   int error = errno;
   if (out >= 0 && ::close(out) != 0 && copied) {
@@ -261,7 +250,8 @@ std::string TemplateDirectory() {
   const ssize_t length = ::readlink("/proc/self/exe", program, sizeof program - 1);
   if (length > 0) {
     // <prefix>/bin/tolvarn -> <prefix>/share/tolvarn
-    const std::string prefix = Parent(Parent(std::string(program, static_cast<size_t>(length))));
+    const std::string prefix =
+        posix::Parent(posix::Parent(std::string(program, static_cast<size_t>(length))));
     const std::string beside = prefix + "/share/tolvarn";
     if (IsDirectory(beside + "/Data")) return beside;
   }
@@ -293,8 +283,8 @@ WorkingDirectory ResolveWorkingDirectory(const std::optional<std::string>& reque
   // The first start: made whole in a temporary directory, then renamed into place, so that a
   // failed copy never leaves a half-made directory behind to be taken for a broken one.
   const std::string staging = Staging(user, "new");
-  RemoveStaleStaging(Parent(user), user.substr(user.rfind('/') + 1) + ".new");
-  bool made = MakeParents(Parent(staging)) && ::mkdir(staging.c_str(), 0777) == 0 &&
+  RemoveStaleStaging(posix::Parent(user), user.substr(user.rfind('/') + 1) + ".new");
+  bool made = MakeParents(posix::Parent(staging)) && ::mkdir(staging.c_str(), 0777) == 0 &&
               ::mkdir((staging + "/Log").c_str(), 0777) == 0 &&
               CopyTree(source + "/Data", staging + "/Data") &&
               CopyHelp(source, staging + "/Help") && ::rename(staging.c_str(), user.c_str()) == 0;
