@@ -12,8 +12,8 @@ void CalcWindow::ApplyDifferenceRule(Field field, int decimals) {
   if (difference < 0) {
     fields_.SetColour(field, kOrange);
     SetNumber(field, checked::Mul(difference, -1));
-    if (field == Field::PeriodSave) state_.CostSaveLabel = "Cost Increase";
-    if (field == Field::PeriodWater) state_.WaterSaveLabel = "Water Use Increase";
+    if (field == Field::PeriodSave) state_.CostSaveLabel = kCostIncrease;
+    if (field == Field::PeriodWater) state_.WaterSaveLabel = kWaterIncrease;
   }
   FormatField(field, decimals);
 }
@@ -31,8 +31,7 @@ void CalcWindow::ClearResults() {
       SetText(field, "");
     for (const Field field : kComparisonFields)
       fields_.SetColour(field, kBlack);
-    state_.CostSaveLabel = "Cost Saving";
-    state_.WaterSaveLabel = "Water Use Saving";
+    state_.ResetSavingLabels();
   });
 }
 

@@ -4,10 +4,17 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/payback.h"
 
 namespace tolvarn {
+
+// The comparison's meaning, as the record and the screen reader name it.
+inline constexpr std::string_view kCostSaving = "Cost Saving";
+inline constexpr std::string_view kCostIncrease = "Cost Increase";
+inline constexpr std::string_view kWaterSaving = "Water Use Saving";
+inline constexpr std::string_view kWaterIncrease = "Water Use Increase";
 
 struct WindowState {
   int16_t ErrorLocation = 0;  // step now running, reported by a fatal error
@@ -27,8 +34,12 @@ struct WindowState {
   // What the last Calculate read when it compared both items, for the payback comparison;
   // empty after any other outcome and after Clear.
   std::optional<CalculatedInputs> LastComparison;
-  std::string CostSaveLabel = "Cost Saving";
-  std::string WaterSaveLabel = "Water Use Saving";
+  std::string CostSaveLabel{kCostSaving};
+  std::string WaterSaveLabel{kWaterSaving};
+  void ResetSavingLabels() {
+    CostSaveLabel = kCostSaving;
+    WaterSaveLabel = kWaterSaving;
+  }
 
   std::string CurrencySymbol;  // one character
   std::string RecordText;      // date line and RecordBody, as appended to the log

@@ -17,7 +17,7 @@ class InstanceLock {
 
   // True when another running copy holds the object `name`; otherwise this process now holds
   // it, until it ends. A failure to make the object is not reported: the answer is then false.
-  bool IsAnotherInstance(std::string_view name);
+  [[nodiscard]] bool IsAnotherInstance(std::string_view name);
 
   // Where the object for `name` lives.
   static std::string PathFor(std::string_view name);

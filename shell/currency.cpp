@@ -9,7 +9,7 @@ void TolvarnMain::ManageCurrency(bool StripSymbols, bool AddSymbols) {
   Guarded("Currency Management Error", [&] {
     WindowState& state = State();
     FieldStore& fields = Fields();
-    state.ErrorLocation = 201;
+    // 202: the first step that can fail (201 came before it with nothing in between).
     state.ErrorLocation = 202;
     // The symbol is removed as it was last added, then worked out afresh, so a change of the
     // user's settings is carried over at the next call.

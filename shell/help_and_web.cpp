@@ -1,5 +1,6 @@
 // Help, the maker's web pages and the About window: all opened by the desktop's default handler,
-// which the program does not wait for; a failure it reports later is shown when it comes.
+// which the program does not wait for; a failure it reports later is shown when it comes. Open
+// itself throws when the system cannot start or watch the handler (no process or thread left).
 #include "shell/tolvarn_main.h"
 #include "version.h"
 

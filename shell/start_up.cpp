@@ -45,8 +45,7 @@ void TolvarnMain::PrepareWindow(bool read_configuration, bool window_start) {
   }
   state.Item1Empty = 0;
   state.Item2Empty = 0;
-  state.CostSaveLabel = "Cost Saving";
-  state.WaterSaveLabel = "Water Use Saving";
+  state.ResetSavingLabels();
   SetCheckBox(Field::OnTop, state.RunOnTop - 1);
   SetCheckBox(Field::AutoSave, state.LogLevel - 1);
   ClearEntries();

@@ -193,5 +193,23 @@ TEST_F(CalculationTest, OverflowEndsTheProgramWithoutWritingInfinity) {
   }
 }
 
+// A launcher that cannot start (no thread left to watch the handler) is told, not let through.
+using Launching = testing::WindowTest;
+
+TEST_F(Launching, AHandlerThatCannotStartIsReportedWithItsCommandsMessage) {
+  Start();
+  fake.files.AddDirectory("Help");
+  fake.files.files["Help/index.htm"] = "";
+  fake.launcher.refusal = "Resource temporarily unavailable";
+  window.Help1_Click();
+  window.Update_Click();
+  ASSERT_EQ(fake.boxes.Shown().size(), 2u);
+  EXPECT_EQ(fake.boxes.Shown()[0].text,
+            "Unable to opem the help file.\r\nThis may be a permissions problem.");
+  EXPECT_EQ(fake.boxes.Shown()[1].text,
+            "A program error has occured\r\nError Number: 1\r\nError description: Resource "
+            "temporarily unavailable");
+}
+
 }  // namespace
 }  // namespace tolvarn

@@ -75,9 +75,12 @@ int RunTolvarn(int argc, char** argv, const std::function<void()>& when_idle) {
     return root.bad_request ? kUsageExitStatus : kFatalExitStatus;
   }
 
-  // A second copy is not refused; it only learns that the first one runs.
+  // A second copy is not refused; it says on its terminal that the files are shared. The first
+  // copy holds the lock until it ends.
   InstanceLock instance;
-  instance.IsAnotherInstance("Tolvarn");
+  if (instance.IsAnotherInstance("Tolvarn"))
+    std::fputs("tolvarn: another copy is running; both use the same tariff and results log.\n",
+               stderr);
 
   SystemClock clock;
   SystemLocale locale;

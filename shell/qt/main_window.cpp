@@ -277,11 +277,12 @@ void MainWindow::NameControls() {
     QWidget* widget = store_->WidgetOf(field);
     const bool increase = store_->ColourOf(field) == kOrange;
     QString meaning;
-    if (!store_->Text(field).empty())
-      meaning = field == Field::PeriodWater
-                    ? (increase ? QStringLiteral("Water Use Increase")
-                                : QStringLiteral("Water Use Saving"))
-                    : (increase ? QStringLiteral("Cost Increase") : QStringLiteral("Cost Saving"));
+    if (!store_->Text(field).empty()) {
+      const bool water = field == Field::PeriodWater;
+      const std::string_view words = water ? (increase ? kWaterIncrease : kWaterSaving)
+                                           : (increase ? kCostIncrease : kCostSaving);
+      meaning = QString::fromUtf8(words.data(), qsizetype(words.size()));
+    }
     if (widget->accessibleDescription() != meaning) widget->setAccessibleDescription(meaning);
   }
 }

@@ -58,9 +58,12 @@ class FakeLocale final : public Locale {
 class FakeLauncher final : public Launcher {
  public:
   void Open(std::string_view target, FailureHandler on_failure) override {
+    // As the real one throws when the system has no thread left to watch the handler with.
+    if (!refusal.empty()) throw std::runtime_error(refusal);
     opened.emplace_back(target);
     running_.push_back(std::move(on_failure));
   }
+  std::string refusal;
   // The most recent handler still running ends with `failure` (nullopt: it opened the target).
   // False when none is running.
   bool End(std::optional<LaunchFailure> failure) {
