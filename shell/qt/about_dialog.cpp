@@ -1,5 +1,7 @@
 #include "shell/qt/about_dialog.h"
 
+#include "shell/qt/qt_text.h"
+
 #include <QApplication>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -11,14 +13,6 @@
 #include "ui_about_window.h"
 
 namespace tolvarn {
-namespace {
-
-QString FromUtf8(const std::string& text) {
-  return QString::fromStdString(text);
-}
-
-}  // namespace
-
 AboutDialog::AboutDialog(TolvarnMain& logic, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::frmAbout>()), logic_(logic) {
   ui_->setupUi(this);

@@ -1,5 +1,8 @@
 #include "shell/qt/household_window.h"
 
+#include "core/text.h"
+#include "shell/qt/qt_text.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -27,17 +30,6 @@
 
 namespace tolvarn {
 namespace {
-
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string Joined(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines)
-    text += (text.empty() ? "" : "\n") + line;
-  return text;
-}
 
 // The access keys the form's own captions take, so that a parameter's caption takes none of
 // them: People, Cold, uNmetered, Standing, Fittings, prEset, Add, Remove, Up, Down, naMe, Kind,
@@ -342,7 +334,7 @@ void HouseholdWindow::ShowFigures() {
     SetCell(table, row, kKWh, FromUtf8(figures.kWh));
     SetCell(table, row, kCost, FromUtf8(figures.cost));
   }
-  const QString messages = FromUtf8(Joined(panel_.Messages()));
+  const QString messages = FromUtf8(JoinLines(panel_.Messages()));
   if (ui_->Messages->text() != messages) ui_->Messages->setText(messages);
   ui_->Messages->setVisible(!messages.isEmpty());
   ui_->TotalLitres->setText(FromUtf8(panel_.TotalText()));
@@ -415,7 +407,7 @@ void HouseholdWindow::RunCompare() {
   if (panel_.Follow()) ShowFigures();
   const std::vector<std::string> problems =
       panel_.Compare(payback.Panel(), [this] { main_.Calculate(); });
-  ui_->CompareMessages->setText(FromUtf8(Joined(problems)));
+  ui_->CompareMessages->setText(FromUtf8(JoinLines(problems)));
   if (!problems.empty()) return;
   // The Payback window shows the items' values Compare gave its logic.
   for (const PaybackInputInfo& info : PaybackInputTable()) {

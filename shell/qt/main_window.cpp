@@ -23,6 +23,7 @@
 #include "shell/qt/artwork.h"
 #include "shell/qt/household_window.h"
 #include "shell/qt/payback_window.h"
+#include "shell/qt/qt_text.h"
 #include "ui_tolvarn_main.h"
 
 namespace tolvarn {
@@ -185,7 +186,7 @@ void MainWindow::FixLayout(QLayout& window_layout) {
     const QString designed = label->text();
     int widest = 0;
     for (const std::string_view caption : {unit.litres, unit.gallons}) {
-      label->setText(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+      label->setText(FromUtf8(caption));
       widest = std::max(widest, label->sizeHint().width());
     }
     label->setText(designed);
@@ -281,7 +282,7 @@ void MainWindow::NameControls() {
       const bool water = field == Field::PeriodWater;
       const std::string_view words = water ? (increase ? kWaterIncrease : kWaterSaving)
                                            : (increase ? kCostIncrease : kCostSaving);
-      meaning = QString::fromUtf8(words.data(), qsizetype(words.size()));
+      meaning = FromUtf8(words);
     }
     if (widget->accessibleDescription() != meaning) widget->setAccessibleDescription(meaning);
   }
@@ -392,7 +393,7 @@ void MainWindow::Activate() {
 }
 
 void MainWindow::SetTitle(std::string_view title) {
-  setWindowTitle(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())));
+  setWindowTitle(FromUtf8(title));
 }
 
 void MainWindow::SetTopMost(bool on_top) {

@@ -1,5 +1,7 @@
 #include "shell/qt/payback_window.h"
 
+#include "shell/qt/qt_text.h"
+
 #include <QAbstractTableModel>
 #include <QApplication>
 #include <QCheckBox>
@@ -27,10 +29,6 @@
 
 namespace tolvarn {
 namespace {
-
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The access keys the form's own controls take: Export, Close, US gallons, Metered (its "r",
 // as every other letter of it is an earlier caption's).

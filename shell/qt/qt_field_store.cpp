@@ -1,5 +1,7 @@
 #include "shell/qt/qt_field_store.h"
 
+#include "shell/qt/qt_text.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -10,14 +12,6 @@
 #include <stdexcept>
 
 namespace tolvarn {
-namespace {
-
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
-
 QtFieldStore::QtFieldStore(QWidget& form, QTimer& timer) : timer_(timer) {
   for (const Field field : AllFields()) {
     if (field == Field::Timer1) continue;
