@@ -129,18 +129,23 @@ void PaybackChart::paintEvent(QPaintEvent*) {
   QPainter(this).drawPixmap(0, 0, picture_);
 }
 
-void PaybackChart::Draw(QPainter& painter) const {
-  painter.fillRect(rect(), palette().color(QPalette::Base));
-  painter.setRenderHint(QPainter::Antialiasing);
-  painter.setFont(font());
-  const QFontMetrics metrics(font());
-  const QColor ink = palette().color(QPalette::Text);
-  if (costs_.empty()) {
-    painter.setPen(palette().color(QPalette::PlaceholderText));
-    painter.drawText(rect(), Qt::AlignCenter, tr("No comparison to draw"));
-    return;
+// Where everything goes: the axes' ticks and their texts, the plot area, and the mapping from a
+// (year, cost) to a point in it.
+struct PaybackChart::Layout {
+  std::vector<double> y_ticks, x_ticks;
+  QStringList y_texts, x_texts;
+  int label_width = 0;
+  int line = 0;
+  QRect plot;
+  QPointF At(double year, double cost) const {
+    const double x_low = x_ticks.front(), x_high = x_ticks.back();
+    const double y_low = y_ticks.front(), y_high = y_ticks.back();
+    return {plot.left() + (year - x_low) / (x_high - x_low) * plot.width(),
+            plot.bottom() - (cost - y_low) / (y_high - y_low) * plot.height()};
   }
+};
 
+std::optional<PaybackChart::Layout> PaybackChart::LayOut(const QFontMetrics& metrics) const {
   double low = 0;
   double high = 0;
   for (const auto& year : costs_)
@@ -148,107 +153,132 @@ void PaybackChart::Draw(QPainter& painter) const {
       low = std::min(low, cost);
       high = std::max(high, cost);
     }
-  const std::vector<double> y_ticks = AxisTicks(low, high, kMostTicks);
-  const int last_year = static_cast<int>(costs_.size()) - 1;
-  const std::vector<double> x_ticks = AxisTicks(0, std::max(last_year, 1), kMostTicks);
-  const QStringList y_texts = TickTexts(y_ticks);
-  const QStringList x_texts = TickTexts(x_ticks);
+  Layout layout;
+  layout.y_ticks = AxisTicks(low, high, kMostTicks);
+  layout.x_ticks = AxisTicks(0, std::max(static_cast<int>(costs_.size()) - 1, 1), kMostTicks);
+  layout.y_texts = TickTexts(layout.y_ticks);
+  layout.x_texts = TickTexts(layout.x_ticks);
 
   // The plot area: room for the cost labels on the left, the legend on top, the years below.
-  int label_width = metrics.horizontalAdvance(currency_);
-  for (const QString& text : y_texts)
-    label_width = std::max(label_width, metrics.horizontalAdvance(text));
-  const int line = metrics.height();
+  layout.label_width = metrics.horizontalAdvance(currency_);
+  for (const QString& text : layout.y_texts)
+    layout.label_width = std::max(layout.label_width, metrics.horizontalAdvance(text));
+  const int line = layout.line = metrics.height();
   // Rows from the top: the legend, the currency over the cost axis, half a line for the top
   // value's label; below the plot, the years and "Year".
   const int top = kMargin + 2 * line + line / 2;
-  const QRect plot(kMargin + label_width + kTickLength + 2, top,
-                   width() - 2 * kMargin - label_width - kTickLength - 2 -
-                       metrics.horizontalAdvance(QStringLiteral("00")) / 2,
-                   height() - top - kMargin - 2 * line - kTickLength);
-  if (plot.width() < 20 || plot.height() < 20) return;
-  const double x_low = x_ticks.front();
-  const double x_high = x_ticks.back();
-  const double y_low = y_ticks.front();
-  const double y_high = y_ticks.back();
-  const auto at = [&](double year, double cost) {
-    return QPointF(plot.left() + (year - x_low) / (x_high - x_low) * plot.width(),
-                   plot.bottom() - (cost - y_low) / (y_high - y_low) * plot.height());
-  };
+  layout.plot = QRect(kMargin + layout.label_width + kTickLength + 2, top,
+                      width() - 2 * kMargin - layout.label_width - kTickLength - 2 -
+                          metrics.horizontalAdvance(QStringLiteral("00")) / 2,
+                      height() - top - kMargin - 2 * line - kTickLength);
+  if (layout.plot.width() < 20 || layout.plot.height() < 20) return std::nullopt;
+  return layout;
+}
 
-  // Grid and axes.
+void PaybackChart::Draw(QPainter& painter) const {
+  painter.fillRect(rect(), palette().color(QPalette::Base));
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setFont(font());
+  const QFontMetrics metrics(font());
+  if (costs_.empty()) {
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.drawText(rect(), Qt::AlignCenter, tr("No comparison to draw"));
+    return;
+  }
+  const std::optional<Layout> layout = LayOut(metrics);
+  if (!layout) return;
+  DrawAxes(painter, *layout);
+  const std::array<QPolygonF, 2> lines = DrawLines(painter, *layout);
+  DrawBreakEven(painter, *layout, lines, metrics);
+  DrawLegend(painter, *layout, metrics);
+}
+
+void PaybackChart::DrawAxes(QPainter& painter, const Layout& layout) const {
+  const double x_low = layout.x_ticks.front(), x_high = layout.x_ticks.back();
+  const double y_low = layout.y_ticks.front(), y_high = layout.y_ticks.back();
+  const int line = layout.line;
+  const QRect& plot = layout.plot;
   QPen grid(palette().color(QPalette::Mid));
   grid.setWidthF(0.5);
-  QPen axis(ink);
-  axis.setWidthF(1);
   painter.setPen(grid);
-  for (const double tick : y_ticks)
-    painter.drawLine(at(x_low, tick), at(x_high, tick));
-  painter.setPen(axis);
+  for (const double tick : layout.y_ticks)
+    painter.drawLine(layout.At(x_low, tick), layout.At(x_high, tick));
+  painter.setPen(QPen(palette().color(QPalette::Text), 1));
   painter.drawLine(plot.bottomLeft(), plot.topLeft());
-  painter.drawLine(at(x_low, std::clamp(0.0, y_low, y_high)),
-                   at(x_high, std::clamp(0.0, y_low, y_high)));
-  for (size_t i = 0; i < y_ticks.size(); ++i) {
-    const QPointF point = at(x_low, y_ticks[i]);
+  painter.drawLine(layout.At(x_low, std::clamp(0.0, y_low, y_high)),
+                   layout.At(x_high, std::clamp(0.0, y_low, y_high)));
+  for (size_t i = 0; i < layout.y_ticks.size(); ++i) {
+    const QPointF point = layout.At(x_low, layout.y_ticks[i]);
     painter.drawLine(point, point - QPointF(kTickLength, 0));
-    painter.drawText(QRectF(kMargin, point.y() - line / 2.0, label_width, line),
-                     Qt::AlignRight | Qt::AlignVCenter, y_texts[static_cast<qsizetype>(i)]);
+    painter.drawText(QRectF(kMargin, point.y() - line / 2.0, layout.label_width, line),
+                     Qt::AlignRight | Qt::AlignVCenter, layout.y_texts[static_cast<qsizetype>(i)]);
   }
-  for (size_t i = 0; i < x_ticks.size(); ++i) {
-    const QPointF point(at(x_ticks[i], y_low).x(), plot.bottom());
+  for (size_t i = 0; i < layout.x_ticks.size(); ++i) {
+    const QPointF point(layout.At(layout.x_ticks[i], y_low).x(), plot.bottom());
     painter.drawLine(point, point + QPointF(0, kTickLength));
     painter.drawText(QRectF(point.x() - 40, plot.bottom() + kTickLength, 80, line),
-                     Qt::AlignHCenter | Qt::AlignTop, x_texts[static_cast<qsizetype>(i)]);
+                     Qt::AlignHCenter | Qt::AlignTop, layout.x_texts[static_cast<qsizetype>(i)]);
   }
   painter.drawText(QRectF(plot.left(), plot.bottom() + kTickLength + line, plot.width(), line),
                    Qt::AlignHCenter | Qt::AlignTop, tr("Year"));
-  painter.drawText(QRectF(kMargin, kMargin + line, label_width + kTickLength, line),
+  painter.drawText(QRectF(kMargin, kMargin + line, layout.label_width + kTickLength, line),
                    Qt::AlignRight | Qt::AlignVCenter, currency_);
+}
 
-  // The two lines.
+std::array<QPolygonF, 2> PaybackChart::DrawLines(QPainter& painter, const Layout& layout) const {
   std::array<QPolygonF, 2> lines;
   for (int item = 1; item <= 2; ++item) {
     QPolygonF& points = lines[static_cast<size_t>(item - 1)];
     for (size_t year = 0; year < costs_.size(); ++year)
-      points << at(static_cast<double>(year), costs_[year][static_cast<size_t>(item - 1)]);
+      points << layout.At(static_cast<double>(year), costs_[year][static_cast<size_t>(item - 1)]);
     QPen pen(ItemColour(item, palette().color(QPalette::Base)));
     pen.setWidthF(2);
     painter.setPen(pen);
     painter.drawPolyline(points);
   }
+  return lines;
+}
 
-  // The break-even point, on the dearer item's line where the other's meets it.
-  if (break_even_ && break_even_->years >= 0 && break_even_->years <= last_year) {
-    const double t = break_even_->years;
-    const auto before = static_cast<size_t>(std::floor(t));
-    const size_t after = std::min(before + 1, costs_.size() - 1);
-    const size_t k = static_cast<size_t>(break_even_->item - 1);
-    const double cost = costs_[before][k] +
-                        (t - static_cast<double>(before)) * (costs_[after][k] - costs_[before][k]);
-    const QPointF point = at(t, cost);
-    QPen dashed(ink);
-    dashed.setStyle(Qt::DashLine);
-    painter.setPen(dashed);
-    painter.drawLine(QPointF(point.x(), plot.bottom()), point);
-    painter.setPen(QPen(ink, 1.5));
-    painter.setBrush(palette().color(QPalette::Base));
-    painter.drawEllipse(point, kMarkRadius, kMarkRadius);
-    painter.setBrush(Qt::NoBrush);
-    // Named beside its mark, clear of the two cost lines.
-    const QString label = tr("Break-even");
-    const QRectF where =
-        PlaceLabel(lines, point, QSizeF(metrics.horizontalAdvance(label) + 2, line), plot);
-    painter.drawText(where, Qt::AlignLeft | Qt::AlignVCenter, label);
-  }
+// The break-even point, on the dearer item's line where the other's meets it.
+void PaybackChart::DrawBreakEven(QPainter& painter, const Layout& layout,
+                                 const std::array<QPolygonF, 2>& lines,
+                                 const QFontMetrics& metrics) const {
+  const int last_year = static_cast<int>(costs_.size()) - 1;
+  if (!break_even_ || break_even_->years < 0 || break_even_->years > last_year) return;
+  const double t = break_even_->years;
+  const auto before = static_cast<size_t>(std::floor(t));
+  const size_t after = std::min(before + 1, costs_.size() - 1);
+  const size_t k = static_cast<size_t>(break_even_->item - 1);
+  const double cost = costs_[before][k] +
+                      (t - static_cast<double>(before)) * (costs_[after][k] - costs_[before][k]);
+  const QPointF point = layout.At(t, cost);
+  const QColor ink = palette().color(QPalette::Text);
+  QPen dashed(ink);
+  dashed.setStyle(Qt::DashLine);
+  painter.setPen(dashed);
+  painter.drawLine(QPointF(point.x(), layout.plot.bottom()), point);
+  painter.setPen(QPen(ink, 1.5));
+  painter.setBrush(palette().color(QPalette::Base));
+  painter.drawEllipse(point, kMarkRadius, kMarkRadius);
+  painter.setBrush(Qt::NoBrush);
+  // Named beside its mark, clear of the two cost lines.
+  const QString label = tr("Break-even");
+  const QRectF where = PlaceLabel(
+      lines, point, QSizeF(metrics.horizontalAdvance(label) + 2, layout.line), layout.plot);
+  painter.drawText(where, Qt::AlignLeft | Qt::AlignVCenter, label);
+}
 
-  // The legend, above the plot.
-  int x = plot.left();
+// The legend, above the plot.
+void PaybackChart::DrawLegend(QPainter& painter, const Layout& layout,
+                              const QFontMetrics& metrics) const {
+  const int line = layout.line;
+  int x = layout.plot.left();
   for (int item = 1; item <= 2; ++item) {
     const QString name = tr("Item %1").arg(item);
     const double middle = kMargin + line / 2.0;
     painter.setPen(QPen(ItemColour(item, palette().color(QPalette::Base)), 2));
     painter.drawLine(QPointF(x, middle), QPointF(x + 18, middle));
-    painter.setPen(ink);
+    painter.setPen(palette().color(QPalette::Text));
     painter.drawText(QRectF(x + 22, kMargin, metrics.horizontalAdvance(name) + 2, line),
                      Qt::AlignLeft | Qt::AlignVCenter, name);
     x += 22 + metrics.horizontalAdvance(name) + 16;

@@ -3,6 +3,7 @@
 // picture at the screen's pixel density, kept until the figures or the size change.
 #pragma once
 
+#include <QFontMetrics>
 #include <QPixmap>
 #include <QPolygonF>
 #include <QWidget>
@@ -25,7 +26,7 @@ class PaybackChart final : public QWidget {
   void SetResult(const PaybackResult* result, const std::string& currency);
 
   // The line colour of an item: the program's blue or orange, lightened or darkened where the
-  // theme's background would swallow it.
+  // theme's background would swallow it. Public, so that its contrast can be checked on any theme.
   static QColor ItemColour(int item, const QColor& background);
 
   // Where the break-even label of size `label` goes: beside the `marker`, clear of both
@@ -42,7 +43,14 @@ class PaybackChart final : public QWidget {
   void changeEvent(QEvent* event) override;
 
  private:
+  struct Layout;
+  std::optional<Layout> LayOut(const QFontMetrics& metrics) const;
   void Draw(QPainter& painter) const;
+  void DrawAxes(QPainter& painter, const Layout& layout) const;
+  std::array<QPolygonF, 2> DrawLines(QPainter& painter, const Layout& layout) const;
+  void DrawBreakEven(QPainter& painter, const Layout& layout, const std::array<QPolygonF, 2>& lines,
+                     const QFontMetrics& metrics) const;
+  void DrawLegend(QPainter& painter, const Layout& layout, const QFontMetrics& metrics) const;
 
   std::vector<std::array<double, 2>> costs_;  // by year from 0
   std::optional<BreakEven> break_even_;
