@@ -2,27 +2,18 @@
 // Qt window), offscreen. An update is a setting changed in the Household window: the household
 // checked, every fitting worked out with the tariff, and the list, totals and meter headline
 // given their new figures. The drawing that follows is measured apart.
-#include <benchmark/benchmark.h>
-
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <cstdlib>
-#include <filesystem>
-#include <memory>
 
+#include "bench/window_bench.h"
 #include "files/household_file.h"
-#include "posix/posix_file_system.h"
 #include "shell/household_panel.h"
-#include "shell/qt/application.h"
 #include "shell/qt/household_window.h"
-#include "shell/qt/main_window.h"
-#include "tests/support/fake_platform.h"
 
 namespace tolvarn {
 namespace {
-
-namespace fs = std::filesystem;
 
 // 30 fittings, every preset in turn, and a bill to judge a meter by.
 Household ThirtyFittings() {
@@ -38,35 +29,17 @@ Household ThirtyFittings() {
 // The main window on a working directory of its own, with the installed tariff, and the
 // Household window open on 30 fittings.
 struct Setup {
-  Setup() {
-    dir = fs::temp_directory_path() / ("tolvarn-household-bench-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir / "Log");
-    fs::copy(fs::path(TOLVARN_SHARE_DIR) / "Data", dir / "Data", fs::copy_options::recursive);
-    fs::copy(fs::path(TOLVARN_SHARE_DIR) / "Help", dir / "Help", fs::copy_options::recursive);
-    files = std::make_unique<PosixFileSystem>(dir.string());
-    if (!WriteHousehold(*files, ThirtyFittings()).ok()) std::abort();
-    window = std::make_unique<MainWindow>(
-        WindowServices{fake.boxes, fake.clock, fake.locale, *files, fake.launcher}, "", [](int) {});
-    window->Load();
-    window->show();
-    window->findChild<QPushButton*>("Household")->click();
-    household = window->Household();
-    people = household->findChild<QLineEdit*>("People");
-    QApplication::processEvents();
-  }
-  ~Setup() {
-    window.reset();
-    std::error_code ignored;
-    fs::remove_all(dir, ignored);
-  }
+  bench::WindowInFolder folder{"tolvarn-household-bench", [](PosixFileSystem& files) {
+                                 if (!WriteHousehold(files, ThirtyFittings()).ok()) std::abort();
+                               }};
+  HouseholdWindow* household = Open(folder.Window());
+  QLineEdit* people = household->findChild<QLineEdit*>("People");
 
-  fs::path dir;
-  FakePlatform fake;
-  std::unique_ptr<PosixFileSystem> files;
-  std::unique_ptr<MainWindow> window;
-  HouseholdWindow* household = nullptr;
-  QLineEdit* people = nullptr;
+  static HouseholdWindow* Open(MainWindow& window) {
+    window.findChild<QPushButton*>("Household")->click();
+    QApplication::processEvents();
+    return window.Household();
+  }
 };
 
 Setup* setup = nullptr;
@@ -103,7 +76,7 @@ void BM_HouseholdFollowsTheTariff(benchmark::State& state) {
   const std::string charges[2] = {"1.5", "1.6"};
   int turn = 0;
   for (auto _ : state) {
-    setup->window->Store().SetText(Field::WVCost, charges[turn ^= 1]);
+    setup->folder.Window().Store().SetText(Field::WVCost, charges[turn ^= 1]);
     setup->household->Refresh();
   }
 }
@@ -113,12 +86,5 @@ BENCHMARK(BM_HouseholdFollowsTheTariff)->Unit(benchmark::kMicrosecond);
 }  // namespace tolvarn
 
 int main(int argc, char** argv) {
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  tolvarn::Application application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  tolvarn::Setup setup;
-  tolvarn::setup = &setup;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return tolvarn::bench::RunWindowBenchmarks(argc, argv, tolvarn::setup);
 }

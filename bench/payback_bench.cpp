@@ -2,69 +2,43 @@
 // window), offscreen. An update is an input changed in the Payback window: the inputs checked,
 // the comparison worked out, the table, totals and chart given their new figures. The drawing
 // that follows, when the program is next idle, is measured apart.
-#include <benchmark/benchmark.h>
-
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <cstdlib>
-#include <filesystem>
-#include <memory>
 
-#include "posix/posix_file_system.h"
+#include "bench/window_bench.h"
 #include "shell/payback_panel.h"
-#include "shell/qt/application.h"
-#include "shell/qt/main_window.h"
 #include "shell/qt/payback_window.h"
 #include "tests/support/fake_platform.h"
 
 namespace tolvarn {
 namespace {
 
-namespace fs = std::filesystem;
-
 // The main window on a working directory of its own, after a Calculate of both items, with
 // the Payback window open on 50 years.
 struct Setup {
-  Setup() {
-    dir = fs::temp_directory_path() / ("tolvarn-payback-bench-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir / "Log");
-    fs::copy(fs::path(TOLVARN_SHARE_DIR) / "Data", dir / "Data", fs::copy_options::recursive);
-    fs::copy(fs::path(TOLVARN_SHARE_DIR) / "Help", dir / "Help", fs::copy_options::recursive);
-    files = std::make_unique<PosixFileSystem>(dir.string());
-    window = std::make_unique<MainWindow>(
-        WindowServices{fake.boxes, fake.clock, fake.locale, *files, fake.launcher}, "", [](int) {});
-    window->Load();
-    window->show();
+  bench::WindowInFolder folder{"tolvarn-payback-bench"};
+  PaybackWindow* payback = Open(folder.Window());
+  QLineEdit* discount = payback->findChild<QLineEdit*>("Discount");
+
+  static PaybackWindow* Open(MainWindow& window) {
     for (const auto& [field, text] :
          {std::pair{Field::Item1Use, "65"}, std::pair{Field::Item1UseD, "1"},
           std::pair{Field::Item2Use, "45"}, std::pair{Field::Item2UseD, "1"},
           std::pair{Field::Item2Cost, "450"}})
-      window->Store().SetText(field, text);
-    window->findChild<QPushButton*>("Calc")->click();
-    window->findChild<QPushButton*>("Payback")->click();
-    payback = window->Payback();
+      window.Store().SetText(field, text);
+    window.findChild<QPushButton*>("Calc")->click();
+    window.findChild<QPushButton*>("Payback")->click();
+    PaybackWindow* payback = window.Payback();
     for (const auto& [name, text] :
          {std::pair{"Horizon", "50"}, std::pair{"EnergyPrice", "0.28"},
           std::pair{"Item1OwnEnergy", "1.2"}, std::pair{"Item2OwnEnergy", "0.7"},
           std::pair{"Co2PerKWh", "0.2"}})
       payback->findChild<QLineEdit*>(name)->setText(text);
-    discount = payback->findChild<QLineEdit*>("Discount");
     QApplication::processEvents();
+    return payback;
   }
-  ~Setup() {
-    window.reset();
-    std::error_code ignored;
-    fs::remove_all(dir, ignored);
-  }
-
-  fs::path dir;
-  FakePlatform fake;
-  std::unique_ptr<PosixFileSystem> files;
-  std::unique_ptr<MainWindow> window;
-  PaybackWindow* payback = nullptr;
-  QLineEdit* discount = nullptr;
 };
 
 Setup* setup = nullptr;
@@ -130,12 +104,5 @@ BENCHMARK(BM_PaybackPanelUpdate)->Unit(benchmark::kMicrosecond);
 }  // namespace tolvarn
 
 int main(int argc, char** argv) {
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  tolvarn::Application application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  tolvarn::Setup setup;
-  tolvarn::setup = &setup;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return tolvarn::bench::RunWindowBenchmarks(argc, argv, tolvarn::setup);
 }
