@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QTimer>
 #include <array>
 #include <csignal>
 #include <cstdlib>
@@ -81,6 +82,13 @@ TEST_F(GuiTest, TheWindowKeepsItsNaturalSizeOnEveryScreen) {
               "The Data Has Not Changed Since The Last Calculation");
     QTest::qWait(50);  // the layout settles
     EXPECT_EQ(Geometries(*window_), seen.back());
+    // The status line clears itself two seconds later, once.
+    QTimer* timer = Widget<QTimer>("Timer1");
+    EXPECT_TRUE(timer->isActive() && timer->isSingleShot());
+    EXPECT_EQ(timer->interval(), 2000);
+    QMetaObject::invokeMethod(timer, "timeout");
+    EXPECT_TRUE(Widget<QLabel>("Status")->text().isEmpty());
+    EXPECT_FALSE(timer->isActive());
     seen.back()["window"] = {0, 0, size.width(), size.height()};
     window_.reset();
   }
