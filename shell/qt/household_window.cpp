@@ -122,6 +122,15 @@ HouseholdWindow::HouseholdWindow(MainWindow& main, FileSystem& files, MessageBox
 HouseholdWindow::~HouseholdWindow() = default;
 
 void HouseholdWindow::BindControls() {
+  BindSettings();
+  SetUpFittingsTable();
+  FillChoicesAndTips();
+  ConnectFittingEditor();
+  ConnectCompare();
+  connect(ui_->Close, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void HouseholdWindow::BindSettings() {
   for (const HouseholdInputInfo& info : HouseholdInputTable()) {
     const QString name = FromUtf8(info.name);
     auto* edit = findChild<QLineEdit*>(name);
@@ -136,7 +145,9 @@ void HouseholdWindow::BindControls() {
       ShowFigures();
     });
   }
+}
 
+void HouseholdWindow::SetUpFittingsTable() {
   QTableWidget& table = *ui_->Fittings;
   table.setColumnCount(kColumns);
   table.setHorizontalHeaderLabels(
@@ -159,7 +170,9 @@ void HouseholdWindow::BindControls() {
          "edit it below; Delete removes it"));
   table.setAccessibleName(tr("Fittings"));
   connect(&table, &QTableWidget::currentCellChanged, this, [this] { ShowEditor(); });
+}
 
+void HouseholdWindow::FillChoicesAndTips() {
   for (const FittingPreset& preset : FittingPresets()) {
     ui_->Preset->addItem(FromUtf8(preset.name));
     ui_->Preset->setItemData(ui_->Preset->count() - 1, FromUtf8(preset.source), Qt::ToolTipRole);
@@ -199,7 +212,10 @@ void HouseholdWindow::BindControls() {
   for (QLabel* label : {ui_->TotalLitres, ui_->PerPerson, ui_->Average, ui_->Meter, ui_->Messages,
                         ui_->MoneyNotice, ui_->Status, ui_->CompareMessages})
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+}
 
+// The list's buttons and the chosen fitting's name, kind and values.
+void HouseholdWindow::ConnectFittingEditor() {
   connect(ui_->Add, &QPushButton::clicked, this, [this] {
     if (!panel_.AddPreset(static_cast<size_t>(ui_->Preset->currentIndex()))) return;
     ShowFigures();
@@ -244,7 +260,9 @@ void HouseholdWindow::BindControls() {
     connect(replacement_values_[p], &QLineEdit::textChanged, this,
             [this, p](const QString& text) { panel_.SetReplacementText(p, text.toStdString()); });
   }
+}
 
+void HouseholdWindow::ConnectCompare() {
   connect(ui_->Compare, &QPushButton::clicked, this, [this] {
     ui_->CompareBox->show();
     FillCompareFittings();
@@ -274,7 +292,6 @@ void HouseholdWindow::BindControls() {
   connect(ui_->ReplacementCost, &QLineEdit::textChanged, this,
           [this](const QString& text) { panel_.SetReplacementCost(text.toStdString()); });
   connect(ui_->CompareNow, &QPushButton::clicked, this, &HouseholdWindow::RunCompare);
-  connect(ui_->Close, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void HouseholdWindow::Open() {

@@ -45,6 +45,11 @@ class HouseholdWindow final : public QWidget {
 
  private:
   void BindControls();
+  void BindSettings();
+  void SetUpFittingsTable();
+  void FillChoicesAndTips();
+  void ConnectFittingEditor();
+  void ConnectCompare();
   // The chosen fitting's row in the list, or -1.
   int Chosen() const;
   void Choose(int row);
