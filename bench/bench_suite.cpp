@@ -203,25 +203,8 @@ void MakeLog(const fs::path& path, size_t bytes) {
   log << "07/12/26 09:05:03\r\nnotes\r\n----\r\nWater Volume Cost         :  1.5000\r\n\r\n";
 }
 
-}  // namespace
-}  // namespace tolvarn
-
-int main(int argc, char** argv) {
-  using namespace tolvarn;
-  if (argc != 3) {
-    std::fputs("Usage: tolvarn-bench BUILD_DIR SCRATCH_DIR\n", stderr);
-    return 64;
-  }
-  const fs::path build = fs::absolute(argv[1]);
-  const fs::path scratch = fs::absolute(argv[2]);
-  fs::remove_all(scratch);
-  fs::create_directories(scratch);
-  const fs::path work = scratch / "work";
-  MakeWorkingDirectory(work, build / "share/tolvarn");
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-
-  std::printf("%-46s %14s %14s %7s   %s\n", "", "value", "baseline", "ratio", "goal");
-
+// The start-up, and a window with one control of each kind beside an empty one.
+void StartUpRows(const fs::path& build, const fs::path& work) {
   // The start-up is over when the window has been drawn and the program is idle; the probes
   // print the time and their peak memory then. Beside it: the whole runs (the empty window
   // reads the system's font configuration only as it ends), and a window with one control of
@@ -243,7 +226,9 @@ int main(int argc, char** argv) {
       1e3, "(for comparison)");
   Row("one control of each kind, to idle (memory)", controls.idle_peak_kib, bare.idle_peak_kib,
       "MiB", 1.0 / 1024, "(for comparison)");
+}
 
+void CalculateRows(const fs::path& work, char** argv) {
   // One Calculate through the window on screen, and through the in-memory one.
   int app_argc = 1;
   QApplication application(app_argc, argv);
@@ -274,7 +259,10 @@ int main(int argc, char** argv) {
       15, 20000);
   Row("one Calculate, Qt window (vs the goal of 1 ms)", through_qt, 1e-3, "us", 1e6, "< 1");
   Row("one Calculate, in-memory window (vs 5 us)", through_memory, 5e-6, "us", 1e6, "< 1");
+}
 
+// Returns the small log's working directory, for the command line's row.
+fs::path AppendAndScanRows(const fs::path& build, const fs::path& scratch, const fs::path& work) {
   // Appending one record to a small and a large log: nothing reads the log to append.
   const fs::path big = work / "Log/Tolvarn.log";
   MakeLog(big, 500u << 20);
@@ -304,13 +292,40 @@ int main(int argc, char** argv) {
   Row("archive scan of a 500 MB log vs grep -q (memory)", scan.peak_kib, grep.peak_kib, "MiB",
       1.0 / 1024, "does not grow with the log");
 
+  return small_dir;
+}
+
+void CommandLineRow(const fs::path& build, const fs::path& small_dir) {
   const auto [calc, truth] =
       MeasureAgainst({(build / "cli/tolvarn-calc").string(), "--workdir", small_dir.string(),
                       "--set", "Item1Use=65", "--set", "Item1UseD=1", "--set", "Item2Use=45",
                       "--set", "Item2UseD=1", "--set", "Item2Cost=450"},
                      {"/bin/true"}, 100);
   Row("tolvarn-calc on one example vs /bin/true", calc.seconds, truth.seconds, "ms", 1e3, "<= 3");
+}
 
+}  // namespace
+}  // namespace tolvarn
+
+int main(int argc, char** argv) {
+  using namespace tolvarn;
+  if (argc != 3) {
+    std::fputs("Usage: tolvarn-bench BUILD_DIR SCRATCH_DIR\n", stderr);
+    return 64;
+  }
+  const fs::path build = fs::absolute(argv[1]);
+  const fs::path scratch = fs::absolute(argv[2]);
+  fs::remove_all(scratch);
+  fs::create_directories(scratch);
+  const fs::path work = scratch / "work";
+  MakeWorkingDirectory(work, build / "share/tolvarn");
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+
+  std::printf("%-46s %14s %14s %7s   %s\n", "", "value", "baseline", "ratio", "goal");
+  StartUpRows(build, work);
+  CalculateRows(work, argv);
+  const fs::path small_dir = AppendAndScanRows(build, scratch, work);
+  CommandLineRow(build, small_dir);
   fs::remove_all(scratch);
   return 0;
 }
