@@ -1,9 +1,12 @@
 // The configuration file: which files are read and which end the program, what a reading puts
 // on the window, and Save Data, which must never leave a file that the next start would refuse.
 #include <gtest/gtest.h>
+#include <rapidcheck/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "files/files_window.h"
 #include "temp_dir.h"
@@ -152,58 +155,72 @@ TEST_F(ConfigFile, NumberBeyond16BitsIsFatalAndTheDumpShowsTheLinesReadSoFar) {
   }
 }
 
-// What Save Data writes (the example, exactly), Reset Data reads back; results stay as they are.
-TEST_F(ConfigFile, SavedDataReadsBackToTheSameTariffUnitsAndOptions) {
-  struct Row {
-    const char* typed;  // the tariff, as Enter takes it
-    const char* boxes;  // gallons, Auto Save, On Top
-    const char* shown;  // as saved and as read back
-    const char* in_file;
-  };
-  const Row rows[] = {
-      {"£1.20|£1.50|95||2.5|10", "000", "£1.2000|£1.5000|95.0||2.5|10.0", nullptr},
-      {"1.2345|||17.5|-3|7.5", "010", "£1.2345|||17.5|-3.0|7.5", "WVCost=123.45"},
-      {"5|£5|99|50|199|1", "101", "£5.0000|£5.0000|99.0|50.0|199.0|1.0", "VRate=51"},
-  };
-  const Field boxes[] = {Field::VolUnits1, Field::AutoSave, Field::OnTop};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.typed);
-    Start(false, row.boxes[0] == '1');
-    for (int i : {1, 2})
-      window.SetCheckBox(boxes[i], row.boxes[i] - '0');
-    Enter(std::string(row.typed) + "||||||");
-    window.Save_Defaults_Click();
-    EXPECT_TRUE(fake.boxes.Shown().empty());
-    if (row.in_file == nullptr)
-      EXPECT_EQ(ConfigOnDisk(), kExampleConfiguration);
-    else
-      EXPECT_NE(ConfigOnDisk().find("\r\n" + std::string(row.in_file) + "\r\n"), std::string::npos);
-    EXPECT_EQ(Texts(kInputs), row.shown + std::string("||||||")) << "as saved";
-    EXPECT_EQ(fields.Caption(Field::Status), "Water Data Saved");
-
-    Enter("0|0|0|0|0|0||||||");
-    fields.SetText(Field::Item1Day, "£0.5");
-    for (const Field box : boxes)
-      window.SetCheckBox(box, 1 - fields.CheckValue(box));
-    fields.SetEnabled(Field::Save, true);
-    window.Reset_Defaults_Click();
-    EXPECT_EQ(Texts(kInputs), row.shown + std::string("||||||")) << "as read back";
-    for (int i : {0, 1, 2})
-      EXPECT_EQ(fields.CheckValue(boxes[i]), row.boxes[i] - '0');
-    EXPECT_EQ(Text(Field::Item1Day), "£0.5");
-    EXPECT_FALSE(fields.IsEnabled(Field::Save));
-    EXPECT_EQ(fields.Caption(Field::Status), "Water Data Restored");
-  }
-  // A file damaged since the start ends the program as it would at the start.
-  fake.files.files[std::string(kConfigPath)] = ExampleWith("AnInf=33.5", "");
-  ExpectEnded([&] { window.Reset_Defaults_Click(); }, kCorrupted);
+// A number of the given decimals within [low, high], sometimes behind the currency symbol.
+std::string Typed(double low, double high, bool money = false) {
+  const int decimals = *rc::gen::inRange(0, 5);
+  const double scale = std::pow(10, decimals);
+  const auto low_step = static_cast<int64_t>(std::ceil(low * scale - 1e-9));
+  const auto high_step = static_cast<int64_t>(std::floor(high * scale + 1e-9));
+  const double value = *rc::gen::inRange<int64_t>(low_step, high_step + 1) / scale;
+  return (money && *rc::gen::arbitrary<bool>() ? "£" : "") + FormatFixed(value, decimals);
+}
+// Zero as it may be typed.
+std::string Zero() {
+  return *rc::gen::elementOf(std::vector<std::string>{"", "0", "0.00"});
 }
 
-TEST_F(ConfigFile, LogLevel3IsSavedBackAs2) {
+// Any tariff, units and options the checks accept: Save Data shows it as it will read back,
+// Reset Data shows the same (results stay as they are), both say so on the status line.
+RC_GTEST_FIXTURE_PROP(ConfigFile, SavedDataReadsBackAsShown, ()) {
+  const bool sewerage = *rc::gen::arbitrary<bool>();
+  const std::string tariff[] = {Typed(0.1, 5, true),
+                                sewerage ? Typed(0.1, 5, true) : Zero(),
+                                sewerage ? Typed(1, 99) : Zero(),
+                                *rc::gen::arbitrary<bool>() ? Typed(1, 50) : Zero(),
+                                Typed(-30, 199),
+                                Typed(1, 10)};
+  const Field boxes[] = {Field::VolUnits1, Field::AutoSave, Field::OnTop};
+  int box[3];
+  for (int& b : box)
+    b = *rc::gen::inRange(0, 2);
+  Start(false, box[0] == 1);
+  for (int i : {1, 2})
+    window.SetCheckBox(boxes[i], box[i]);
+  for (size_t i = 0; i < std::size(tariff); ++i)
+    fields.SetText(kInputs[i], tariff[i]);
+  window.Save_Defaults_Click();
+  RC_ASSERT(fake.boxes.Shown().empty());
+  RC_ASSERT(fields.Caption(Field::Status) == "Water Data Saved");
+  const std::string saved = Texts(kInputs);
+
+  Enter("0|0|0|0|0|0||||||");
+  fields.SetText(Field::Item1Day, "£0.5");
+  for (const Field b : boxes)
+    window.SetCheckBox(b, 1 - fields.CheckValue(b));
+  fields.SetEnabled(Field::Save, true);
+  window.Reset_Defaults_Click();
+  RC_ASSERT(Texts(kInputs) == saved);
+  for (int i : {0, 1, 2})
+    RC_ASSERT(fields.CheckValue(boxes[i]) == box[i]);
+  RC_ASSERT(Text(Field::Item1Day) == "£0.5");
+  RC_ASSERT(!fields.IsEnabled(Field::Save));
+  RC_ASSERT(fields.Caption(Field::Status) == "Water Data Restored");
+}
+
+// The example file is what Save Data writes, byte for byte; a LogLevel of 3 goes back as 2, and
+// a file damaged since the start ends the program as it would at the start.
+TEST_F(ConfigFile, SaveDataWritesTheFileAReadingTakes) {
+  Start();
+  Enter("£1.20|£1.50|95||2.5|10||||||");
+  window.Save_Defaults_Click();
+  EXPECT_EQ(ConfigOnDisk(), kExampleConfiguration);
+  EXPECT_EQ(Texts(kInputs), "£1.2000|£1.5000|95.0||2.5|10.0||||||");
   StartWith(ExampleWith("LogLevel=1", "LogLevel=3"));
   EXPECT_EQ(State().LogLevel, 2);
   window.Save_Defaults_Click();
   EXPECT_EQ(ConfigOnDisk(), ExampleWith("LogLevel=1", "LogLevel=2"));
+  fake.files.files[std::string(kConfigPath)] = ExampleWith("AnInf=33.5", "");
+  ExpectEnded([&] { window.Reset_Defaults_Click(); }, kCorrupted);
 }
 
 // Checked even when the checks are inhibited; a failed range check leaves out the sewerage
