@@ -192,6 +192,12 @@ RC_GTEST_FIXTURE_PROP(ConfigFile, SavedDataReadsBackAsShown, ()) {
   RC_ASSERT(fake.boxes.Shown().empty());
   RC_ASSERT(fields.Caption(Field::Status) == "Water Data Saved");
   const std::string saved = Texts(kInputs);
+  const auto amount = [](const std::string& text) {
+    return TextValue(
+        std::string_view(text).substr(std::min(text.find_first_not_of("£"), text.size())));
+  };
+  for (size_t i = 0; i < std::size(tariff); ++i)  // as typed, to the decimals shown
+    RC_ASSERT(std::abs(amount(Text(kInputs[i])) - amount(tariff[i])) <= 0.0501);
 
   Enter("0|0|0|0|0|0||||||");
   fields.SetText(Field::Item1Day, "£0.5");

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>
 
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -68,35 +69,28 @@ TEST_F(RecordTest, CalculateBuildsTheRecordLineByLine) {
   EXPECT_EQ(State().RecordText, "07/12/26 09:05:03\r\n" + State().RecordBody + "\r\n\r\n");
 }
 
-// Values wider than their columns, put on the window directly: each is written whole, without
-// blanks before it, and the rest of its line moves right.
-TEST_F(RecordTest, OverlongValuesAreWrittenWhole) {
-  Start();
-  fields.SetText(Field::Notes, "overlong");
-  Enter("£12.34567|||||10.0|1234.5|100|£123456.78");
-  Enter("||£1234.567|£112345.67|£1234567890.12|123456789", kResults);
-  State().Item1Empty = 0;
-  State().Item2Empty = 1;
-  State().Item1DayWater = 1234567.89;  // "1234567.9" in the record's one-decimal form
-  State().Item1QtrWater = 12345.67f;
-
-  window.BuildRecord();
-
-  EXPECT_EQ(
-      Lines(State().RecordBody),
-      (std::vector<std::string>{
-          "overlong",
-          kDashes,
-          "Water Volume Cost         : £12.34567 per Cubic Metre",
-          "Payback Period            :  10.0 years ",
-          "",
-          kDashes,
-          "Item 1: 1234.5 Ltr used 100 times a day, Investment Cost: £123456.78",
-          kDashes,
-          "Item 1 Water Use  :1234567.9 Ltr/day 12345.67 Ltr/Qtr 123456789 Ltr over 10.0 years",
-          kDashes,
-          "Item 1 Cost       : £1234.567/day, £112345.67/Qtr, £1234567890.12 over 10.0 years",
-      }));
+// The column rules, counted in characters: a value wider than its column is written whole,
+// without blanks before it (a cut number would be a wrong number); a label is cut to 18.
+TEST(RecordColumns, ValuesAndLabels) {
+  const struct {
+    const char* value;
+    int pad, width;
+    const char* right;  // AppendRightColumn
+    const char* label;  // AppendLeftLabel with the pad
+  } rows[] = {
+      {"£1.5000", 8, 8, " £1.5000", "£1.5000        "},
+      {"£12.34567", 8, 8, "£12.34567", "£12.34567        "},
+      {"5.0", 6, 5, "  5.0", "5.0      "},
+      {"Water Use Saving", 18, 16, "Water Use Saving", "Water Use Saving  "},
+      {"Eighteen characters+", 21, 25, "     Eighteen characters+", "Eighteen character"},
+  };
+  for (const auto& row : rows) {
+    std::string right, label;
+    AppendRightColumn(right, row.value, row.pad, row.width);
+    AppendLeftLabel(label, row.value, row.pad);
+    EXPECT_EQ(right, row.right) << row.value;
+    EXPECT_EQ(label, row.label) << row.value;
+  }
 }
 
 // The text without its blanks, "\n" for each line end: what is left of a record once its
@@ -122,10 +116,9 @@ RC_GTEST_FIXTURE_PROP(RecordTest, AnyRecordReadsBackWithItsFields, ()) {
     return joined;
   };
   fields.SetText(Field::Notes, text());
-  for (const Field field : kInputs)
-    fields.SetText(field, text());
-  for (const Field field : kResults)
-    fields.SetText(field, text());
+  for (const auto& which : {std::span<const Field>(kInputs), std::span<const Field>(kResults)})
+    for (const Field field : which)
+      fields.SetText(field, text());
   WindowState& state = State();
   state.Item1Empty = *rc::gen::inRange(0, 2);
   state.Item2Empty = *rc::gen::inRange(0, 2);
@@ -133,13 +126,10 @@ RC_GTEST_FIXTURE_PROP(RecordTest, AnyRecordReadsBackWithItsFields, ()) {
       std::vector<std::string>{"Water Use Saving", "Cost Increase", "Eighteen characters+"});
   state.WaterSaveLabel = *label;
   state.CostSaveLabel = *label;
-  const auto amount = [] { return *rc::gen::inRange(-99999, 99999) / 7.0; };
-  state.Item1DayWater = amount();
-  state.Item2DayWater = static_cast<float>(amount());
-  state.DayWaterDiff = static_cast<float>(amount());
-  state.Item1QtrWater = static_cast<float>(amount());
-  state.Item2QtrWater = static_cast<float>(amount());
-  state.QtrWaterDiff = static_cast<float>(amount());
+  state.Item1DayWater = *rc::gen::inRange(-99999, 99999) / 7.0;
+  for (float* water : {&state.Item2DayWater, &state.DayWaterDiff, &state.Item1QtrWater,
+                       &state.Item2QtrWater, &state.QtrWaterDiff})
+    *water = static_cast<float>(*rc::gen::inRange(-99999, 99999) / 7.0);
   window.BuildRecord();
 
   const auto v = [&](Field field) { return OneLine(Text(field)); };
