@@ -2,7 +2,6 @@
 // settings-file layer: the settings are a convenience, so a damaged value costs that value only.
 #include "files/payback_settings.h"
 
-#include <algorithm>
 #include <array>
 #include <optional>
 #include <utility>
@@ -87,10 +86,8 @@ std::string Problem(const KeyInfo& key, std::string_view what, const PaybackSett
          "; using " + (fallback ? TextOf(*fallback) : std::string("the energy price")) + ".";
 }
 
-using Note = std::pair<int, std::string>;  // a problem and its line
-
 void ReadSetting(const SettingsEntry& entry, const PaybackSettings& defaults,
-                 PaybackSettings& settings, std::vector<Note>& notes) {
+                 PaybackSettings& settings, std::vector<SettingsNote>& notes) {
   const std::string_view value = entry.value;
   for (const KeyInfo& key : kKeys) {
     if (key.name != entry.key) continue;
@@ -122,17 +119,14 @@ PaybackSettingsReading ReadPaybackSettings(FileSystem& files) {
   }
   // A key counts wherever it stands, before the header too; the notes go in the file's order.
   const PaybackSettings defaults;
-  std::vector<Note> notes;
+  std::vector<SettingsNote> notes;
   for (const int line : file.document.damagedLines)
     notes.emplace_back(
         line, std::string(kFileName) + ": line " + std::to_string(line) + " was damaged; ignored.");
   for (const SettingsSection& section : file.document.sections)
     for (const SettingsEntry& entry : section.entries)
       ReadSetting(entry, defaults, reading.settings, notes);
-  std::stable_sort(notes.begin(), notes.end(),
-                   [](const Note& a, const Note& b) { return a.first < b.first; });
-  for (Note& note : notes)
-    reading.problems.push_back(std::move(note.second));
+  reading.problems = InLineOrder(std::move(notes));
   return reading;
 }
 

@@ -1,6 +1,7 @@
 // The settings files' common layout: a forgiving line parser and a writer of whole files.
 #include "files/settings_file.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -108,6 +109,16 @@ SettingsFileReading ReadSettingsFile(FileSystem& files, std::string_view path,
   reading.outcome = SettingsFileReading::Outcome::Read;
   reading.document = parser.Take();
   return reading;
+}
+
+std::vector<std::string> InLineOrder(std::vector<SettingsNote> notes) {
+  std::stable_sort(notes.begin(), notes.end(),
+                   [](const SettingsNote& a, const SettingsNote& b) { return a.first < b.first; });
+  std::vector<std::string> texts;
+  texts.reserve(notes.size());
+  for (SettingsNote& note : notes)
+    texts.push_back(std::move(note.second));
+  return texts;
 }
 
 void SettingsWriter::Section(std::string_view name) {

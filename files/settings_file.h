@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -58,6 +59,11 @@ struct SettingsFileReading {
 // Unreadable (nothing of a part read is kept, so a read error never passes for a short file).
 SettingsFileReading ReadSettingsFile(FileSystem& files, std::string_view path,
                                      const SettingsDialect& dialect = {});
+
+// A reading's notes, each with its line, as texts in the file's order (one line's notes in the
+// order they were made), fit for the status line one after another.
+using SettingsNote = std::pair<int, std::string>;
+std::vector<std::string> InLineOrder(std::vector<SettingsNote> notes);
 
 // Builds a file's text: sections with a blank line between them, CR LF line ends.
 class SettingsWriter {
