@@ -117,18 +117,18 @@ void SetPaybackInput(PaybackInputs& inputs, PaybackInput input, std::optional<do
     *NumberSlot(inputs, input) = number;
 }
 
+bool PaybackInputAccepts(const PaybackInputInfo& info, std::optional<double> value) {
+  if (!value) return info.optional;
+  return *value >= info.minimum && *value <= info.maximum &&
+         (!info.whole || *value == std::floor(*value));
+}
+
 std::string PaybackInputText(const PaybackInputs& inputs, PaybackInput input) {
   const std::optional<double> value = PaybackInputValue(inputs, input);
   return value ? TextOf(*value) : std::string();
 }
 
 namespace {
-
-bool Accepts(const PaybackInputInfo& info, std::optional<double> value) {
-  if (!value) return info.optional;
-  return *value >= info.minimum && *value <= info.maximum &&
-         (!info.whole || *value == std::floor(*value));
-}
 
 // An optional input's text that says "not set": nothing, or blanks alone.
 bool SaysNotSet(const PaybackInputInfo& info, std::string_view text) {
@@ -236,7 +236,7 @@ std::vector<std::string> CheckPaybackInputs(
     const PaybackInputInfo& info = kTable[i];
     if (SaysNotSet(info, texts[i])) {
       SetPaybackInput(read, info.input, std::nullopt);
-    } else if (!IsNumericText(texts[i]) || !Accepts(info, StrictTextValue(texts[i]))) {
+    } else if (!IsNumericText(texts[i]) || !PaybackInputAccepts(info, StrictTextValue(texts[i]))) {
       messages.push_back(RangeMessage(info));
     } else {
       SetPaybackInput(read, info.input, StrictTextValue(texts[i]));
@@ -249,7 +249,7 @@ std::vector<std::string> CheckPaybackInputs(
 std::vector<std::string> CheckPaybackInputs(const PaybackInputs& inputs) {
   std::vector<std::string> messages;
   for (const PaybackInputInfo& info : kTable)
-    if (!Accepts(info, PaybackInputValue(inputs, info.input)))
+    if (!PaybackInputAccepts(info, PaybackInputValue(inputs, info.input)))
       messages.push_back(RangeMessage(info));
   return messages;
 }

@@ -93,6 +93,9 @@ struct PaybackInputInfo {
   bool optional = false;  // may be not set (OwnEnergyPrice), which an empty text says
 };
 const std::array<PaybackInputInfo, kPaybackInputCount>& PaybackInputTable();
+// Whether a value is within the input's range (and whole where it must be); none only for an
+// optional input.
+bool PaybackInputAccepts(const PaybackInputInfo& info, std::optional<double> value);
 // An input's value as `inputs` hold it: none only for an optional input that is not set.
 std::optional<double> PaybackInputValue(const PaybackInputs& inputs, PaybackInput input);
 // Puts a value into its place (the horizon, a whole number in the settings, cut to one); none

@@ -1,6 +1,7 @@
 // The configuration file Data/Tolvarn.ini: the tariff, the units and two options, kept between
 // runs in units of its own (money in hundredths, the tax rate plus 1, the inflation plus 31).
 // A file that breaks any rule is damaged, and the program ends rather than use part of it.
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -66,75 +67,12 @@ void FilesWindow::ReadConfig() {
     const auto reader = platform().files.OpenForReading(kConfigPath);
     if (!reader) throw RunTimeFailure("Cannot open the configuration file");
     state.ErrorLocation = 182;
-    std::array<int, kKeys.size()> counts{};
-    int run_sections = 0;
-    std::string line;
-    while (reader->ReadLine(line)) {
-      // Comments and empty lines are recognised before the line is trimmed.
-      if (line.empty() || line.front() == '#') continue;
-      const std::string_view trimmed = Trimmed(line);
-      for (size_t i = 0; i < kKeys.size(); ++i) {
-        const KeyRule& rule = kKeys[i];
-        if (!trimmed.starts_with(rule.prefix)) continue;
-        const std::string_view value = trimmed.substr(rule.prefix.size());
-        if (value.empty() && !rule.may_be_empty) continue;
-        switch (rule.key) {
-          case Key::LogLevel:
-            state.LogLevel = WholeNumber(value);
-            break;
-          case Key::RunOnTop:
-            state.RunOnTop = WholeNumber(value);
-            break;
-          case Key::VUnits:
-            state.VUnits = WholeNumber(value);
-            break;
-          case Key::SVAllow:
-            SetText(Field::SVAllow, value);
-            break;
-          case Key::SVCost:
-            SetText(Field::SVCost, value);
-            break;
-          case Key::WVCost:
-            SetNumber(Field::WVCost, TextValue(value));
-            break;
-          case Key::PayPeriod:
-            SetNumber(Field::PPeriod, TextValue(value));
-            break;
-          case Key::VRate:
-            SetNumber(Field::VRate, TextValue(value));
-            break;
-          case Key::AnInf:
-            state.AnInf = TextOf(TextValue(value));
-            break;
-        }
-        ++counts[i];
-      }
-      if (trimmed == "[Run]") ++run_sections;
-      state.ConfigText += kLineEnd;
-      state.ConfigText += trimmed;
-    }
-    if (reader->Failed()) throw RunTimeFailure("Cannot read the configuration file");
-    state.ConfigText += kLineEnd;
-    state.ConfigText += kLineEnd;
+    const bool complete = ReadConfigLines(*reader);
 
     state.ErrorLocation = 183;
     for (const Field field : {Field::SVAllow, Field::SVCost})
       if (!IsNumericText(Text(field))) SetText(field, "-1");
-
-    bool accepted = run_sections == 1;
-    for (const int count : counts)
-      accepted = accepted && count == 1;
-    if (accepted) {
-      const double allowance = Strict(Field::SVAllow);
-      const double sewerage = Strict(Field::SVCost);
-      accepted = InRange(state.LogLevel, 1, 3) && InRange(state.RunOnTop, 1, 2) &&
-                 InRange(state.VUnits, 1, 2) && InRange(allowance, 0, 99) &&
-                 InRange(sewerage, 0, 500) && InRange(Strict(Field::WVCost), 10, 500) &&
-                 InRange(Strict(Field::PPeriod), 1, 10) && InRange(Strict(Field::VRate), 1, 51) &&
-                 InRange(StrictTextValue(state.AnInf), 1, 230) &&
-                 (allowance == 0) == (sewerage == 0) && !(allowance > 0 && allowance < 1) &&
-                 !(sewerage > 0 && sewerage < 0.1);
-    }
+    const bool accepted = complete && ConfigInRange();
     state.ErrorLocation = 184;
     if (!accepted)
       EndWithMessage("Tolvarn Configuration File Error",
@@ -144,24 +82,96 @@ void FilesWindow::ReadConfig() {
                      BoxIcon::Stop);
 
     state.ErrorLocation = 185;
-    if (state.LogLevel == 3) state.LogLevel = 2;
-    SetNumber(Field::VRate, checked::Sub(Strict(Field::VRate), 1));
-    SetNumber(Field::SVCost, checked::Div(Strict(Field::SVCost), 100));
-    SetNumber(Field::WVCost, checked::Div(Strict(Field::WVCost), 100));
-    SetText(Field::AnInfT, FormatFixed(checked::Sub(StrictTextValue(state.AnInf), 31), 1));
-
-    ManageCurrency(true, false);
-    CleanWaterData();
-    CleanItemData();
-    ManageCurrency(false, true);
-
-    // A box set to a new state runs its handler, as a click would.
-    SetCheckBox(Field::OnTop, state.RunOnTop - 1);
-    SetCheckBox(Field::AutoSave, state.LogLevel - 1);
-    SetCheckBox(Field::VolUnits1, state.VUnits - 1);
-    // The litres labels are set even when the box did not change.
-    if (Fields().CheckValue(Field::VolUnits1) == 0) VolUnits1_Click();
+    UseConfig();
   });
+}
+
+bool FilesWindow::ReadConfigLines(LineReader& reader) {
+  WindowState& state = State();
+  std::array<int, kKeys.size()> counts{};
+  int run_sections = 0;
+  std::string line;
+  while (reader.ReadLine(line)) {
+    // Comments and empty lines are recognised before the line is trimmed.
+    if (line.empty() || line.front() == '#') continue;
+    const std::string_view trimmed = Trimmed(line);
+    for (size_t i = 0; i < kKeys.size(); ++i) {
+      const KeyRule& rule = kKeys[i];
+      if (!trimmed.starts_with(rule.prefix)) continue;
+      const std::string_view value = trimmed.substr(rule.prefix.size());
+      if (value.empty() && !rule.may_be_empty) continue;
+      switch (rule.key) {
+        case Key::LogLevel:
+          state.LogLevel = WholeNumber(value);
+          break;
+        case Key::RunOnTop:
+          state.RunOnTop = WholeNumber(value);
+          break;
+        case Key::VUnits:
+          state.VUnits = WholeNumber(value);
+          break;
+        case Key::SVAllow:
+          SetText(Field::SVAllow, value);
+          break;
+        case Key::SVCost:
+          SetText(Field::SVCost, value);
+          break;
+        case Key::WVCost:
+          SetNumber(Field::WVCost, TextValue(value));
+          break;
+        case Key::PayPeriod:
+          SetNumber(Field::PPeriod, TextValue(value));
+          break;
+        case Key::VRate:
+          SetNumber(Field::VRate, TextValue(value));
+          break;
+        case Key::AnInf:
+          state.AnInf = TextOf(TextValue(value));
+          break;
+      }
+      ++counts[i];
+    }
+    if (trimmed == "[Run]") ++run_sections;
+    state.ConfigText += kLineEnd;
+    state.ConfigText += trimmed;
+  }
+  if (reader.Failed()) throw RunTimeFailure("Cannot read the configuration file");
+  state.ConfigText += kLineEnd;
+  state.ConfigText += kLineEnd;
+  return run_sections == 1 && std::ranges::all_of(counts, [](int count) { return count == 1; });
+}
+
+bool FilesWindow::ConfigInRange() {
+  const WindowState& state = State();
+  const double allowance = Strict(Field::SVAllow);
+  const double sewerage = Strict(Field::SVCost);
+  return InRange(state.LogLevel, 1, 3) && InRange(state.RunOnTop, 1, 2) &&
+         InRange(state.VUnits, 1, 2) && InRange(allowance, 0, 99) && InRange(sewerage, 0, 500) &&
+         InRange(Strict(Field::WVCost), 10, 500) && InRange(Strict(Field::PPeriod), 1, 10) &&
+         InRange(Strict(Field::VRate), 1, 51) && InRange(StrictTextValue(state.AnInf), 1, 230) &&
+         (allowance == 0) == (sewerage == 0) && !(allowance > 0 && allowance < 1) &&
+         !(sewerage > 0 && sewerage < 0.1);
+}
+
+void FilesWindow::UseConfig() {
+  WindowState& state = State();
+  if (state.LogLevel == 3) state.LogLevel = 2;
+  SetNumber(Field::VRate, checked::Sub(Strict(Field::VRate), 1));
+  SetNumber(Field::SVCost, checked::Div(Strict(Field::SVCost), 100));
+  SetNumber(Field::WVCost, checked::Div(Strict(Field::WVCost), 100));
+  SetText(Field::AnInfT, FormatFixed(checked::Sub(StrictTextValue(state.AnInf), 31), 1));
+
+  ManageCurrency(true, false);
+  CleanWaterData();
+  CleanItemData();
+  ManageCurrency(false, true);
+
+  // A box set to a new state runs its handler, as a click would.
+  SetCheckBox(Field::OnTop, state.RunOnTop - 1);
+  SetCheckBox(Field::AutoSave, state.LogLevel - 1);
+  SetCheckBox(Field::VolUnits1, state.VUnits - 1);
+  // The litres labels are set even when the box did not change.
+  if (Fields().CheckValue(Field::VolUnits1) == 0) VolUnits1_Click();
 }
 
 std::string FilesWindow::ConfigFileHeader() {
@@ -174,6 +184,40 @@ std::string FilesWindow::ConfigFileHeader() {
                TwoDigits(now.minute) + ":" + TwoDigits(now.second));
   text += line("");
   text += line("[Run]");
+  return text;
+}
+
+std::string FilesWindow::ConfigFileText(const FileTariff& tariff) {
+  const WindowState& state = State();
+  const auto value = [&](Key key) {
+    switch (key) {
+      case Key::AnInf:
+        return state.AnInf;
+      case Key::LogLevel:
+        return std::to_string(Fields().CheckValue(Field::AutoSave) + 1);
+      case Key::RunOnTop:
+        return std::to_string(Fields().CheckValue(Field::OnTop) + 1);
+      case Key::PayPeriod:
+        return TextOf(tariff.period);
+      case Key::SVCost:
+        return TextOf(tariff.sewerage);
+      case Key::SVAllow:
+        return TextOf(tariff.allowance);
+      case Key::VRate:
+        return TextOf(tariff.rate);
+      case Key::VUnits:
+        return std::to_string(state.VUnits);
+      case Key::WVCost:
+        return TextOf(tariff.water);
+    }
+    return std::string();
+  };
+  std::string text = ConfigFileHeader();
+  for (const KeyRule& rule : kKeys) {
+    text += rule.prefix;
+    text += value(rule.key);
+    text += kLineEnd;
+  }
   return text;
 }
 
@@ -209,35 +253,7 @@ void FilesWindow::Save_Defaults_Click() {
 
     state.ErrorLocation = 222;
     Check_Dir("Data");
-    const auto value = [&](Key key) {
-      switch (key) {
-        case Key::AnInf:
-          return state.AnInf;
-        case Key::LogLevel:
-          return std::to_string(Fields().CheckValue(Field::AutoSave) + 1);
-        case Key::RunOnTop:
-          return std::to_string(Fields().CheckValue(Field::OnTop) + 1);
-        case Key::PayPeriod:
-          return TextOf(period);
-        case Key::SVCost:
-          return TextOf(sewerage);
-        case Key::SVAllow:
-          return TextOf(allowance);
-        case Key::VRate:
-          return TextOf(rate);
-        case Key::VUnits:
-          return std::to_string(state.VUnits);
-        case Key::WVCost:
-          return TextOf(water);
-      }
-      return std::string();
-    };
-    std::string text = ConfigFileHeader();
-    for (const KeyRule& rule : kKeys) {
-      text += rule.prefix;
-      text += value(rule.key);
-      text += kLineEnd;
-    }
+    const std::string text = ConfigFileText({sewerage, water, allowance, period, rate});
 
     // Written beside the old file and renamed over it, so that the old file stays whole until
     // the new one is complete. Whichever step fails, it is the disk or the permissions.

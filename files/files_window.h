@@ -65,8 +65,20 @@ class FilesWindow : public CalcWindow {
   std::string LogHeader();
 
  private:
+  // The configuration file's lines into the window and the dump's copy of them: true when
+  // every key and the section line came exactly once.
+  bool ReadConfigLines(LineReader& reader);
+  // The values read against the file's bounds, in its own units.
+  bool ConfigInRange();
+  // The values read in the window's units, and the boxes set from the file.
+  void UseConfig();
   // The configuration file's comment lines and its section line.
   std::string ConfigFileHeader();
+  // The tariff in the file's units, as it will read back from the file.
+  struct FileTariff {
+    double sewerage, water, allowance, period, rate;
+  };
+  std::string ConfigFileText(const FileTariff& tariff);
   std::string DumpText(std::string_view OperationName, int16_t Location);
   // Whether the log, checked to be there, holds a record; nothing once a missing or unreadable
   // log has been reported.

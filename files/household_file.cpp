@@ -148,10 +148,7 @@ class Reader {
     }
     for (auto& [number, fitting] : fittings_)
       reading_.household.fittings.push_back(std::move(fitting.second));
-    std::stable_sort(notes_.begin(), notes_.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (auto& note : notes_)
-      reading_.problems.push_back(std::move(note.second));
+    reading_.problems = InLineOrder(std::move(notes_));
   }
 
  private:
@@ -243,7 +240,7 @@ class Reader {
 
   HouseholdReading& reading_;
   std::map<size_t, std::pair<int, Fitting>> fittings_;  // by number: header line, fitting
-  std::vector<std::pair<int, std::string>> notes_;
+  std::vector<SettingsNote> notes_;
 };
 
 // Whether the reader takes every value back as it is: CheckHousehold's word, and the same

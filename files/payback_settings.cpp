@@ -1,20 +1,24 @@
-// Data/Payback.ini, written as a whole by one atomic replace and read forgivingly: the
-// settings are a convenience, so a damaged value costs that value only.
+// Data/Payback.ini, written as a whole by one atomic replace and read forgivingly through the
+// settings-file layer: the settings are a convenience, so a damaged value costs that value only.
 #include "files/payback_settings.h"
 
 #include <array>
-#include <charconv>
-#include <cmath>
 #include <optional>
+#include <utility>
 
 #include "core/number_text.h"
 #include "core/text.h"
+#include "files/settings_file.h"
 
 namespace tolvarn {
 namespace {
 
-constexpr std::string_view kSection = "[Payback]";
+constexpr std::string_view kSection = "Payback";
 constexpr std::string_view kFileName = "Payback.ini";
+// Payback.ini's own line rules (settings_file.h says which), so that a file edited by hand reads
+// as it always has.
+constexpr SettingsDialect kDialect{
+    .skipByteOrderMark = false, .onlyHeader = "[Payback]", .trimValueStart = false};
 
 // The file's keys in the order it is written. USGallons and Metered have no row in the input
 // table; OwnEnergyPrice may be not set, which an empty value says.
@@ -65,11 +69,10 @@ void Put(PaybackSettings& s, const KeyInfo& key, std::optional<double> value) {
   }
 }
 
+// A yes/no value is 1 or 0.
 bool InRange(const KeyInfo& key, double value) {
   if (!key.input) return value == 0 || value == 1;
-  const PaybackInputInfo& info = PaybackInputTable()[static_cast<size_t>(*key.input)];
-  return value >= info.minimum && value <= info.maximum &&
-         (!info.whole || value == std::floor(value));
+  return PaybackInputAccepts(PaybackInputTable()[static_cast<size_t>(*key.input)], value);
 }
 
 bool MayBeNotSet(const KeyInfo& key) {
@@ -83,31 +86,21 @@ std::string Problem(const KeyInfo& key, std::string_view what, const PaybackSett
          "; using " + (fallback ? TextOf(*fallback) : std::string("the energy price")) + ".";
 }
 
-void ReadSetting(std::string_view line, int number, const PaybackSettings& defaults,
-                 PaybackSettingsReading& reading) {
-  const std::string_view trimmed = Trimmed(line, kBlanksAndTabs);
-  if (trimmed.empty() || trimmed.front() == '#' || trimmed.front() == ';' || trimmed == kSection)
-    return;
-  const size_t equals = trimmed.find('=');
-  if (equals == std::string_view::npos) {
-    reading.problems.push_back(std::string(kFileName) + ": line " + std::to_string(number) +
-                               " was damaged; ignored.");
-    return;
-  }
-  const std::string_view name = Trimmed(trimmed.substr(0, equals), kBlanksAndTabs);
-  const std::string_view value = trimmed.substr(equals + 1);
+void ReadSetting(const SettingsEntry& entry, const PaybackSettings& defaults,
+                 PaybackSettings& settings, std::vector<SettingsNote>& notes) {
+  const std::string_view value = entry.value;
   for (const KeyInfo& key : kKeys) {
-    if (key.name != name) continue;
+    if (key.name != entry.key) continue;
     if (MayBeNotSet(key) && Trimmed(value, kBlanksAndTabs).empty()) {
-      Put(reading.settings, key, std::nullopt);
+      Put(settings, key, std::nullopt);
     } else if (!IsNumericText(value)) {
-      Put(reading.settings, key, Get(defaults, key));
-      reading.problems.push_back(Problem(key, "was damaged", defaults));
+      Put(settings, key, Get(defaults, key));
+      notes.emplace_back(entry.line, Problem(key, "was damaged", defaults));
     } else if (!InRange(key, StrictTextValue(value))) {
-      Put(reading.settings, key, Get(defaults, key));
-      reading.problems.push_back(Problem(key, "was out of range", defaults));
+      Put(settings, key, Get(defaults, key));
+      notes.emplace_back(entry.line, Problem(key, "was out of range", defaults));
     } else {
-      Put(reading.settings, key, StrictTextValue(value));
+      Put(settings, key, StrictTextValue(value));
     }
   }
   // Other keys (from a later version, say) are skipped, and not written back by the next save:
@@ -118,50 +111,35 @@ void ReadSetting(std::string_view line, int number, const PaybackSettings& defau
 
 PaybackSettingsReading ReadPaybackSettings(FileSystem& files) {
   PaybackSettingsReading reading;
-  const PaybackSettings defaults;
-  if (!files.Exists(kPaybackSettingsPath)) return reading;
-  const auto unreadable = [&] {
-    reading.settings = defaults;
+  const SettingsFileReading file = ReadSettingsFile(files, kPaybackSettingsPath, kDialect);
+  if (file.outcome == SettingsFileReading::Outcome::Missing) return reading;
+  if (file.outcome == SettingsFileReading::Outcome::Unreadable) {
     reading.problems = {std::string(kFileName) + " could not be read; using the defaults."};
     return reading;
-  };
-  const auto reader =
-      files.IsFile(kPaybackSettingsPath) ? files.OpenForReading(kPaybackSettingsPath) : nullptr;
-  if (!reader) return unreadable();
-
-  // Lines end with LF or CR LF; a lone CR ends one too (as an old Mac editor writes them).
-  std::string read;
-  int number = 0;
-  while (reader->ReadLine(read)) {
-    std::string_view rest = read;
-    while (true) {
-      const size_t cr = rest.find('\r');
-      ReadSetting(rest.substr(0, cr), ++number, defaults, reading);
-      if (cr == std::string_view::npos) break;
-      rest.remove_prefix(cr + 1);
-    }
   }
-  if (reader->Failed()) return unreadable();
+  // A key counts wherever it stands, before the header too; the notes go in the file's order.
+  const PaybackSettings defaults;
+  std::vector<SettingsNote> notes;
+  for (const int line : file.document.damagedLines)
+    notes.emplace_back(
+        line, std::string(kFileName) + ": line " + std::to_string(line) + " was damaged; ignored.");
+  for (const SettingsSection& section : file.document.sections)
+    for (const SettingsEntry& entry : section.entries)
+      ReadSetting(entry, defaults, reading.settings, notes);
+  reading.problems = InLineOrder(std::move(notes));
   return reading;
 }
 
 std::string PaybackSettingsText(const PaybackSettings& settings) {
-  std::string text(kSection);
-  text += kLineEnd;
-  for (const KeyInfo& key : kKeys) {
-    text += key.name;
-    text += '=';
-    // The shortest text that reads back as the same double, so that a setting saved is the
-    // setting read (a 16-digit value typed in is kept whole); "." whatever the locale. Nothing
-    // for a value not set.
-    if (const std::optional<double> value = Get(settings, key)) {
-      char number[32];
-      const auto written = std::to_chars(number, number + sizeof number, *value);
-      text.append(number, written.ptr);
-    }
-    text += kLineEnd;
-  }
-  return text;
+  SettingsWriter writer;
+  writer.Section(kSection);
+  // Nothing after "=" for a value not set.
+  for (const KeyInfo& key : kKeys)
+    if (const std::optional<double> value = Get(settings, key))
+      writer.Number(key.name, *value);
+    else
+      writer.Value(key.name, "");
+  return writer.text();
 }
 
 FileStatus WritePaybackSettings(FileSystem& files, const PaybackSettings& settings) {

@@ -1,6 +1,7 @@
 // The settings files' common layout: a forgiving line parser and a writer of whole files.
 #include "files/settings_file.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -15,7 +16,9 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // Takes lines one at a time, so that a file is parsed as it is read.
 class Parser {
  public:
-  Parser() { document_.sections.emplace_back(); }
+  explicit Parser(const SettingsDialect& dialect) : dialect_(dialect) {
+    document_.sections.emplace_back();
+  }
 
   // A piece of text between line feeds: a lone CR inside it ends a line too (as an old Mac
   // editor writes them).
@@ -33,10 +36,11 @@ class Parser {
  private:
   void Line(std::string_view line) {
     ++number_;
-    if (number_ == 1 && line.starts_with(kByteOrderMark)) line.remove_prefix(kByteOrderMark.size());
+    if (number_ == 1 && dialect_.skipByteOrderMark && line.starts_with(kByteOrderMark))
+      line.remove_prefix(kByteOrderMark.size());
     const std::string_view trimmed = Trimmed(line, kBlanksAndTabs);
     if (trimmed.empty() || trimmed.front() == '#' || trimmed.front() == ';') return;
-    if (trimmed.front() == '[') {
+    if (dialect_.onlyHeader.empty() ? trimmed.front() == '[' : trimmed == dialect_.onlyHeader) {
       Header(trimmed);
       return;
     }
@@ -45,9 +49,10 @@ class Parser {
       document_.damagedLines.push_back(number_);
       return;
     }
+    const std::string_view value = trimmed.substr(equals + 1);
     document_.sections.back().entries.push_back(
         {number_, std::string(Trimmed(trimmed.substr(0, equals), kBlanksAndTabs)),
-         std::string(Trimmed(trimmed.substr(equals + 1), kBlanksAndTabs))});
+         std::string(dialect_.trimValueStart ? Trimmed(value, kBlanksAndTabs) : value)});
   }
 
   // "[Name]", blanks inside the brackets allowed; anything after the "]" but blanks or a
@@ -67,14 +72,15 @@ class Parser {
     }
   }
 
+  const SettingsDialect& dialect_;
   SettingsDocument document_;
   int number_ = 0;
 };
 
 }  // namespace
 
-SettingsDocument ParseSettings(std::string_view text) {
-  Parser parser;
+SettingsDocument ParseSettings(std::string_view text, const SettingsDialect& dialect) {
+  Parser parser(dialect);
   while (true) {
     const size_t lf = text.find('\n');
     std::string_view piece = text.substr(0, lf);
@@ -87,14 +93,15 @@ SettingsDocument ParseSettings(std::string_view text) {
   return parser.Take();
 }
 
-SettingsFileReading ReadSettingsFile(FileSystem& files, std::string_view path) {
+SettingsFileReading ReadSettingsFile(FileSystem& files, std::string_view path,
+                                     const SettingsDialect& dialect) {
   SettingsFileReading reading;
   if (!files.Exists(path)) return reading;
   reading.outcome = SettingsFileReading::Outcome::Unreadable;
   const auto reader = files.IsFile(path) ? files.OpenForReading(path) : nullptr;
   if (!reader) return reading;
   // The line reader splits at LF and drops a CR before it; a lone CR is left to the parser.
-  Parser parser;
+  Parser parser(dialect);
   std::string line;
   while (reader->ReadLine(line))
     parser.Piece(line);
@@ -102,6 +109,16 @@ SettingsFileReading ReadSettingsFile(FileSystem& files, std::string_view path) {
   reading.outcome = SettingsFileReading::Outcome::Read;
   reading.document = parser.Take();
   return reading;
+}
+
+std::vector<std::string> InLineOrder(std::vector<SettingsNote> notes) {
+  std::stable_sort(notes.begin(), notes.end(),
+                   [](const SettingsNote& a, const SettingsNote& b) { return a.first < b.first; });
+  std::vector<std::string> texts;
+  texts.reserve(notes.size());
+  for (SettingsNote& note : notes)
+    texts.push_back(std::move(note.second));
+  return texts;
 }
 
 void SettingsWriter::Section(std::string_view name) {

@@ -1,12 +1,13 @@
-// The settings files in Data/ (Household.ini; Payback.ini can move onto it): sections "[Name]"
-// and "Key=value" lines in UTF-8. Read forgivingly, whatever the line ends (CR LF, LF or a lone
-// CR) and with a byte order mark at the start skipped, so a file from any editor reads; written
-// with CR LF. This layer knows no keys: the reader of each file decides what a value means and
-// what a damaged line costs.
+// The settings files in Data/ (Household.ini and Payback.ini): sections "[Name]" and
+// "Key=value" lines in UTF-8. Read forgivingly, whatever the line ends (CR LF, LF or a lone CR)
+// and with a byte order mark at the start skipped (see SettingsDialect), so a file from any
+// editor reads; written with CR LF. This layer knows no keys: the reader of each file decides what
+// a value means and what a damaged line costs.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -36,8 +37,18 @@ struct SettingsDocument {
   std::vector<int> damagedLines;
 };
 
+// How a file's lines are taken. The defaults are Household.ini's. Payback.ini is read as it was
+// before this layer took it over, so that a file edited by hand reads as it always has: its
+// byte order mark is text of the first line, only its one header line is a header (any other
+// "[" line is an entry or damaged), and blanks and tabs before a value are kept.
+struct SettingsDialect {
+  bool skipByteOrderMark = true;
+  std::string_view onlyHeader;  // empty: every "[" line is a header
+  bool trimValueStart = true;
+};
+
 // Reads a whole text.
-SettingsDocument ParseSettings(std::string_view text);
+SettingsDocument ParseSettings(std::string_view text, const SettingsDialect& dialect = {});
 
 struct SettingsFileReading {
   enum class Outcome { Missing, Unreadable, Read };
@@ -46,7 +57,13 @@ struct SettingsFileReading {
 };
 // Nothing under the name: Missing. Something that is not a file or cannot be read through:
 // Unreadable (nothing of a part read is kept, so a read error never passes for a short file).
-SettingsFileReading ReadSettingsFile(FileSystem& files, std::string_view path);
+SettingsFileReading ReadSettingsFile(FileSystem& files, std::string_view path,
+                                     const SettingsDialect& dialect = {});
+
+// A reading's notes, each with its line, as texts in the file's order (one line's notes in the
+// order they were made), fit for the status line one after another.
+using SettingsNote = std::pair<int, std::string>;
+std::vector<std::string> InLineOrder(std::vector<SettingsNote> notes);
 
 // Builds a file's text: sections with a blank line between them, CR LF line ends.
 class SettingsWriter {

@@ -1,9 +1,12 @@
 // The configuration file: which files are read and which end the program, what a reading puts
 // on the window, and Save Data, which must never leave a file that the next start would refuse.
 #include <gtest/gtest.h>
+#include <rapidcheck/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "files/files_window.h"
 #include "temp_dir.h"
@@ -15,11 +18,14 @@ namespace {
 using testing::kExampleConfiguration;
 using testing::WindowTest;
 
-const MessageBoxRequest kCorrupted{
-    "Tolvarn Configuration File Error",
-    "The configuration file is corrupted.\r\nReinstall the program to restore the file.\r\n"
-    "The program will now terminate.",
-    BoxIcon::Stop, BoxButtons::Ok};
+// The configuration file's boxes that end the program differ in their first lines.
+MessageBoxRequest ConfigError(const std::string& lines, BoxIcon icon = BoxIcon::Stop) {
+  return {"Tolvarn Configuration File Error", lines + "\r\nThe program will now terminate.", icon,
+          BoxButtons::Ok};
+}
+const std::string kReinstall = "\r\nReinstall the program to restore the file.";
+const MessageBoxRequest kCorrupted =
+    ConfigError("The configuration file is corrupted." + kReinstall);
 const MessageBoxRequest kDataMissing{
     "Tolvarn Data Directory Error",
     "The Data directory does not exist.\r\nTo restore the Data directory\r\n"
@@ -76,13 +82,11 @@ TEST_F(ConfigFile, TheInhibitArgumentCountsWithBlanksAroundIt) {
 // A row without a field is a damaged file, which ends the program.
 TEST_F(ConfigFile, ReadingAcceptsOdditiesWithinTheBoundsAndRefusesTheRest) {
   struct Row {
-    const char* from;
-    const char* to;
+    const char *from, *to;
     Field field;
     const char* shown;
   };
-  const Field kDamaged = Field::Notes;
-  const Row rows[] = {
+  const Row accepted[] = {
       {"WVCost=120", "WVCost=120 pence", Field::WVCost, "£1.2000"},
       {"PayPeriod=10", "PayPeriod=  7.5", Field::PPeriod, "7.5"},
       {"VRate=1", "    VRate=21", Field::VRate, "20.0"},
@@ -93,30 +97,9 @@ TEST_F(ConfigFile, ReadingAcceptsOdditiesWithinTheBoundsAndRefusesTheRest) {
       {"SVCost=150\r\nSVAllow=95", "SVCost=0\r\nSVAllow=0", Field::SVCost, ""},
       {"VUnits=1", "VUnits=2", Field::VolUnits1, "1"},
       {"VUnits=1", "VUnits=1.5", Field::VolUnits1, "1"},  // a half rounds to even
-      {"[Run]", "", kDamaged, nullptr},
-      {"VRate=1", "VRate=1\r\nVRate=1", kDamaged, nullptr},
-      {"AnInf=33.5", "", kDamaged, nullptr},
-      {"PayPeriod=10", "PayPeriod =10", kDamaged, nullptr},
-      {"LogLevel=1", "LogLevel=", kDamaged, nullptr},
-      {"AnInf=33.5", "AnInf=\r\nAnInf=33.5", kDamaged, nullptr},  // an empty one counts
-      {"SVCost=150", "SVCost=0", kDamaged, nullptr},
-      {"SVCost=150", "SVCost=500.5", kDamaged, nullptr},
-      {"SVAllow=95", "SVAllow=0.5", kDamaged, nullptr},
-      {"WVCost=120", "WVCost=9.99", kDamaged, nullptr},
-      {"WVCost=120", "WVCost=500.5", kDamaged, nullptr},
-      {"PayPeriod=10", "PayPeriod=0.9", kDamaged, nullptr},
-      {"VRate=1", "VRate=51.5", kDamaged, nullptr},
-      {"AnInf=33.5", "AnInf=230.5", kDamaged, nullptr},
-      {"LogLevel=1", "LogLevel=4", kDamaged, nullptr},
-      {"RunOnTop=1", "RunOnTop=3", kDamaged, nullptr},
-      {"VUnits=1", "VUnits=2.6", kDamaged, nullptr},
   };
-  for (const Row& row : rows) {
+  for (const Row& row : accepted) {
     SCOPED_TRACE(row.to);
-    if (row.shown == nullptr) {
-      ExpectEnded([&] { StartWith(ExampleWith(row.from, row.to)); }, kCorrupted);
-      continue;
-    }
     StartWith(ExampleWith(row.from, row.to));
     EXPECT_EQ(KindOf(row.field) == FieldKind::CheckBox
                   ? std::to_string(fields.CheckValue(row.field))
@@ -124,14 +107,24 @@ TEST_F(ConfigFile, ReadingAcceptsOdditiesWithinTheBoundsAndRefusesTheRest) {
               row.shown);
     EXPECT_TRUE(fake.boxes.Shown().empty());
   }
+  // Each a line of the example, ">", and what it became; an empty AnInf= counts as the key.
+  for (const std::string row :
+       {"[Run]>", "VRate=1>VRate=1\r\nVRate=1", "AnInf=33.5>", "PayPeriod=10>PayPeriod =10",
+        "LogLevel=1>LogLevel=", "AnInf=33.5>AnInf=\r\nAnInf=33.5", "SVCost=150>SVCost=0",
+        "SVCost=150>SVCost=500.5", "SVAllow=95>SVAllow=0.5", "WVCost=120>WVCost=9.99",
+        "WVCost=120>WVCost=500.5", "PayPeriod=10>PayPeriod=0.9", "VRate=1>VRate=51.5",
+        "AnInf=33.5>AnInf=230.5", "LogLevel=1>LogLevel=4", "RunOnTop=1>RunOnTop=3",
+        "VUnits=1>VUnits=2.6"}) {
+    SCOPED_TRACE(row);
+    const size_t split = row.find('>');
+    ExpectEnded([&] { StartWith(ExampleWith(row.substr(0, split), row.substr(split + 1))); },
+                kCorrupted);
+  }
 }
 
 TEST_F(ConfigFile, MissingFileOrDataDirectoryEndsTheProgram) {
   ExpectEnded([&] { window.Start(false, true); },
-              {"Tolvarn Configuration File Error",
-               "The configuration file is missing or corrupted.\r\n"
-               "Reinstall the program to restore the file.\r\nThe program will now terminate.",
-               BoxIcon::Stop, BoxButtons::Ok});
+              ConfigError("The configuration file is missing or corrupted." + kReinstall));
   fake.files.directories.erase("Data");
   ExpectEnded([&] { StartWith(kExampleConfiguration); }, kDataMissing);
 }
@@ -152,58 +145,78 @@ TEST_F(ConfigFile, NumberBeyond16BitsIsFatalAndTheDumpShowsTheLinesReadSoFar) {
   }
 }
 
-// What Save Data writes (the example, exactly), Reset Data reads back; results stay as they are.
-TEST_F(ConfigFile, SavedDataReadsBackToTheSameTariffUnitsAndOptions) {
-  struct Row {
-    const char* typed;  // the tariff, as Enter takes it
-    const char* boxes;  // gallons, Auto Save, On Top
-    const char* shown;  // as saved and as read back
-    const char* in_file;
-  };
-  const Row rows[] = {
-      {"£1.20|£1.50|95||2.5|10", "000", "£1.2000|£1.5000|95.0||2.5|10.0", nullptr},
-      {"1.2345|||17.5|-3|7.5", "010", "£1.2345|||17.5|-3.0|7.5", "WVCost=123.45"},
-      {"5|£5|99|50|199|1", "101", "£5.0000|£5.0000|99.0|50.0|199.0|1.0", "VRate=51"},
-  };
-  const Field boxes[] = {Field::VolUnits1, Field::AutoSave, Field::OnTop};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.typed);
-    Start(false, row.boxes[0] == '1');
-    for (int i : {1, 2})
-      window.SetCheckBox(boxes[i], row.boxes[i] - '0');
-    Enter(std::string(row.typed) + "||||||");
-    window.Save_Defaults_Click();
-    EXPECT_TRUE(fake.boxes.Shown().empty());
-    if (row.in_file == nullptr)
-      EXPECT_EQ(ConfigOnDisk(), kExampleConfiguration);
-    else
-      EXPECT_NE(ConfigOnDisk().find("\r\n" + std::string(row.in_file) + "\r\n"), std::string::npos);
-    EXPECT_EQ(Texts(kInputs), row.shown + std::string("||||||")) << "as saved";
-    EXPECT_EQ(fields.Caption(Field::Status), "Water Data Saved");
-
-    Enter("0|0|0|0|0|0||||||");
-    fields.SetText(Field::Item1Day, "£0.5");
-    for (const Field box : boxes)
-      window.SetCheckBox(box, 1 - fields.CheckValue(box));
-    fields.SetEnabled(Field::Save, true);
-    window.Reset_Defaults_Click();
-    EXPECT_EQ(Texts(kInputs), row.shown + std::string("||||||")) << "as read back";
-    for (int i : {0, 1, 2})
-      EXPECT_EQ(fields.CheckValue(boxes[i]), row.boxes[i] - '0');
-    EXPECT_EQ(Text(Field::Item1Day), "£0.5");
-    EXPECT_FALSE(fields.IsEnabled(Field::Save));
-    EXPECT_EQ(fields.Caption(Field::Status), "Water Data Restored");
-  }
-  // A file damaged since the start ends the program as it would at the start.
-  fake.files.files[std::string(kConfigPath)] = ExampleWith("AnInf=33.5", "");
-  ExpectEnded([&] { window.Reset_Defaults_Click(); }, kCorrupted);
+// A number of the given decimals within [low, high], sometimes behind the currency symbol.
+std::string Typed(double low, double high, bool money = false) {
+  const int decimals = *rc::gen::inRange(0, 5);
+  const double scale = std::pow(10, decimals);
+  const auto low_step = static_cast<int64_t>(std::ceil(low * scale - 1e-9));
+  const auto high_step = static_cast<int64_t>(std::floor(high * scale + 1e-9));
+  const double value = *rc::gen::inRange<int64_t>(low_step, high_step + 1) / scale;
+  return (money && *rc::gen::arbitrary<bool>() ? "£" : "") + FormatFixed(value, decimals);
+}
+// Zero as it may be typed.
+std::string Zero() {
+  return *rc::gen::elementOf(std::vector<std::string>{"", "0", "0.00"});
 }
 
-TEST_F(ConfigFile, LogLevel3IsSavedBackAs2) {
+// Any tariff, units and options the checks accept: Save Data shows it as it will read back,
+// Reset Data shows the same (results stay as they are), both say so on the status line.
+RC_GTEST_FIXTURE_PROP(ConfigFile, SavedDataReadsBackAsShown, ()) {
+  const bool sewerage = *rc::gen::arbitrary<bool>();
+  const std::string tariff[] = {Typed(0.1, 5, true),
+                                sewerage ? Typed(0.1, 5, true) : Zero(),
+                                sewerage ? Typed(1, 99) : Zero(),
+                                *rc::gen::arbitrary<bool>() ? Typed(1, 50) : Zero(),
+                                Typed(-30, 199),
+                                Typed(1, 10)};
+  const Field boxes[] = {Field::VolUnits1, Field::AutoSave, Field::OnTop};
+  int box[3];
+  for (int& b : box)
+    b = *rc::gen::inRange(0, 2);
+  Start(false, box[0] == 1);
+  for (int i : {1, 2})
+    window.SetCheckBox(boxes[i], box[i]);
+  for (size_t i = 0; i < std::size(tariff); ++i)
+    fields.SetText(kInputs[i], tariff[i]);
+  window.Save_Defaults_Click();
+  RC_ASSERT(fake.boxes.Shown().empty());
+  RC_ASSERT(fields.Caption(Field::Status) == "Water Data Saved");
+  const std::string saved = Texts(kInputs);
+  const auto amount = [](const std::string& text) {
+    return TextValue(
+        std::string_view(text).substr(std::min(text.find_first_not_of("£"), text.size())));
+  };
+  for (size_t i = 0; i < std::size(tariff); ++i)  // as typed, to the decimals shown
+    RC_ASSERT(std::abs(amount(Text(kInputs[i])) - amount(tariff[i])) <= 0.0501);
+
+  Enter("0|0|0|0|0|0||||||");
+  fields.SetText(Field::Item1Day, "£0.5");
+  for (const Field b : boxes)
+    window.SetCheckBox(b, 1 - fields.CheckValue(b));
+  fields.SetEnabled(Field::Save, true);
+  window.Reset_Defaults_Click();
+  RC_ASSERT(Texts(kInputs) == saved);
+  for (int i : {0, 1, 2})
+    RC_ASSERT(fields.CheckValue(boxes[i]) == box[i]);
+  RC_ASSERT(Text(Field::Item1Day) == "£0.5");
+  RC_ASSERT(!fields.IsEnabled(Field::Save));
+  RC_ASSERT(fields.Caption(Field::Status) == "Water Data Restored");
+}
+
+// The example file is what Save Data writes, byte for byte; a LogLevel of 3 goes back as 2, and
+// a file damaged since the start ends the program as it would at the start.
+TEST_F(ConfigFile, SaveDataWritesTheFileAReadingTakes) {
+  Start();
+  Enter("£1.20|£1.50|95||2.5|10||||||");
+  window.Save_Defaults_Click();
+  EXPECT_EQ(ConfigOnDisk(), kExampleConfiguration);
+  EXPECT_EQ(Texts(kInputs), "£1.2000|£1.5000|95.0||2.5|10.0||||||");
   StartWith(ExampleWith("LogLevel=1", "LogLevel=3"));
   EXPECT_EQ(State().LogLevel, 2);
   window.Save_Defaults_Click();
   EXPECT_EQ(ConfigOnDisk(), ExampleWith("LogLevel=1", "LogLevel=2"));
+  fake.files.files[std::string(kConfigPath)] = ExampleWith("AnInf=33.5", "");
+  ExpectEnded([&] { window.Reset_Defaults_Click(); }, kCorrupted);
 }
 
 // Checked even when the checks are inhibited; a failed range check leaves out the sewerage
@@ -229,10 +242,9 @@ TEST_F(ConfigFile, FailedSaveLeavesTheOldFileByteForByte) {
   fields.SetText(Field::WVCost, "£1.40");
   fake.files.FailAt(FileStep::Write);
   ExpectEnded([&] { window.Save_Defaults_Click(); },
-              {"Tolvarn Configuration File Error",
-               "Unable to write to the configuration file. Tolvarn.ini\r\n"
-               "This may be a permissions problem.\r\nThe program will now terminate.",
-               BoxIcon::Exclamation, BoxButtons::Ok});
+              ConfigError("Unable to write to the configuration file. Tolvarn.ini\r\n"
+                          "This may be a permissions problem.",
+                          BoxIcon::Exclamation));
   EXPECT_EQ(ConfigOnDisk(), old);
 }
 

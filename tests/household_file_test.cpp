@@ -80,12 +80,7 @@ RC_GTEST_PROP(HouseholdFile, WhatIsWrittenReadsBack, ()) {
   RC_ASSERT(reading.problems.empty());
   RC_ASSERT(reading.household == kept);
   RC_ASSERT(WriteHousehold(files, reading.household).ok());
-  const std::string& text = files.files.at(kPath);
-  RC_ASSERT(text == HouseholdText(household));
-  for (size_t i = 0; i < text.size(); ++i) {  // every line ends with CR LF
-    if (text[i] == '\r') RC_ASSERT(i + 1 < text.size() && text[i + 1] == '\n');
-    if (text[i] == '\n') RC_ASSERT(i > 0 && text[i - 1] == '\r');
-  }
+  RC_ASSERT(files.files.at(kPath) == HouseholdText(household));
 }
 
 TEST(HouseholdFile, KeptNamesAndTheLayout) {
@@ -238,21 +233,29 @@ TEST(HouseholdFile, AFailedOrRefusedWriteLeavesTheOldFileWhole) {
   EXPECT_EQ(files.files.at(kPath), oldText);
 }
 
-// The layer Payback.ini can move onto: sections, entries and damaged lines with their numbers,
-// whatever ends the lines.
+// The layer under Household.ini and Payback.ini: sections, entries and damaged lines with their
+// numbers, whatever ends the lines, in either file's line rules.
 TEST(SettingsFile, ParsesSectionsEntriesAndDamagedLines) {
-  const SettingsDocument document = ParseSettings(
-      "\xEF\xBB\xBF"
-      "a=1\r\n[ S ]\rk = v=w \n\n[T] ; note\nbad\r\n[U\nx=1\n[V] x");
-  std::string parsed;
-  for (const SettingsSection& section : document.sections) {
-    parsed += std::to_string(section.line) + (section.damaged ? "!" : "") + section.name + ":";
-    for (const SettingsEntry& entry : section.entries)
-      parsed += " " + std::to_string(entry.line) + "|" + entry.key + "|" + entry.value;
-    parsed += "; ";
-  }
-  EXPECT_EQ(parsed, "0: 1|a|1; 2S: 3|k|v=w; 5T:; 7!U: 8|x|1; 9!V:; ");
-  EXPECT_EQ(document.damagedLines, std::vector<int>{6});
+  const auto parsed = [](const SettingsDialect& dialect) {
+    const SettingsDocument document = ParseSettings(
+        "\xEF\xBB\xBF"
+        "a=1\r\n[ S ]\rk = v=w \n\n[T] ; note\nbad\r\n[U\nx=1\n[V] x\n[P]\ny=\t 2",
+        dialect);
+    std::string text;
+    for (const SettingsSection& section : document.sections) {
+      text += std::to_string(section.line) + (section.damaged ? "!" : "") + section.name + ":";
+      for (const SettingsEntry& entry : section.entries)
+        text += " " + std::to_string(entry.line) + "|" + entry.key + "|" + entry.value;
+      text += "; ";
+    }
+    for (const int line : document.damagedLines)
+      text += std::to_string(line) + "! ";
+    return text;
+  };
+  EXPECT_EQ(parsed({}), "0: 1|a|1; 2S: 3|k|v=w; 5T:; 7!U: 8|x|1; 9!V:; 10P: 11|y|2; 6! ");
+  EXPECT_EQ(parsed({.skipByteOrderMark = false, .onlyHeader = "[P]", .trimValueStart = false}),
+            "0: 1|\xEF\xBB\xBF"
+            "a|1 3|k| v=w 8|x|1; 10P: 11|y|\t 2; 2! 5! 6! 7! 9! ");
 
   SettingsWriter writer;
   writer.Section("A");

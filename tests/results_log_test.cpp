@@ -48,10 +48,9 @@ class ResultsLog : public WindowTest {
 // behind the program's back.
 TEST_F(ResultsLog, CreateAndAppendWriteOneWholeEntryOrReport) {
   const std::string kNone = "(no file)";
-  const MessageBoxRequest create_failed =
-      LogFileError("Unable to create the log file. Tolvarn.log");
-  const MessageBoxRequest write_failed =
-      LogFileError("Unable to write to the log file. Tolvarn.log");
+  const auto failed = [](const char* what) {
+    return LogFileError("Unable to " + std::string(what) + " the log file. Tolvarn.log");
+  };
   struct Row {
     bool create;
     std::string before;
@@ -62,10 +61,10 @@ TEST_F(ResultsLog, CreateAndAppendWriteOneWholeEntryOrReport) {
   const Row rows[] = {
       {true, kNone, FileStep::None, kHeader, {}},
       {true, kHeader + kStartEntry, FileStep::None, kHeader + kStartEntry, {}},
-      {true, kNone, FileStep::Open, kNone, {create_failed}},
+      {true, kNone, FileStep::Open, kNone, {failed("create")}},
       {false, kHeader, FileStep::None, kHeader + kStartEntry, {}},
       {false, kNone, FileStep::None, kNone, {kLogMissing}},
-      {false, kHeader, FileStep::Write, kHeader, {write_failed}},
+      {false, kHeader, FileStep::Write, kHeader, {failed("write to")}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE("row " + std::to_string(&row - rows));
@@ -151,9 +150,7 @@ TEST_F(ResultsLog, ArchiveFollowsTheAnswersAndKeepsTheLogWhenAStepFails) {
   }
 }
 
-class ErrorDump : public ResultsLog {};
-
-TEST_F(ErrorDump, DumpShowsTheWindowAsItIsThenTheProgramEnds) {
+TEST_F(ResultsLog, ErrorDumpShowsTheWindowAsItIsThenTheProgramEnds) {
   Start();
   PutLog(kHeader);
   Enter("1.5|2|95|20||5|9|4||6|4|300");

@@ -1,10 +1,14 @@
 // The results record, laid out by hand from the column rules (pad, width, counted in characters).
 #include <gtest/gtest.h>
+#include <rapidcheck/gtest.h>
 
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "files/files_window.h"
+#include "files/record_scan.h"
 #include "window_fixture.h"
 
 namespace tolvarn {
@@ -65,46 +69,115 @@ TEST_F(RecordTest, CalculateBuildsTheRecordLineByLine) {
   EXPECT_EQ(State().RecordText, "07/12/26 09:05:03\r\n" + State().RecordBody + "\r\n\r\n");
 }
 
-// Values wider than their columns, put on the window directly: each is written whole, without
-// blanks before it, and the rest of its line moves right.
-TEST_F(RecordTest, OverlongValuesAreWrittenWhole) {
-  Start();
-  fields.SetText(Field::Notes, "overlong");
-  Enter("£12.34567|||||10.0|1234.5|100|£123456.78");
-  Enter("||£1234.567|£112345.67|£1234567890.12|123456789", kResults);
-  State().Item1Empty = 0;
-  State().Item2Empty = 1;
-  State().Item1DayWater = 1234567.89;  // "1234567.9" in the record's one-decimal form
-  State().Item1QtrWater = 12345.67f;
-
-  window.BuildRecord();
-
-  EXPECT_EQ(
-      Lines(State().RecordBody),
-      (std::vector<std::string>{
-          "overlong",
-          kDashes,
-          "Water Volume Cost         : £12.34567 per Cubic Metre",
-          "Payback Period            :  10.0 years ",
-          "",
-          kDashes,
-          "Item 1: 1234.5 Ltr used 100 times a day, Investment Cost: £123456.78",
-          kDashes,
-          "Item 1 Water Use  :1234567.9 Ltr/day 12345.67 Ltr/Qtr 123456789 Ltr over 10.0 years",
-          kDashes,
-          "Item 1 Cost       : £1234.567/day, £112345.67/Qtr, £1234567890.12 over 10.0 years",
-      }));
+// The column rules, counted in characters: a value wider than its column is written whole,
+// without blanks before it (a cut number would be a wrong number); a label is cut to 18.
+TEST(RecordColumns, ValuesAndLabels) {
+  const struct {
+    const char* value;
+    int pad, width;
+    const char* right;  // AppendRightColumn
+    const char* label;  // AppendLeftLabel with the pad
+  } rows[] = {
+      {"£1.5000", 8, 8, " £1.5000", "£1.5000        "},
+      {"£12.34567", 8, 8, "£12.34567", "£12.34567        "},
+      {"5.0", 6, 5, "  5.0", "5.0      "},
+      {"Water Use Saving", 18, 16, "Water Use Saving", "Water Use Saving  "},
+      {"Eighteen characters+", 21, 25, "     Eighteen characters+", "Eighteen character"},
+  };
+  for (const auto& row : rows) {
+    std::string right, label;
+    AppendRightColumn(right, row.value, row.pad, row.width);
+    AppendLeftLabel(label, row.value, row.pad);
+    EXPECT_EQ(right, row.right) << row.value;
+    EXPECT_EQ(label, row.label) << row.value;
+  }
 }
 
-// The same for a control character in a field, here with the checks inhibited.
-TEST_F(RecordTest, ControlCharactersInAFieldBecomeBlanks) {
-  Start(true);
-  Enter("1\n5|||||5|9|4");
-  window.Calc_Click();
-  EXPECT_NE(
-      State().RecordBody.find("Water Volume Cost         :     \u00A31 5 per Cubic Metre\r\n"),
-      std::string::npos)
-      << State().RecordBody;
+// The text without its blanks, "\n" for each line end: what is left of a record once its
+// columns are taken away.
+std::string Unpadded(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i)
+    if (text[i] != ' ' && text.compare(i, 2, "\r\n") != 0) out += text[i] == '\r' ? '\n' : text[i];
+  return out;
+}
+
+// Whatever the fields hold (control characters, blanks, nothing) and whichever items take part,
+// each field reads back from the record in its place, a control character as a blank, and the
+// archive's scan sees a record in the log, wherever its blocks end.
+RC_GTEST_FIXTURE_PROP(RecordTest, AnyRecordReadsBackWithItsFields, ()) {
+  Start();
+  const auto text = [] {
+    const auto pieces = rc::gen::elementOf(
+        std::vector<std::string>{"1", "0.5", "£", "-", "x", " ", "\t", "\r\n", "\x7F", "Water"});
+    std::string joined;
+    for (int n = *rc::gen::inRange(0, 5); n > 0; --n)
+      joined += *pieces;
+    return joined;
+  };
+  fields.SetText(Field::Notes, text());
+  for (const auto& which : {std::span<const Field>(kInputs), std::span<const Field>(kResults)})
+    for (const Field field : which)
+      fields.SetText(field, text());
+  WindowState& state = State();
+  state.Item1Empty = *rc::gen::inRange(0, 2);
+  state.Item2Empty = *rc::gen::inRange(0, 2);
+  const auto label = rc::gen::elementOf(
+      std::vector<std::string>{"Water Use Saving", "Cost Increase", "Eighteen characters+"});
+  state.WaterSaveLabel = *label;
+  state.CostSaveLabel = *label;
+  state.Item1DayWater = *rc::gen::inRange(-99999, 99999) / 7.0;
+  for (float* water : {&state.Item2DayWater, &state.DayWaterDiff, &state.Item1QtrWater,
+                       &state.Item2QtrWater, &state.QtrWaterDiff})
+    *water = static_cast<float>(*rc::gen::inRange(-99999, 99999) / 7.0);
+  window.BuildRecord();
+
+  const auto v = [&](Field field) { return OneLine(Text(field)); };
+  const std::string& unit = state.UnitAbbrev;
+  const std::string over = " over " + v(Field::PPeriod) + " years\n";
+  const bool item[] = {state.Item1Empty == 0, state.Item2Empty == 0};
+  std::string e = v(Field::Notes) + "\n" + kDashes + "\nWater Volume Cost : " + v(Field::WVCost) +
+                  " " + state.ChargeUnitText + "\n";
+  for (const auto& [field, line] : {std::pair{Field::SVCost, "Sewerage Volume Cost : "},
+                                    {Field::SVAllow, "Sewerage Volume Allowance : "},
+                                    {Field::VRate, "VAT : "},
+                                    {Field::AnInfT, "Annual Inflation : "}})
+    if (!Text(field).empty())
+      e += line + v(field) + (field == Field::SVCost ? " " + state.ChargeUnitText : " %") + "\n";
+  e += "Payback Period : " + v(Field::PPeriod) + " years\n\n" + kDashes + "\n";
+  for (int k : {0, 1})
+    if (item[k]) {
+      const Field* f = kInputs + 6 + 3 * k;
+      e += "Item " + std::to_string(k + 1) + ": " + v(f[0]) + " " + unit + " used " + v(f[1]) +
+           " times a day, Investment Cost: " + (Text(f[2]).empty() ? "n-a" : v(f[2])) + "\n";
+    }
+  e += kDashes + "\n";
+  const double day[] = {state.Item1DayWater, state.Item2DayWater, state.DayWaterDiff};
+  const float quarter[] = {state.Item1QtrWater, state.Item2QtrWater, state.QtrWaterDiff};
+  const Field water[] = {Field::Item1W, Field::Item2W, Field::PeriodWater};
+  const std::string water_label[] = {
+      "Item 1 Water Use :", "Item 2 Water Use :", state.WaterSaveLabel.substr(0, 18) + ":"};
+  const bool line[] = {item[0], item[1], item[0] && item[1]};
+  for (int k : {0, 1, 2})
+    if (line[k])
+      e += water_label[k] + FormatFixed(day[k], 1) + " " + unit + "/day " + TextOf(quarter[k]) +
+           " " + unit + "/Qtr " + v(water[k]) + " " + unit + over;
+  e += kDashes + "\n";
+  const std::string cost_label[] = {
+      "Item 1 Cost : ", "Item 2 Cost : ", state.CostSaveLabel.substr(0, 18) + ":"};
+  for (int k : {0, 1, 2})
+    if (line[k]) {
+      const Field* f = kResults + (k == 2 ? 12 : 2 + 6 * k);
+      e += cost_label[k] + v(f[0]) + "/day, " + v(f[1]) + "/Qtr, " + v(f[2]) + over;
+    }
+  RC_ASSERT(Unpadded(state.RecordBody) == Unpadded(e));
+
+  const std::string log = "Tolvarn Results Log\r\n\r\n" + state.RecordText;
+  const size_t block = *rc::gen::inRange<size_t>(1, 70);
+  RecordScan scan;
+  for (size_t at = 0; at < log.size(); at += block)
+    scan.Feed(std::string_view(log).substr(at, block));
+  RC_ASSERT(scan.Found());
 }
 
 }  // namespace
