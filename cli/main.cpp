@@ -13,15 +13,17 @@
 #include <csignal>
 #include <cstring>
 #include <iostream>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "cli/console_message_boxes.h"
+#include "cli/reports.h"
 #include "core/household.h"
 #include "core/memory_field_store.h"
 #include "core/number_text.h"
@@ -41,12 +43,34 @@
 namespace {
 
 using tolvarn::Field;
+using tolvarn::PaybackInput;
+using namespace tolvarn::cli;
 
+// The exit statuses, as the footer of --help lists them. A run that stops early throws Stop
+// (through UsageError and StopOnDataErrors, or the window's own ending); one that gets to its
+// end has its status from FinishedStatus; Deliver makes an output it could not write a 4.
 constexpr int kExitCalculated = 0;
 constexpr int kExitDataErrors = 2;
 constexpr int kExitEnded = 3;
 constexpr int kExitNotWritten = 4;
 constexpr int kExitUsage = 64;
+
+// A run that ends before its end, once stderr says why.
+struct Stop {
+  int status;
+};
+
+[[noreturn]] void UsageError(const std::string& message) {
+  std::cerr << "tolvarn-calc: " << message << "\nRun with --help for more information.\n";
+  throw Stop{kExitUsage};
+}
+
+// The messages of a data check, one a line; any message ends the run.
+void StopOnDataErrors(const std::vector<std::string>& messages) {
+  for (const std::string& message : messages)
+    std::cerr << message << '\n';
+  if (!messages.empty()) throw Stop{kExitDataErrors};
+}
 
 // The user's locale, with the currency symbol replaced when --currency is given.
 class CliLocale final : public tolvarn::Locale {
@@ -65,243 +89,132 @@ class CliLocale final : public tolvarn::Locale {
   std::string symbol_;
 };
 
-struct Assignment {
-  Field field;
-  std::string text;
+// What the command line says, as the option table below fills it in.
+struct Options {
+  std::string workdir;
+  bool no_config = false;
+  std::vector<std::string> sets;
+  bool gallons = false;
+  std::string currency;
+  bool inhibit = false;
+  bool json = false;
+  bool log = false;
+  bool save_data = false;
+  bool payback = false;
+  bool csv = false;
+  // The payback inputs as typed (indexed as PaybackInput): checked by the window's own rules,
+  // so that the messages are the window's.
+  std::array<std::string, tolvarn::kPaybackInputCount> payback_texts;
+  bool us_gallons = false;
+  bool unmetered = false;
+  bool household = false;
+  std::string household_file;
+  std::vector<std::string> use_fittings;
+  bool version = false;
+  bool archive = false;
+  bool completion = false;
+  const CLI::App* app = nullptr;
+
+  bool Given(const std::string& name) const { return app->count(name) > 0; }
+  bool Given(PaybackInput input) const;
+  bool ReadsHousehold() const { return household || !use_fittings.empty(); }
+  // The household needs the payback settings too: its heater, its energy prices, its gallon.
+  bool PaybackSettings() const { return payback || ReadsHousehold(); }
+  bool HouseholdHere() const { return ReadsHousehold() && !Given("--household-file"); }
+  // Without the configuration file or the log there is nothing to look for (and nothing is
+  // created).
+  bool NeedsWorkingDirectory() const {
+    return Given("--workdir") || !no_config || log || save_data || archive || HouseholdHere();
+  }
 };
 
-int UsageError(const std::string& message) {
-  std::cerr << "tolvarn-calc: " << message << "\nRun with --help for more information.\n";
-  return kExitUsage;
+// The option table, in the order --help lists it. A payback input's range comes from the
+// window's table.
+using OptionTarget = std::variant<bool Options::*, std::string Options::*,
+                                  std::vector<std::string> Options::*, PaybackInput>;
+struct OptionRow {
+  const char* name;
+  OptionTarget target;
+  const char* help = "";
+  const char* value_name = "";
+  // GNU programs take options in order: given twice, the last one counts. Each --set is
+  // applied, and each --use-fitting counts for its item, the last one for an item winning.
+  bool last_counts = true;
+  bool listed = true;  // in --help and in the completion
+};
+constexpr OptionRow kOptionTable[] = {
+    {"--workdir", &Options::workdir, "Folder of Data/ and Log/ (default: as tolvarn)", "DIR"},
+    {"--no-config", &Options::no_config, "Start from empty fields, not Data/Tolvarn.ini"},
+    {"--set", &Options::sets, "Put TEXT into input field NAME (repeatable)", "NAME=TEXT", false},
+    {"--gallons", &Options::gallons, "Tick Volume Units: gallons, per 1000 gallons"},
+    {"--currency", &Options::currency, "Use SYMBOL (one character) as the currency", "SYMBOL"},
+    {"--inhibit-error-check", &Options::inhibit, "Calculate without the data checks"},
+    {"--json", &Options::json, "Print all the window would show, as JSON"},
+    {"--log", &Options::log, "Append the record to Log/Tolvarn.log"},
+    {"--save-data", &Options::save_data, "Save Data (the tariff to Data/Tolvarn.ini)"},
+    {"--payback", &Options::payback, "Add the payback comparison (Data/Payback.ini)"},
+    {"--csv", &Options::csv, "With --payback, print the comparison as CSV"},
+    {"--horizon", PaybackInput::Horizon, "Years the payback comparison shows", "NUMBER"},
+    {"--discount", PaybackInput::Discount, "Discount rate, % a year", "NUMBER"},
+    {"--energy-price", PaybackInput::EnergyPrice, "Price of a kWh, taxes included", "NUMBER"},
+    {"--own-energy-price", PaybackInput::OwnEnergyPrice, "Price of a kWh of the items' own energy",
+     "NUMBER"},
+    {"--efficiency", PaybackInput::HeaterEfficiency, "Water heater efficiency, %", "NUMBER"},
+    {"--temperature-rise", PaybackInput::TemperatureRise, "Degrees C the heater warms water by",
+     "NUMBER"},
+    {"--co2-kwh", PaybackInput::Co2PerKWh, "kg CO2e per kWh of energy", "NUMBER"},
+    {"--co2-water", PaybackInput::Co2PerCubicMetre, "kg CO2e per 1000 litres supplied", "NUMBER"},
+    {"--item1-energy", PaybackInput::Item1OwnEnergy, "kWh item 1 uses itself per use", "NUMBER"},
+    {"--item1-hot", PaybackInput::Item1HotShare, "% of item 1's water the heater warms", "NUMBER"},
+    {"--item2-energy", PaybackInput::Item2OwnEnergy, "kWh item 2 uses itself per use", "NUMBER"},
+    {"--item2-hot", PaybackInput::Item2HotShare, "% of item 2's water the heater warms", "NUMBER"},
+    {"--us-gallons", &Options::us_gallons, "A gallon is a US one (--us-gallons=false: UK)"},
+    {"--unmetered", &Options::unmetered, "Unmetered water: only the energy counts"},
+    {"--household", &Options::household, "Add the household (Data/Household.ini)"},
+    {"--household-file", &Options::household_file, "--household, read from FILE", "FILE"},
+    {"--use-fitting", &Options::use_fittings, "Fill item ITEM (1 or 2) from fitting N", "ITEM=N",
+     false},
+    {"--version", &Options::version, "Print the version and end", "", false},
+    {"--archive", &Options::archive, "Archive the log as the window's Archive does", "", false},
+    // For the build: the completion script, made from the options above.
+    {"--bash-completion", &Options::completion, "", "", false, false},
+};
+
+bool Options::Given(PaybackInput input) const {
+  for (const OptionRow& row : kOptionTable)
+    if (const auto* held = std::get_if<PaybackInput>(&row.target); held && *held == input)
+      return Given(row.name);
+  return false;
+}
+
+void AddOption(CLI::App& app, Options& options, const OptionRow& row) {
+  CLI::Option* option = std::visit(
+      [&](auto target) -> CLI::Option* {
+        using Target = decltype(target);
+        if constexpr (std::is_same_v<Target, PaybackInput>) {
+          const tolvarn::PaybackInputInfo& info =
+              tolvarn::PaybackInputTable()[static_cast<size_t>(target)];
+          return app
+              .add_option(row.name, options.payback_texts[static_cast<size_t>(target)],
+                          std::string(row.help) + " (" + tolvarn::TextOf(info.minimum) + "-" +
+                              tolvarn::TextOf(info.maximum) + ")")
+              ->allow_extra_args(false);
+        } else if constexpr (std::is_same_v<Target, bool Options::*>) {
+          return app.add_flag(row.name, options.*target, row.help);
+        } else if constexpr (std::is_same_v<Target, std::string Options::*>) {
+          return app.add_option(row.name, options.*target, row.help);
+        } else {
+          return app.add_option(row.name, options.*target, row.help)->allow_extra_args(false);
+        }
+      },
+      row.target);
+  if (*row.value_name != '\0') option->type_name(row.value_name);
+  if (row.last_counts) option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  if (!row.listed) option->group("");
 }
 
 bool IsInputField(Field field) {
   return tolvarn::KindOf(field) == tolvarn::FieldKind::Input;
-}
-
-nlohmann::ordered_json Report(const tolvarn::TolvarnMain& window,
-                              const tolvarn::MemoryFieldStore& fields) {
-  using nlohmann::ordered_json;
-  ordered_json fields_json = ordered_json::object();
-  ordered_json colours = ordered_json::object();
-  for (const Field field : tolvarn::AllFields()) {
-    const auto kind = tolvarn::KindOf(field);
-    const std::string name(tolvarn::FieldName(field));
-    if (kind == tolvarn::FieldKind::Input || kind == tolvarn::FieldKind::Result)
-      fields_json[name] = fields.Text(field);
-    if (kind == tolvarn::FieldKind::Result) {
-      const tolvarn::Rgb c = fields.Colour(field);
-      colours[name] = {c.r, c.g, c.b};
-    }
-  }
-  ordered_json captions = ordered_json::object();
-  for (const Field field :
-       {Field::Status, Field::VRateH, Field::Item1UseL, Field::Item2UseL, Field::Item1WatL,
-        Field::Item2WatL, Field::ItemWatS, Field::WVChargeL, Field::SVChargeL})
-    captions[std::string(tolvarn::FieldName(field))] = fields.Caption(field);
-  ordered_json tooltips = ordered_json::object();
-  for (const Field field : {Field::WVCost, Field::SVCost, Field::VRate, Field::Item1Use,
-                            Field::Item2Use, Field::Item1W, Field::Item2W})
-    tooltips[std::string(tolvarn::FieldName(field))] = fields.ToolTip(field);
-
-  const tolvarn::WindowState& s = window.State();
-  // 32-bit values are written as the doubles they convert to exactly.
-  const auto single = [](float value) { return static_cast<double>(value); };
-  ordered_json state = {
-      {"ErrorLocation", s.ErrorLocation},
-      {"CheckMessages", s.CheckMessages},
-      {"InhibitErrorCheck", s.InhibitErrorCheck},
-      {"Item1Empty", s.Item1Empty},
-      {"Item2Empty", s.Item2Empty},
-      {"InflationFactor", single(s.InflationFactor)},
-      {"InflationSum", single(s.InflationSum)},
-      {"Item1DayWater", s.Item1DayWater},
-      {"Item2DayWater", single(s.Item2DayWater)},
-      {"DayWaterDiff", single(s.DayWaterDiff)},
-      {"Item1QtrWater", single(s.Item1QtrWater)},
-      {"Item2QtrWater", single(s.Item2QtrWater)},
-      {"QtrWaterDiff", single(s.QtrWaterDiff)},
-      {"CostSaveLabel", s.CostSaveLabel},
-      {"WaterSaveLabel", s.WaterSaveLabel},
-      {"CurrencySymbol", s.CurrencySymbol},
-      {"RecordText", s.RecordText},
-      {"RecordBody", s.RecordBody},
-      {"LastRecordKey", s.LastRecordKey},
-      {"LogLevel", s.LogLevel},
-      {"RunOnTop", s.RunOnTop},
-      {"VUnits", s.VUnits},
-      {"AnInf", s.AnInf},
-      {"ConfigText", s.ConfigText},
-      {"ChargeUnitText", s.ChargeUnitText},
-      {"UnitAbbrev", s.UnitAbbrev},
-      {"UnitWord", s.UnitWord},
-  };
-  ordered_json messages = ordered_json::array();
-  std::string_view rest = s.CheckMessages;
-  while (!rest.empty()) {
-    const size_t end = rest.find('\n');
-    messages.push_back(std::string(rest.substr(0, end)));
-    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-  }
-  return {{"fields", fields_json},
-          {"colours", colours},
-          {"captions", captions},
-          {"tooltips", tooltips},
-          {"enabled",
-           {{"Save", fields.IsEnabled(Field::Save)}, {"Timer1", fields.IsEnabled(Field::Timer1)}}},
-          {"state", state},
-          {"checkMessages", messages},
-          {"record", s.RecordBody}};
-}
-
-// The payback inputs given on the command line, as typed: checked by the window's own rules,
-// so that the messages are the window's.
-struct PaybackOption {
-  const char* name;
-  tolvarn::PaybackInput input;
-  const char* help;
-};
-constexpr PaybackOption kPaybackOptions[] = {
-    {"--horizon", tolvarn::PaybackInput::Horizon, "Years the payback comparison shows (1-50)"},
-    {"--discount", tolvarn::PaybackInput::Discount, "Discount rate, % a year (0-20)"},
-    {"--energy-price", tolvarn::PaybackInput::EnergyPrice,
-     "Price of a kWh, taxes included (0-100)"},
-    {"--own-energy-price", tolvarn::PaybackInput::OwnEnergyPrice,
-     "Price of a kWh of the items' own energy (0-100)"},
-    {"--efficiency", tolvarn::PaybackInput::HeaterEfficiency,
-     "Water heater efficiency, % (10-500)"},
-    {"--temperature-rise", tolvarn::PaybackInput::TemperatureRise,
-     "Degrees C the heater warms water by (0-90)"},
-    {"--co2-kwh", tolvarn::PaybackInput::Co2PerKWh, "kg CO2e per kWh of energy (0-5)"},
-    {"--co2-water", tolvarn::PaybackInput::Co2PerCubicMetre,
-     "kg CO2e per 1000 litres supplied (0-10)"},
-    {"--item1-energy", tolvarn::PaybackInput::Item1OwnEnergy,
-     "kWh item 1 uses itself per use (0-50)"},
-    {"--item1-hot", tolvarn::PaybackInput::Item1HotShare,
-     "% of item 1's water the heater warms (0-100)"},
-    {"--item2-energy", tolvarn::PaybackInput::Item2OwnEnergy,
-     "kWh item 2 uses itself per use (0-50)"},
-    {"--item2-hot", tolvarn::PaybackInput::Item2HotShare,
-     "% of item 2's water the heater warms (0-100)"},
-};
-
-nlohmann::ordered_json PaybackJson(const tolvarn::PaybackInputs& inputs,
-                                   const tolvarn::PaybackResult& result) {
-  using nlohmann::ordered_json;
-  const tolvarn::PaybackSettings& s = inputs.settings;
-  const auto item = [&](size_t k) {
-    return ordered_json{{"OwnEnergy", inputs.items[k].OwnEnergy},
-                        {"HotShare", inputs.items[k].HotShare}};
-  };
-  ordered_json years = ordered_json::array();
-  for (const tolvarn::PaybackYear& y : result.years)
-    years.push_back({{"year", y.year},
-                     {"item1", y.cost[0]},
-                     {"item2", y.cost[1]},
-                     {"difference", y.difference},
-                     {"item1Water", y.water[0]},
-                     {"item2Water", y.water[1]},
-                     {"item1Energy", y.energy[0]},
-                     {"item2Energy", y.energy[1]},
-                     {"item1Co2", y.co2[0]},
-                     {"item2Co2", y.co2[1]}});
-  ordered_json break_even = nullptr;
-  if (result.breakEven)
-    break_even = {{"item", result.breakEven->item}, {"years", result.breakEven->years}};
-  return {{"inputs",
-           {{"Horizon", s.Horizon},
-            {"Discount", s.Discount},
-            {"EnergyPrice", s.EnergyPrice},
-            {"HeaterEfficiency", s.HeaterEfficiency},
-            {"TemperatureRise", s.TemperatureRise},
-            {"USGallons", s.USGallons},
-            {"Co2PerKWh", s.Co2PerKWh},
-            {"Co2PerCubicMetre", s.Co2PerCubicMetre},
-            {"Metered", s.Metered},
-            {"OwnEnergyPrice", s.OwnEnergyPrice ? ordered_json(*s.OwnEnergyPrice) : nullptr},
-            {"item1", item(0)},
-            {"item2", item(1)}}},
-          {"years", years},
-          {"breakEven", break_even},
-          {"headline", result.headline}};
-}
-
-// The household as JSON: every figure in full precision, money null without a tariff.
-nlohmann::ordered_json HouseholdJson(const tolvarn::Household& household,
-                                     const tolvarn::HouseholdFigures& figures) {
-  using nlohmann::ordered_json;
-  const auto maybe = [](const std::optional<double>& value) {
-    return value ? ordered_json(*value) : ordered_json(nullptr);
-  };
-  ordered_json fittings = ordered_json::array();
-  for (size_t i = 0; i < household.fittings.size(); ++i) {
-    const tolvarn::Fitting& fitting = household.fittings[i];
-    const tolvarn::FittingFigures& f = figures.fittings[i];
-    fittings.push_back({{"index", i + 1},
-                        {"name", fitting.Name},
-                        {"kind", std::string(tolvarn::KindInfo(fitting.Kind).name)},
-                        {"litresPerDay", f.litresPerDay},
-                        {"ownKWhPerDay", f.ownKWhPerDay},
-                        {"heaterKWhPerDay", f.heaterKWhPerDay},
-                        {"hotShare", 100 * f.hotShare},
-                        {"costPerDay", maybe(f.costPerDay)}});
-  }
-  return {{"people", household.settings.People},
-          {"coldSupply", household.settings.ColdSupply},
-          {"fittings", fittings},
-          {"litresPerDay", figures.litresPerDay},
-          {"litresPerPersonPerDay", figures.litresPerPersonPerDay},
-          {"bill",
-           {{"meteredPerYear", maybe(figures.meteredPerYear)},
-            {"unmeteredPerYear", maybe(figures.unmeteredPerYear)},
-            {"breakEvenLitresPerDay", maybe(figures.breakEvenLitresPerDay)},
-            {"headline", figures.headline}}}};
-}
-
-// `text` padded with blanks to `width` characters, on the left when `right`.
-std::string Padded(std::string_view text, size_t width, bool right) {
-  const size_t length = tolvarn::utf8::Length(text);
-  const std::string blanks(length < width ? width - length : 0, ' ');
-  return right ? blanks + std::string(text) : std::string(text) + blanks;
-}
-
-// The household as a short table, with the record's line ends.
-std::string HouseholdTable(const tolvarn::Household& household,
-                           const tolvarn::HouseholdFigures& figures, std::string_view currency) {
-  using tolvarn::FormatFixed;
-  const tolvarn::HouseholdSettings& s = household.settings;
-  std::string table = "Household: " + std::to_string(s.People) +
-                      (s.People == 1 ? " person" : " people") + ", cold supply " +
-                      tolvarn::TextOf(s.ColdSupply) + " \u00B0C\r\n";
-  table += " # " + Padded("Fitting", tolvarn::kMaxFittingNameLength, false) +
-           " litres/day kWh/day cost/day\r\n";
-  bool costs = true;
-  for (size_t i = 0; i < household.fittings.size(); ++i) {
-    const tolvarn::FittingFigures& f = figures.fittings[i];
-    const std::string cost = f.costPerDay ? tolvarn::MoneyText(*f.costPerDay, currency) : "-";
-    costs = costs && f.costPerDay;
-    table += Padded(std::to_string(i + 1), 2, true) + " " +
-             Padded(household.fittings[i].Name, tolvarn::kMaxFittingNameLength, false) + " " +
-             Padded(FormatFixed(f.litresPerDay, 1), 10, true) + " " +
-             Padded(FormatFixed(f.ownKWhPerDay + f.heaterKWhPerDay, 3), 7, true) + " " +
-             Padded(cost, 8, true) + "\r\n";
-  }
-  table += "Total: " + FormatFixed(figures.litresPerDay, 1) + " litres a day, " +
-           FormatFixed(figures.litresPerPersonPerDay, 1) + " a person (GB average " +
-           tolvarn::TextOf(tolvarn::kAverageLitresPerPersonPerDay) + ")\r\n";
-  if (!costs || !figures.meteredPerYear)
-    table += "No costs: they need a tariff that passes the data checks.\r\n";
-  if (figures.meteredPerYear)
-    table +=
-        "Metered bill: " + tolvarn::MoneyText(*figures.meteredPerYear, currency) + " a year\r\n";
-  if (figures.unmeteredPerYear)
-    table += "Unmetered bill: " + tolvarn::MoneyText(*figures.unmeteredPerYear, currency) +
-             " a year\r\n";
-  if (figures.breakEvenLitresPerDay)
-    table += "A meter breaks even at " + FormatFixed(*figures.breakEvenLitresPerDay, 1) +
-             " litres a day.\r\n";
-  if (!figures.headline.empty()) table += figures.headline + "\r\n";
-  return table;
 }
 
 // "ITEM=N" of --use-fitting: the item (1 or 2) and the fitting's number (from 1), or none.
@@ -320,11 +233,11 @@ std::optional<std::pair<size_t, size_t>> UseFitting(std::string_view text) {
 // --use-fitting: puts each chosen fitting into its item as Compare does (its use, uses a day
 // and an empty cost, which a later --set can change) with its payback values, unless those were
 // given as options. Returns the reasons it could not, one each, changing nothing then.
-std::vector<std::string> FillItems(
-    const tolvarn::Household& household, const std::array<size_t, 2>& fitting_of_item,
-    const tolvarn::PaybackInputs& typed,
-    const std::array<CLI::Option*, tolvarn::kPaybackInputCount>& payback_given,
-    tolvarn::MemoryFieldStore& fields, tolvarn::PaybackInputs& payback_inputs) {
+std::vector<std::string> FillItems(const tolvarn::Household& household,
+                                   const std::array<size_t, 2>& fitting_of_item,
+                                   const tolvarn::PaybackInputs& typed, const Options& options,
+                                   tolvarn::MemoryFieldStore& fields,
+                                   tolvarn::PaybackInputs& payback_inputs) {
   const bool gallons = fields.CheckValue(Field::VolUnits1) == 1;
   // The litres, energy and hot share need no tariff.
   const tolvarn::HouseholdFigures figures =
@@ -363,10 +276,10 @@ std::vector<std::string> FillItems(
     const std::array<std::string, 2> texts = tolvarn::PaybackItemTexts(*compared[k]);
     for (size_t v = 0; v < 2; ++v) {
       const tolvarn::PaybackInput input = kItemInputs[k][v];
-      const bool given = payback_given[static_cast<size_t>(input)]->count() > 0;
       tolvarn::SetPaybackInput(filled, input,
-                               given ? tolvarn::PaybackInputValue(typed, input)
-                                     : std::optional(tolvarn::StrictTextValue(texts[v])));
+                               options.Given(input)
+                                   ? tolvarn::PaybackInputValue(typed, input)
+                                   : std::optional(tolvarn::StrictTextValue(texts[v])));
     }
   }
   messages = tolvarn::CheckPaybackInputs(filled);
@@ -375,11 +288,6 @@ std::vector<std::string> FillItems(
     if (compared[k]) tolvarn::PutFittingIntoItem(fields, static_cast<int>(k + 1), *compared[k], "");
   payback_inputs = filled;
   return {};
-}
-
-std::string Dump(const nlohmann::ordered_json& json) {
-  // Field texts are whatever the user typed: never let invalid UTF-8 stop the report.
-  return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 // Standard streams that the caller closed are opened on /dev/null, so that no file the program
@@ -454,6 +362,283 @@ std::string BashCompletion(const CLI::App& app) {
          "complete -F _tolvarn_calc tolvarn-calc\n";
 }
 
+// The window as start-up sets it up, on the console and the files under `root`.
+struct Session {
+  Session(const std::string& root, const std::string& currency) : locale(currency), files(root) {}
+
+  // Runs `steps` on the window. The window's ending ends the run with its status, and with
+  // --json the fatal box and report on stdout.
+  template <class Steps>
+  void Guarded(bool json, std::string& out, const Steps& steps) {
+    try {
+      steps();
+    } catch (const tolvarn::ProgramEnded& ended) {
+      if (json) out += FatalJson(boxes.LastBox(), window.LastFatalError());
+      throw Stop{ended.status};
+    }
+  }
+
+  tolvarn::ConsoleMessageBoxes boxes;
+  tolvarn::MemoryFieldStore fields;
+  tolvarn::SystemClock clock;
+  CliLocale locale;
+  tolvarn::ThrowingProcess process;
+  tolvarn::PosixFileSystem files;
+  tolvarn::NoLauncher launcher;
+  tolvarn::HeadlessWindow host;
+  tolvarn::TolvarnMain window{fields, {boxes, clock, locale, process, files, launcher, host}};
+};
+
+// The window's rule for the working directory. One that cannot be made ends the run as the
+// window's fatal box does; it is not a usage error.
+std::string FindWorkingDirectory(const Options& options, std::string& out) {
+  const tolvarn::WorkingDirectory found = tolvarn::ResolveWorkingDirectory(
+      options.Given("--workdir") ? std::optional<std::string>(options.workdir) : std::nullopt);
+  if (found.bad_request) UsageError(found.error);
+  if (found.path.empty()) {
+    tolvarn::ConsoleMessageBoxes boxes;
+    boxes.Show({"Tolvarn", found.error, tolvarn::BoxIcon::Stop, tolvarn::BoxButtons::Ok});
+    if (options.json) out += FatalJson(boxes.LastBox(), std::nullopt);
+    throw Stop{kExitEnded};
+  }
+  return found.path;
+}
+
+// Archive, a command of its own: it takes the working directory alone, and prints the archive's
+// name.
+int Archive(const Options& options, std::string& out) {
+  for (const CLI::Option* option : options.app->get_options())
+    if (option->count() > 0 && option->get_name() != "--workdir" &&
+        option->get_name() != "--archive")
+      UsageError("--archive takes no other option but --workdir");
+  const std::string root = FindWorkingDirectory(options, out);
+  Session session(root, options.currency);
+  std::optional<std::string> name;
+  session.Guarded(options.json, out, [&] {
+    session.window.Start(false, false);
+    name = session.window.ArchiveLog();
+  });
+  if (!name) return kExitNotWritten;
+  out += root + '/' + *name + '\n';
+  return kExitCalculated;
+}
+
+struct Assignment {
+  Field field;
+  std::string text;
+};
+
+// What Calculate needs that can be made ready before the window starts.
+struct Prepared {
+  std::array<size_t, 2> fitting_of_item{};  // the fitting each item is filled from (0: none)
+  tolvarn::PaybackInputs typed;
+  std::vector<Assignment> assignments;
+  tolvarn::PaybackInputs payback;
+  tolvarn::Household household;
+};
+
+// The options that cannot go together, and the items --use-fitting fills.
+std::array<size_t, 2> CheckCombinations(const Options& options) {
+  bool payback_option_given = options.Given("--us-gallons") || options.Given("--unmetered");
+  for (const tolvarn::PaybackInputInfo& info : tolvarn::PaybackInputTable())
+    payback_option_given = payback_option_given || options.Given(info.input);
+  if ((options.csv && !options.payback) || (payback_option_given && !options.PaybackSettings()))
+    UsageError(
+        "--csv needs --payback, and the payback inputs --payback, --household or --use-fitting");
+  if (options.payback && options.save_data)
+    UsageError("--payback runs with Calculate, not --save-data");
+  if (options.ReadsHousehold() && options.save_data)
+    UsageError("--household and --use-fitting run with Calculate, not --save-data");
+  if (options.csv && options.json) UsageError("--csv and --json cannot be used together");
+  if (options.csv && options.household) UsageError("--household cannot be printed with --csv");
+  if (options.Given("--household-file") && options.household_file.empty())
+    UsageError("--household-file needs the name of a file");
+  std::array<size_t, 2> fitting_of_item{};
+  for (const std::string& use : options.use_fittings) {
+    const auto parsed = UseFitting(use);
+    if (!parsed) UsageError("--use-fitting needs ITEM=N (ITEM 1 or 2, N from 1): " + use);
+    fitting_of_item[parsed->first - 1] = parsed->second;
+  }
+  return fitting_of_item;
+}
+
+// The payback inputs typed here are checked before anything else happens, so that a mistake in
+// them leaves every file as it was. The settings file's values, read later, are in range
+// already.
+tolvarn::PaybackInputs TypedPaybackInputs(const Options& options) {
+  tolvarn::PaybackInputs typed;
+  if (!options.PaybackSettings()) return typed;
+  std::array<std::string, tolvarn::kPaybackInputCount> texts;
+  for (const tolvarn::PaybackInputInfo& info : tolvarn::PaybackInputTable()) {
+    const auto i = static_cast<size_t>(info.input);
+    texts[i] = options.Given(info.input) ? options.payback_texts[i]
+                                         : tolvarn::PaybackInputText({}, info.input);
+  }
+  StopOnDataErrors(tolvarn::CheckPaybackInputs(texts, typed));
+  return typed;
+}
+
+// The --set texts, each for an input field, and the --currency symbol checked.
+std::vector<Assignment> Assignments(const Options& options) {
+  std::vector<Assignment> assignments;
+  for (const std::string& set : options.sets) {
+    const size_t equals = set.find('=');
+    if (equals == std::string::npos) UsageError("--set needs NAME=TEXT: " + set);
+    const auto field = tolvarn::FieldFromName(set.substr(0, equals));
+    if (!field || !IsInputField(*field))
+      UsageError("--set names no input field: " + set.substr(0, equals));
+    std::string text = set.substr(equals + 1);
+    if (*field == Field::Notes)
+      text = std::string(tolvarn::utf8::Take(text, tolvarn::utf8::kNotesLimit));
+    assignments.push_back({*field, std::move(text)});
+  }
+  if (!options.currency.empty() &&
+      (tolvarn::utf8::Length(options.currency) != 1 || tolvarn::CanBeginNumber(options.currency)))
+    UsageError("--currency takes one character that cannot begin a number");
+  return assignments;
+}
+
+// The payback settings: Data/Payback.ini's (unless --no-config), the options given winning.
+tolvarn::PaybackInputs PaybackInputsOf(const Options& options, tolvarn::FileSystem& files,
+                                       const tolvarn::PaybackInputs& typed) {
+  tolvarn::PaybackInputs inputs;
+  if (!options.no_config) {
+    tolvarn::PaybackSettingsReading reading = tolvarn::ReadPaybackSettings(files);
+    for (const std::string& problem : reading.problems)
+      std::cerr << "tolvarn-calc: " << problem << '\n';
+    inputs.settings = reading.settings;
+  }
+  for (const tolvarn::PaybackInputInfo& info : tolvarn::PaybackInputTable())
+    if (options.Given(info.input))
+      tolvarn::SetPaybackInput(inputs, info.input, tolvarn::PaybackInputValue(typed, info.input));
+  if (options.Given("--us-gallons")) inputs.settings.USGallons = options.us_gallons;
+  if (options.Given("--unmetered")) inputs.settings.Metered = !options.unmetered;
+  return inputs;
+}
+
+// The household: a script must not be given figures for defaults it never asked for, so any
+// value or fitting the file reading had to replace or leave out stops the run, as a value out
+// of range does (the window keeps reading forgivingly).
+tolvarn::Household HouseholdOf(const Options& options, tolvarn::FileSystem& files) {
+  // As --workdir, a file named here is found from the current directory.
+  tolvarn::PosixFileSystem current("");
+  const bool here = options.HouseholdHere();
+  const tolvarn::HouseholdReading reading =
+      here ? tolvarn::ReadHousehold(files)
+           : tolvarn::ReadHousehold(current, options.household_file);
+  for (const std::string& problem : reading.problems)
+    std::cerr << "tolvarn-calc: " << problem << '\n';
+  if (!here && !reading.found)
+    std::cerr << "tolvarn-calc: " << options.household_file
+              << ": no such file; the household is empty\n";
+  StopOnDataErrors(tolvarn::CheckHousehold(reading.household));
+  if (!reading.problems.empty()) throw Stop{kExitDataErrors};
+  return reading.household;
+}
+
+// What the command came to.
+struct Ran {
+  std::optional<tolvarn::TariffReading> tariff_now;
+  int boxes_before_command = 0;
+};
+
+// Start-up, the items filled from the household, the field texts, then Calculate or Save Data.
+Ran RunCommand(const Options& options, Session& session, Prepared& prepared, std::string& out) {
+  Ran ran;
+  tolvarn::TolvarnMain& window = session.window;
+  session.Guarded(options.json, out, [&] {
+    window.Start(options.inhibit, !options.no_config);
+    if (options.gallons) window.SetCheckBox(Field::VolUnits1, 1);
+    if (prepared.fitting_of_item[0] != 0 || prepared.fitting_of_item[1] != 0)
+      StopOnDataErrors(FillItems(prepared.household, prepared.fitting_of_item, prepared.typed,
+                                 options, session.fields, prepared.payback));
+    // A calculation is logged only with --log, whatever the configuration says about Auto
+    // Save (which Save Data keeps as the configuration has it).
+    if (!options.save_data) window.SetCheckBox(Field::AutoSave, options.log ? 1 : 0);
+    if (options.log) window.CreateResultsLog();
+    for (const Assignment& assignment : prepared.assignments)
+      session.fields.SetText(assignment.field, assignment.text);
+    // Read before Calculate, which rewrites the tariff in its display format.
+    if (options.household) ran.tariff_now = window.ReadTariffNow();
+    ran.boxes_before_command = session.boxes.Count();
+    if (options.save_data)
+      window.Save_Defaults_Click();
+    else
+      window.Calc_Click();
+  });
+  return ran;
+}
+
+void Print(const Options& options, const Session& session, const Prepared& prepared,
+           const std::optional<tolvarn::PaybackResult>& compared,
+           const std::optional<tolvarn::HouseholdFigures>& figures, std::string& out) {
+  const tolvarn::WindowState& state = session.window.State();
+  if (options.json) {
+    nlohmann::ordered_json report = Report(session.window, session.fields);
+    if (options.household) report["household"] = HouseholdJson(prepared.household, *figures);
+    if (options.payback)
+      report["payback"] = compared ? PaybackJson(prepared.payback, *compared) : nullptr;
+    out += Dump(report) + '\n';
+  } else if (options.csv) {
+    if (compared)
+      out += tolvarn::PaybackCsv(*compared);
+    else if (state.CheckMessages.empty())
+      std::cerr << "tolvarn-calc: no payback comparison: it needs both items\n";
+  } else if (!options.save_data) {
+    out += state.RecordBody;
+    // The headline on a line of its own after the record, with the record's line end.
+    if (compared) out += compared->headline + "\r\n";
+    if (options.household)
+      out += HouseholdTable(prepared.household, *figures, state.CurrencySymbol);
+  }
+}
+
+// The status of a command that got to its end.
+int FinishedStatus(const Options& options, const Session& session,
+                   const std::optional<tolvarn::PaybackResult>& compared, const Ran& ran) {
+  if (!session.window.State().CheckMessages.empty()) return kExitDataErrors;
+  // Figures too large to work out (only with the checks inhibited) are a data error too.
+  if (compared && !compared->ok) {
+    if (options.csv) std::cerr << "tolvarn-calc: " << compared->headline << '\n';
+    return kExitDataErrors;
+  }
+  // Past the checks, a box can only say that the log or the file could not be written.
+  return session.boxes.Count() > ran.boxes_before_command ? kExitNotWritten : kExitCalculated;
+}
+
+int Calculate(Options& options, std::string& out) {
+  // A household file named is a household asked for.
+  if (options.Given("--household-file")) options.household = true;
+  Prepared prepared;
+  prepared.fitting_of_item = CheckCombinations(options);
+  prepared.typed = TypedPaybackInputs(options);
+  prepared.assignments = Assignments(options);
+  Session session(options.NeedsWorkingDirectory() ? FindWorkingDirectory(options, out) : "",
+                  options.currency);
+  if (options.PaybackSettings())
+    prepared.payback = PaybackInputsOf(options, session.files, prepared.typed);
+  if (options.ReadsHousehold()) prepared.household = HouseholdOf(options, session.files);
+  const Ran ran = RunCommand(options, session, prepared, out);
+
+  const tolvarn::WindowState& state = session.window.State();
+  // The comparison of a Calculate that compared both items; none after any other outcome.
+  std::optional<tolvarn::PaybackResult> compared;
+  if (options.payback && state.LastComparison)
+    compared = tolvarn::WorkOutPayback(*state.LastComparison, prepared.payback);
+  std::optional<tolvarn::HouseholdFigures> figures;
+  if (options.household) {
+    figures = tolvarn::WorkOutHousehold(prepared.household, prepared.payback.settings,
+                                        ran.tariff_now->tariff, state.CurrencySymbol);
+    // The tariff's messages that Calculate did not give already (it skips the sewerage rule
+    // after an item's mistake).
+    for (const std::string& message : ran.tariff_now->messages)
+      if (state.CheckMessages.find(message) == std::string::npos)
+        std::cerr << "tolvarn-calc: no household costs: " << message << '\n';
+  }
+  Print(options, session, prepared, compared, figures, out);
+  return FinishedStatus(options, session, compared, ran);
+}
+
 // The program, with what it prints on stdout gathered in `out`.
 int Run(int argc, char** argv, std::string& out) {
   CLI::App app{
@@ -468,302 +653,31 @@ int Run(int argc, char** argv, std::string& out) {
       "record, a file or stdout could not be written, 64 a usage error.\n"
       "Report a fault to the maker: " +
       std::string(tolvarn::kWebSiteBase));
-  std::string workdir;
-  bool no_config = false;
-  std::vector<std::string> sets;
-  bool gallons = false;
-  std::string currency;
-  bool inhibit = false;
-  bool json = false;
-  bool log = false;
-  bool save_data = false;
-  CLI::Option* workdir_given =
-      app.add_option("--workdir", workdir, "Folder of Data/ and Log/ (default: as tolvarn)")
-          ->type_name("DIR");
-  app.add_flag("--no-config", no_config, "Start from empty fields, not Data/Tolvarn.ini");
-  app.add_option("--set", sets, "Put TEXT into input field NAME (repeatable)")
-      ->type_name("NAME=TEXT")
-      ->allow_extra_args(false);
-  app.add_flag("--gallons", gallons, "Tick Volume Units: gallons, per 1000 gallons");
-  app.add_option("--currency", currency, "Use SYMBOL (one character) as the currency")
-      ->type_name("SYMBOL");
-  app.add_flag("--inhibit-error-check", inhibit, "Calculate without the data checks");
-  app.add_flag("--json", json, "Print all the window would show, as JSON");
-  app.add_flag("--log", log, "Append the record to Log/Tolvarn.log");
-  app.add_flag("--save-data", save_data, "Save Data (the tariff to Data/Tolvarn.ini)");
-  bool payback = false;
-  bool csv = false;
-  bool us_gallons = false;
-  app.add_flag("--payback", payback, "Add the payback comparison (Data/Payback.ini)");
-  app.add_flag("--csv", csv, "With --payback, print the comparison as CSV");
-  std::array<std::string, tolvarn::kPaybackInputCount> payback_texts;
-  std::array<CLI::Option*, tolvarn::kPaybackInputCount> payback_given{};
-  for (const PaybackOption& option : kPaybackOptions) {
-    const auto i = static_cast<size_t>(option.input);
-    payback_given[i] = app.add_option(option.name, payback_texts[i], option.help)
-                           ->type_name("NUMBER")
-                           ->allow_extra_args(false);
-  }
-  CLI::Option* us_gallons_given =
-      app.add_flag("--us-gallons", us_gallons, "A gallon is a US one (--us-gallons=false: UK)");
-  bool unmetered = false;
-  CLI::Option* unmetered_given =
-      app.add_flag("--unmetered", unmetered, "Unmetered water: only the energy counts");
-  bool household = false;
-  std::string household_file;
-  std::vector<std::string> use_fittings;
-  app.add_flag("--household", household, "Add the household (Data/Household.ini)");
-  CLI::Option* household_file_given =
-      app.add_option("--household-file", household_file, "--household, read from FILE")
-          ->type_name("FILE");
-  app.add_option("--use-fitting", use_fittings, "Fill item ITEM (1 or 2) from fitting N")
-      ->type_name("ITEM=N")
-      ->allow_extra_args(false);
-  // GNU programs take options in order: given twice, the last one counts. Each --set is applied,
-  // and each --use-fitting counts for its item, the last one for an item winning.
-  for (CLI::Option* option : app.get_options())
-    if (option->get_name() != "--set" && option->get_name() != "--use-fitting" &&
-        option->get_name() != "--help")
-      option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-  bool version = false;
-  app.add_flag("--version", version, "Print the version and end");
-  bool archive = false;
-  app.add_flag("--archive", archive, "Archive the log as the window's Archive does");
-  // For the build: the completion script, made from the options above. Not in --help.
-  bool completion = false;
-  app.add_flag("--bash-completion", completion)->group("");
+  Options options;
+  options.app = &app;
+  for (const OptionRow& row : kOptionTable)
+    AddOption(app, options, row);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
     std::ostringstream help;
     const int status = app.exit(error, help, std::cerr);
     out += help.str();
-    return status == 0 ? 0 : kExitUsage;
+    return status == 0 ? kExitCalculated : kExitUsage;
   }
-  if (completion) {
-    out += BashCompletion(app);
-    return kExitCalculated;
-  }
-  if (version) {
-    out += "tolvarn-calc " + std::string(tolvarn::kVersionText) + "\n";
-    return kExitCalculated;
-  }
-  // Archive is a command of its own: it takes the working directory alone.
-  if (archive)
-    for (const CLI::Option* option : app.get_options())
-      if (option->count() > 0 && option != workdir_given && option->get_name() != "--archive")
-        return UsageError("--archive takes no other option but --workdir");
-
-  // A household file named is a household asked for.
-  if (household_file_given->count() > 0) household = true;
-  // The household needs the payback settings too: its heater, its energy prices, its gallon.
-  const bool read_household = household || !use_fittings.empty();
-  const bool payback_settings = payback || read_household;
-  bool payback_option_given = us_gallons_given->count() > 0 || unmetered_given->count() > 0;
-  for (const CLI::Option* option : payback_given)
-    payback_option_given = payback_option_given || option->count() > 0;
-  if ((csv && !payback) || (payback_option_given && !payback_settings))
-    return UsageError(
-        "--csv needs --payback, and the payback inputs --payback, --household or --use-fitting");
-  if (payback && save_data) return UsageError("--payback runs with Calculate, not --save-data");
-  if (read_household && save_data)
-    return UsageError("--household and --use-fitting run with Calculate, not --save-data");
-  if (csv && json) return UsageError("--csv and --json cannot be used together");
-  if (csv && household) return UsageError("--household cannot be printed with --csv");
-  if (household_file_given->count() > 0 && household_file.empty())
-    return UsageError("--household-file needs the name of a file");
-  // The fitting each item is filled from (0: none).
-  std::array<size_t, 2> fitting_of_item{};
-  for (const std::string& use : use_fittings) {
-    const auto parsed = UseFitting(use);
-    if (!parsed) return UsageError("--use-fitting needs ITEM=N (ITEM 1 or 2, N from 1): " + use);
-    fitting_of_item[parsed->first - 1] = parsed->second;
-  }
-
-  // The payback inputs typed here are checked before anything else happens, so that a
-  // mistake in them leaves every file as it was. The settings file's values, read later, are
-  // in range already.
-  tolvarn::PaybackInputs typed;
-  if (payback_settings) {
-    std::array<std::string, tolvarn::kPaybackInputCount> texts;
-    for (size_t i = 0; i < texts.size(); ++i)
-      texts[i] = payback_given[i]->count() > 0
-                     ? payback_texts[i]
-                     : tolvarn::PaybackInputText({}, tolvarn::PaybackInputTable()[i].input);
-    const std::vector<std::string> messages = tolvarn::CheckPaybackInputs(texts, typed);
-    for (const std::string& message : messages)
-      std::cerr << message << '\n';
-    if (!messages.empty()) return kExitDataErrors;
-  }
-
-  std::vector<Assignment> assignments;
-  for (const std::string& set : sets) {
-    const size_t equals = set.find('=');
-    if (equals == std::string::npos) return UsageError("--set needs NAME=TEXT: " + set);
-    const auto field = tolvarn::FieldFromName(set.substr(0, equals));
-    if (!field || !IsInputField(*field))
-      return UsageError("--set names no input field: " + set.substr(0, equals));
-    std::string text = set.substr(equals + 1);
-    if (*field == Field::Notes)
-      text = std::string(tolvarn::utf8::Take(text, tolvarn::utf8::kNotesLimit));
-    assignments.push_back({*field, std::move(text)});
-  }
-  if (!currency.empty()) {
-    if (tolvarn::utf8::Length(currency) != 1 || tolvarn::CanBeginNumber(currency))
-      return UsageError("--currency takes one character that cannot begin a number");
-  }
-  // The window's rule for the working directory; without the configuration file or the log
-  // there is nothing to look for (and nothing is created).
-  tolvarn::ConsoleMessageBoxes boxes;
-  std::string root;
-  const bool household_here = read_household && household_file_given->count() == 0;
-  if (workdir_given->count() > 0 || !no_config || log || save_data || archive || household_here) {
-    const tolvarn::WorkingDirectory found = tolvarn::ResolveWorkingDirectory(
-        workdir_given->count() > 0 ? std::optional<std::string>(workdir) : std::nullopt);
-    if (found.bad_request) return UsageError(found.error);
-    if (found.path.empty()) {
-      // The user's own directory could not be made: the window's fatal box, not a usage error.
-      boxes.Show({"Tolvarn", found.error, tolvarn::BoxIcon::Stop, tolvarn::BoxButtons::Ok});
-      if (json) out += Dump({{"fatal", {{"title", "Tolvarn"}, {"text", found.error}}}}) + '\n';
-      return kExitEnded;
-    }
-    root = found.path;
-  }
-
-  tolvarn::MemoryFieldStore fields;
-  tolvarn::SystemClock clock;
-  CliLocale locale(currency);
-  tolvarn::ThrowingProcess process;
-  tolvarn::PosixFileSystem files(root);
-  tolvarn::NoLauncher launcher;
-  tolvarn::HeadlessWindow host;
-  tolvarn::TolvarnMain window(fields, {boxes, clock, locale, process, files, launcher, host});
-
-  tolvarn::PaybackInputs payback_inputs;
-  if (payback_settings) {
-    if (!no_config) {
-      tolvarn::PaybackSettingsReading reading = tolvarn::ReadPaybackSettings(files);
-      for (const std::string& problem : reading.problems)
-        std::cerr << "tolvarn-calc: " << problem << '\n';
-      payback_inputs.settings = reading.settings;
-    }
-    for (const tolvarn::PaybackInputInfo& info : tolvarn::PaybackInputTable())
-      if (payback_given[static_cast<size_t>(info.input)]->count() > 0)
-        tolvarn::SetPaybackInput(payback_inputs, info.input,
-                                 tolvarn::PaybackInputValue(typed, info.input));
-    if (us_gallons_given->count() > 0) payback_inputs.settings.USGallons = us_gallons;
-    if (unmetered_given->count() > 0) payback_inputs.settings.Metered = !unmetered;
-  }
-
-  // The household: a script must not be given figures for defaults it never asked for, so any
-  // value or fitting the file reading had to replace or leave out stops the run, as a value
-  // out of range does (the window keeps reading forgivingly).
-  tolvarn::Household the_household;
-  if (read_household) {
-    // As --workdir, a file named here is found from the current directory.
-    tolvarn::PosixFileSystem here("");
-    const tolvarn::HouseholdReading reading = household_here
-                                                  ? tolvarn::ReadHousehold(files)
-                                                  : tolvarn::ReadHousehold(here, household_file);
-    for (const std::string& problem : reading.problems)
-      std::cerr << "tolvarn-calc: " << problem << '\n';
-    if (!household_here && !reading.found)
-      std::cerr << "tolvarn-calc: " << household_file << ": no such file; the household is empty\n";
-    const std::vector<std::string> messages = tolvarn::CheckHousehold(reading.household);
-    for (const std::string& message : messages)
-      std::cerr << message << '\n';
-    if (!messages.empty() || !reading.problems.empty()) return kExitDataErrors;
-    the_household = reading.household;
-  }
-  std::optional<tolvarn::TariffReading> tariff_now;
-  int boxes_before_command = 0;
   try {
-    if (archive) {
-      window.Start(false, false);
-      const std::optional<std::string> name = window.ArchiveLog();
-      if (!name) return kExitNotWritten;
-      out += root + '/' + *name + '\n';
+    if (options.completion) {
+      out += BashCompletion(app);
       return kExitCalculated;
     }
-    window.Start(inhibit, !no_config);
-    if (gallons) window.SetCheckBox(Field::VolUnits1, 1);
-    if (fitting_of_item[0] != 0 || fitting_of_item[1] != 0) {
-      const std::vector<std::string> messages =
-          FillItems(the_household, fitting_of_item, typed, payback_given, fields, payback_inputs);
-      for (const std::string& message : messages)
-        std::cerr << message << '\n';
-      if (!messages.empty()) return kExitDataErrors;
+    if (options.version) {
+      out += "tolvarn-calc " + std::string(tolvarn::kVersionText) + "\n";
+      return kExitCalculated;
     }
-    // A calculation is logged only with --log, whatever the configuration says about Auto Save
-    // (which Save Data keeps as the configuration has it).
-    if (!save_data) window.SetCheckBox(Field::AutoSave, log ? 1 : 0);
-    if (log) window.CreateResultsLog();
-    for (const Assignment& assignment : assignments)
-      fields.SetText(assignment.field, assignment.text);
-    // Read before Calculate, which rewrites the tariff in its display format.
-    if (household) tariff_now = window.ReadTariffNow();
-    boxes_before_command = boxes.Count();
-    if (save_data)
-      window.Save_Defaults_Click();
-    else
-      window.Calc_Click();
-  } catch (const tolvarn::ProgramEnded& ended) {
-    if (json) {
-      nlohmann::ordered_json fatal = nlohmann::ordered_json::object();
-      if (const auto& box = boxes.LastBox()) {
-        fatal["title"] = box->title;
-        fatal["text"] = box->text;
-      }
-      if (const auto& report = window.LastFatalError()) {
-        fatal["operation"] = report->operation;
-        fatal["location"] = report->location;
-      }
-      out += Dump({{"fatal", fatal}}) + '\n';
-    }
-    return ended.status;
+    return options.archive ? Archive(options, out) : Calculate(options, out);
+  } catch (const Stop& stop) {
+    return stop.status;
   }
-
-  // The comparison of a Calculate that compared both items; none after any other outcome.
-  std::optional<tolvarn::PaybackResult> compared;
-  if (payback && window.State().LastComparison)
-    compared = tolvarn::WorkOutPayback(*window.State().LastComparison, payback_inputs);
-
-  std::optional<tolvarn::HouseholdFigures> household_figures;
-  if (household) {
-    household_figures = tolvarn::WorkOutHousehold(
-        the_household, payback_inputs.settings, tariff_now->tariff, window.State().CurrencySymbol);
-    // The tariff's messages that Calculate did not give already (it skips the sewerage rule
-    // after an item's mistake).
-    for (const std::string& message : tariff_now->messages)
-      if (window.State().CheckMessages.find(message) == std::string::npos)
-        std::cerr << "tolvarn-calc: no household costs: " << message << '\n';
-  }
-
-  if (json) {
-    nlohmann::ordered_json report = Report(window, fields);
-    if (household) report["household"] = HouseholdJson(the_household, *household_figures);
-    if (payback) report["payback"] = compared ? PaybackJson(payback_inputs, *compared) : nullptr;
-    out += Dump(report) + '\n';
-  } else if (csv) {
-    if (compared)
-      out += tolvarn::PaybackCsv(*compared);
-    else if (window.State().CheckMessages.empty())
-      std::cerr << "tolvarn-calc: no payback comparison: it needs both items\n";
-  } else if (!save_data) {
-    out += window.State().RecordBody;
-    // The headline on a line of its own after the record, with the record's line end.
-    if (compared) out += compared->headline + "\r\n";
-    if (household)
-      out += HouseholdTable(the_household, *household_figures, window.State().CurrencySymbol);
-  }
-  if (!window.State().CheckMessages.empty()) return kExitDataErrors;
-  // Figures too large to work out (only with the checks inhibited) are a data error too.
-  if (compared && !compared->ok) {
-    if (csv) std::cerr << "tolvarn-calc: " << compared->headline << '\n';
-    return kExitDataErrors;
-  }
-  // Past the checks, a box can only say that the log or the file could not be written.
-  return boxes.Count() > boxes_before_command ? kExitNotWritten : kExitCalculated;
 }
 
 }  // namespace
