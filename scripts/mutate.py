@@ -27,7 +27,7 @@ ROOT = Path(__file__).resolve().parent.parent
 FOLDERS = ["core", "files", "shell"]
 # The long tests (concurrent copies, random kills) measure robustness, not logic; they are left out
 # so that a mutant takes seconds.
-LONG_TESTS = "-CliFiles.TwoCopies*:CliKilled.*"
+LONG_TESTS = "-CliFiles.TwoCopies*:CliKilled.*:CliFiles.AnEntryThatDoesNotFit*:CliFiles.Archiving*"
 TARGETS = ["tolvarn_tests", "tolvarn_cli_tests", "tolvarn-calc", "tolvarn_template"]
 
 # (name, pattern, replacement): applied at one match at a time, outside strings and comments.
