@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/number_text.h"
+#include "tests/support/fake_file_system.h"
 
 namespace tolvarn::fuzz {
 
@@ -37,6 +38,23 @@ inline void CheckResultText(std::string_view text, std::string_view symbol) {
   if (text.empty()) return;
   if (text.starts_with(symbol)) text.remove_prefix(symbol.size());
   if (!IsNumericText(text)) Fail("a result that is not a number", text);
+}
+
+// A settings file holding `text`: what `read` makes of it must pass `valid`, write back with
+// `write`, and read again as the same settings with no note. `settings` picks them out of a
+// reading.
+template <class Read, class Settings, class Valid, class Write>
+void CheckSettingsRoundTrip(std::string_view path, std::string_view text, Read read,
+                            Settings settings, Valid valid, Write write) {
+  FakeFileSystem files;
+  files.AddDirectory("Data");
+  files.files[std::string(path)] = std::string(text);
+  const auto reading = read(files);
+  if (!valid(settings(reading))) Fail("a setting out of range", text);
+  if (!write(files, settings(reading)).ok()) Fail("the settings' write", text);
+  const auto again = read(files);
+  if (!(settings(again) == settings(reading)) || !again.problems.empty())
+    Fail("the settings read back", files.files[std::string(path)]);
 }
 
 }  // namespace tolvarn::fuzz
