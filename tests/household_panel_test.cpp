@@ -4,6 +4,7 @@
 #include <rapidcheck/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "core/item_fields.h"
 #include "files/household_file.h"
@@ -24,19 +25,10 @@ class HouseholdPanelTest : public testing::WindowTest {
     Start();
   }
   // A tariff that passes the checks: W 1.5, S 1.8, A 95 %, no tax.
-  void EnterTariff() {
-    Set({{Field::WVCost, "1.5"},
-         {Field::SVCost, "1.8"},
-         {Field::SVAllow, "95"},
-         {Field::VRate, "0"},
-         {Field::AnInfT, "0"},
-         {Field::PPeriod, "5"}});
-  }
+  void EnterTariff() { Enter("1.5|1.8|95|0|0|5"); }
   void Keep(const Household& household) { ASSERT_TRUE(WriteHousehold(fake.files, household).ok()); }
   void KeepPayback(double energy_price) {
-    PaybackSettings settings;
-    settings.EnergyPrice = energy_price;
-    ASSERT_TRUE(WritePaybackSettings(fake.files, settings).ok());
+    ASSERT_TRUE(WritePaybackSettings(fake.files, {.EnergyPrice = energy_price}).ok());
   }
   // People and the fittings of these presets, by name.
   static Household Of(int people, std::initializer_list<std::string_view> presets) {
@@ -150,7 +142,8 @@ TEST_F(HouseholdPanelTest, EveryWrongValueIsListedAndNothingWorkedOut) {
 }
 
 // Adding, removing and moving keep the list as a plain list of names would be kept, and never
-// let it pass 30 fittings.
+// let it pass 30 fittings; the fitting chosen to compare stays the same fitting as the list is
+// reordered or cut, and when it goes, the one in its place is chosen, with a copy of it.
 RC_GTEST_PROP(HouseholdPanelProperty, EditsKeepTheListInOrder, ()) {
   MemoryFieldStore fields;
   FakePlatform fake;
@@ -161,9 +154,12 @@ RC_GTEST_PROP(HouseholdPanelProperty, EditsKeepTheListInOrder, ()) {
   HouseholdPanel panel(window, fake.files, fake.boxes);
   panel.Open();
   std::vector<std::string> model;
+  size_t chosen = 0;
+  std::string replacement;
   const auto steps = *rc::gen::container<std::vector<std::pair<int, size_t>>>(
-      rc::gen::pair(rc::gen::inRange(0, 4), rc::gen::inRange<size_t>(0, 40)));
+      rc::gen::pair(rc::gen::inRange(0, 5), rc::gen::inRange<size_t>(0, 40)));
   for (const auto& [what, at] : steps) {
+    const bool inside = at < model.size();
     switch (what) {
       case 0: {
         const size_t preset = at % FittingPresets().size();
@@ -174,20 +170,37 @@ RC_GTEST_PROP(HouseholdPanelProperty, EditsKeepTheListInOrder, ()) {
       }
       case 1:
         panel.Remove(at);
-        if (at < model.size()) model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+        if (!inside) break;
+        model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+        if (chosen > at) {
+          --chosen;
+        } else if (chosen == at && !model.empty()) {
+          chosen = std::min(at, model.size() - 1);
+          replacement = model[chosen];
+        }
         break;
       case 2:
-        RC_ASSERT(panel.MoveUp(at) == (at > 0 && at < model.size()));
-        if (at > 0 && at < model.size()) std::swap(model[at - 1], model[at]);
+        RC_ASSERT(panel.MoveUp(at) == (at > 0 && inside));
+        if (at == 0 || !inside) break;
+        std::swap(model[at - 1], model[at]);
+        if (chosen == at || chosen == at - 1) chosen = chosen == at ? at - 1 : at;
+        break;
+      case 3:
+        RC_ASSERT(panel.MoveDown(at) == (at + 1 < model.size()));
+        if (at + 1 >= model.size()) break;
+        std::swap(model[at], model[at + 1]);
+        if (chosen == at || chosen == at + 1) chosen = chosen == at ? at + 1 : at;
         break;
       default:
-        RC_ASSERT(panel.MoveDown(at) == (at + 1 < model.size()));
-        if (at + 1 < model.size()) std::swap(model[at], model[at + 1]);
+        panel.SetCompareFitting(at);
+        if (inside) std::tie(chosen, replacement) = std::pair{at, model[at]};
     }
   }
   RC_ASSERT(panel.Count() == model.size());
   for (size_t i = 0; i < model.size(); ++i)
     RC_ASSERT(panel.Row(i).name == model[i]);
+  RC_ASSERT(panel.CompareFittingIndex() == chosen);
+  RC_ASSERT(panel.Replacement().name == replacement);
   RC_ASSERT(panel.Messages().empty());
   RC_ASSERT(panel.Figures()->fittings.size() == model.size());
 }
@@ -260,23 +273,6 @@ TEST_F(HouseholdPanelTest, CompareRefusesWhatCannotBeCompared) {
   EXPECT_EQ(panel.Compare(payback, never).size(), 1u);
   EXPECT_EQ(Text(Field::Item1Use), "");
   EXPECT_EQ(payback.Text(PaybackInput::Item1HotShare), "0");
-}
-
-// The fitting chosen to compare stays the same fitting as the list is reordered or cut.
-TEST_F(HouseholdPanelTest, TheFittingToCompareFollowsItsRow) {
-  Keep(Of(2, {"Basin tap", "Mixer shower", "Bath"}));
-  panel.Open();
-  panel.SetCompareFitting(1);
-  EXPECT_TRUE(panel.MoveUp(1));
-  EXPECT_EQ(panel.CompareFittingIndex(), 0u);
-  EXPECT_TRUE(panel.MoveDown(1));  // the tap, below it, goes down: the shower stays
-  EXPECT_EQ(panel.CompareFittingIndex(), 0u);
-  panel.SetCompareFitting(2);
-  panel.Remove(0);
-  EXPECT_EQ(panel.CompareFittingIndex(), 1u);
-  panel.Remove(1);  // the chosen one goes: the one now in its place, with a copy of it
-  EXPECT_EQ(panel.CompareFittingIndex(), 0u);
-  EXPECT_EQ(panel.Replacement().name, panel.Row(0).name);
 }
 
 // Closing writes only a change, and only what passed its checks; a failed write is said.
