@@ -190,6 +190,20 @@ TEST(Household, ChecksEveryValueAndSaysAllAtOnce) {
             }));
 }
 
+// Each tooltip tells the range the checks take, and each kind has a tooltip for each parameter.
+TEST(Household, EveryTooltipGivesTheRangeChecked) {
+  const auto gives = [](std::string_view tooltip, double low, double high) {
+    EXPECT_TRUE(tooltip.ends_with("(" + TextOf(low) + " to " + TextOf(high) + ")")) << tooltip;
+  };
+  for (const FittingKindInfo& kind : FittingKindTable())
+    for (size_t p = 0; p < kind.parameterCount; ++p)
+      gives(kind.parameters[p].tooltip, kind.parameters[p].minimum, kind.parameters[p].maximum);
+  for (const HouseholdInputInfo& info : HouseholdInputTable())
+    gives(info.tooltip, info.minimum, info.maximum);
+  for (const PaybackInputInfo& info : PaybackInputTable())
+    gives(info.tooltip, info.minimum, info.maximum);
+}
+
 // Each kind's defaults are its commonest preset; the typical household's litres are pinned.
 TEST(Household, PresetsDefaultsAndTheTypicalHousehold) {
   const std::string_view commonest[] = {"Mixer shower", "Electric shower",   "Bath",

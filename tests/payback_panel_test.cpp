@@ -43,7 +43,7 @@ TEST(PaybackTextsTest, AxisTicksAreRoundAndCoverTheRange) {
   };
   for (const Case& c :
        {Case{-35, 120, {-50, 0, 50, 100, 150}}, Case{0, 0.42, {0, 0.1, 0.2, 0.3, 0.4, 0.5}},
-        Case{0, 0, {0, 1}}, Case{450, 450, {400, 500}},
+        Case{0, 6, {0, 1, 2, 3, 4, 5, 6}}, Case{0, 0, {0, 1}}, Case{450, 450, {400, 500}},
         // No round step in doubles: the ends themselves.
         Case{-1.7e308, 1.7e308, {-1.7e308, 1.7e308}}, Case{0, 5e-324, {0, 5e-324}},
         Case{-5e-324, -5e-324, {-5e-324, 0}}}) {
