@@ -205,11 +205,17 @@ RC_GTEST_PROP(HouseholdPanelProperty, EditsKeepTheListInOrder, ()) {
   RC_ASSERT(panel.Replacement().name == replacement);
   RC_ASSERT(panel.Messages().empty());
   RC_ASSERT(panel.Figures()->fittings.size() == model.size());
+  // The figures follow their rows.
+  for (size_t i = 0; i < model.size(); ++i)
+    RC_ASSERT(panel.Figures()->fittings[i].litresPerDay ==
+              WorkOutHousehold({{}, {FittingOf(panel.Row(i))}}, {}, std::nullopt, "")
+                  .fittings[0]
+                  .litresPerDay);
 }
 
-// Compare puts a mixer shower (75.428571 L a day for two) into Item 1 and a low-flow head
-// (56.571429 L) with its price into Item 2, the hot shares into the Payback values, and
-// calculates; the window's Calculate then compares both.
+// Compare puts a mixer shower (75.428571 L a day for two) into Item 1 and an electric shower
+// (47.142857 L) with its price into Item 2, the hot shares and own energy into the Payback
+// values, and calculates; the window's Calculate then compares both.
 TEST_F(HouseholdPanelTest, CompareFillsBothItemsAndCalculates) {
   Keep(Of(2, {"Basin tap", "Mixer shower"}));
   panel.Open();
@@ -219,7 +225,7 @@ TEST_F(HouseholdPanelTest, CompareFillsBothItemsAndCalculates) {
   PaybackPanel payback(fake.files, fake.boxes);
   panel.SetCompareFitting(1);
   EXPECT_EQ(panel.Replacement().name, "Mixer shower");  // a copy to start with
-  panel.SetReplacementPreset(PresetIndex("Low-flow shower head"));
+  panel.SetReplacementPreset(PresetIndex("Electric shower"));
   panel.SetReplacementCost("25");
   int calculated = 0;
   EXPECT_TRUE(panel
@@ -232,10 +238,12 @@ TEST_F(HouseholdPanelTest, CompareFillsBothItemsAndCalculates) {
   EXPECT_EQ(calculated, 1);
   EXPECT_EQ(Texts<6>({Field::Item1Use, Field::Item1UseD, Field::Item1Cost, Field::Item2Use,
                       Field::Item2UseD, Field::Item2Cost}),
-            "75.4|1||56.6|1|\u00A325.00");
+            "75.4|1||47.1|1|\u00A325.00");
   EXPECT_EQ(payback.Text(PaybackInput::Item1HotShare), "100");
-  EXPECT_EQ(payback.Text(PaybackInput::Item2HotShare), "100");
-  EXPECT_EQ(payback.Text(PaybackInput::Item2OwnEnergy), "0");
+  EXPECT_EQ(payback.Text(PaybackInput::Item1OwnEnergy), "0");
+  EXPECT_EQ(payback.Text(PaybackInput::Item2HotShare), "0");
+  // Its own heating: 47.142857 L x 30 degrees x 0.001163.
+  EXPECT_EQ(payback.Text(PaybackInput::Item2OwnEnergy).substr(0, 6), "1.6448");
   EXPECT_TRUE(State().LastComparison.has_value());
 
   // More than 500 L a day goes in as more uses: for 20 people the mixer's 754.286 L as 2 x

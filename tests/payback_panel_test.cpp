@@ -46,7 +46,7 @@ TEST(PaybackTextsTest, AxisTicksAreRoundAndCoverTheRange) {
         Case{0, 6, {0, 1, 2, 3, 4, 5, 6}}, Case{0, 0, {0, 1}}, Case{450, 450, {400, 500}},
         // No round step in doubles: the ends themselves.
         Case{-1.7e308, 1.7e308, {-1.7e308, 1.7e308}}, Case{0, 5e-324, {0, 5e-324}},
-        Case{-5e-324, -5e-324, {-5e-324, 0}}}) {
+        Case{-5e-324, -5e-324, {-5e-324, 0}}, Case{1.7e308, 1.7e308, {0, 1.7e308}}}) {
     SCOPED_TRACE(c.high);
     const std::vector<double> ticks = AxisTicks(c.low, c.high, 6);
     ASSERT_EQ(ticks.size(), c.ticks.size());
@@ -58,6 +58,7 @@ TEST(PaybackTextsTest, AxisTicksAreRoundAndCoverTheRange) {
 TEST(PaybackTextsTest, AxisTextsAreShortBeyondSixDigits) {
   const std::pair<std::vector<double>, std::vector<std::string>> cases[] = {
       {{-50, 0, 50}, {"-50", "0", "50"}},
+      {{7}, {"7"}},
       {{0, 0.1, 0.2}, {"0.0", "0.1", "0.2"}},
       {{0, 500000, 1000000}, {"0", "5.0e5", "1.0e6"}},
       {{0, 1e27, 2e27, 3e27}, {"0", "1.0e27", "2.0e27", "3.0e27"}},
@@ -95,6 +96,8 @@ TEST_F(PaybackPanelTest, TheTableShowsEachYearOfTheComparisonAndExportsIt) {
     panel.SetText(input, "0");
     EXPECT_EQ(panel.Totals().find("CO2e"), std::string::npos);  // only with a factor
   }
+  panel.SetText(PaybackInput::Item2OwnEnergy, "0.1");  // 0.1 kWh a use for 4 years: 146 kWh more
+  EXPECT_NE(panel.Totals().find("\nEnergy: -146.000 kWh"), std::string::npos) << panel.Totals();
 
   // The same comparison again changes nothing; another currency only the money texts.
   EXPECT_FALSE(panel.Follow(kExample, "\u00A3"));
