@@ -222,8 +222,11 @@ RC_GTEST_PROP(PaybackProperty, BreakEvenIgnoresTheHorizonAndDiscountingDelaysIt,
 
 TEST(Payback, ChecksEveryInputAndNamesEachFailure) {
   std::array<std::string, kPaybackInputCount> texts;
-  for (const PaybackInputInfo& info : PaybackInputTable())
+  for (const PaybackInputInfo& info : PaybackInputTable()) {
     texts[static_cast<size_t>(info.input)] = PaybackInputText({}, info.input);
+    // The table's defaults are the settings' own.
+    EXPECT_EQ(PaybackInputValue({}, info.input).value_or(info.fallback), info.fallback);
+  }
   const auto at = [&](PaybackInput input) -> std::string& {
     return texts[static_cast<size_t>(input)];
   };
