@@ -108,6 +108,7 @@ struct HouseholdTariff {
   double SewerageAllowance = 0;  // A: percent
   double TaxRate = 0;            // V: percent
   bool Gallons = false;          // the window's volume units
+  friend bool operator==(const HouseholdTariff&, const HouseholdTariff&) = default;
 };
 
 struct FittingFigures {

@@ -254,24 +254,23 @@ std::vector<std::string> CheckPaybackInputs(const PaybackInputs& inputs) {
   return messages;
 }
 
-PaybackResult WorkOutPayback(const CalculatedInputs& calculated, const PaybackInputs& inputs) {
-  if (const auto messages = CheckPaybackInputs(inputs); !messages.empty())
-    return CannotWorkOut(messages.front());
+namespace {
 
-  const std::array<Yearly, 2> yearly = {YearOf(calculated, inputs, 0),
-                                        YearOf(calculated, inputs, 1)};
-  const int horizon = inputs.settings.Horizon;
+// Years 0 to H: each item's purchase cost, then each year's running cost charged at that year's
+// price and discounted back, and the water, energy and CO2e so far.
+std::vector<PaybackYear> YearsOf(const CalculatedInputs& calculated,
+                                 const std::array<Yearly, 2>& yearly,
+                                 const PaybackSettings& settings) {
+  const int horizon = settings.Horizon;
   const double growth = 1 + calculated.Inflation / kPercent;
-  const double discount = 1 + inputs.settings.Discount / kPercent;
-
-  PaybackResult result;
-  result.yearlyCost = {yearly[0].cost, yearly[1].cost};
-  result.years.reserve(static_cast<size_t>(horizon) + 1);
+  const double discount = 1 + settings.Discount / kPercent;
+  std::vector<PaybackYear> years;
+  years.reserve(static_cast<size_t>(horizon) + 1);
   PaybackYear year;
   for (int k = 0; k < 2; ++k)
     year.cost[k] = calculated.items[k].PurchaseCost;
   year.difference = year.cost[0] - year.cost[1];
-  result.years.push_back(year);
+  years.push_back(year);
   for (int y = 1; y <= horizon; ++y) {
     const double price_level = std::pow(growth, y) / std::pow(discount, y);
     year.year = y;
@@ -282,32 +281,22 @@ PaybackResult WorkOutPayback(const CalculatedInputs& calculated, const PaybackIn
       year.co2[k] = yearly[k].co2 * y;
     }
     year.difference = year.cost[0] - year.cost[1];
-    result.years.push_back(year);
+    years.push_back(year);
   }
+  return years;
+}
 
-  const auto too_large = [] {
-    return CannotWorkOut("The payback figures are too large to work out.");
-  };
-  if (!std::isfinite(result.yearlyCost[0]) || !std::isfinite(result.yearlyCost[1]))
-    return too_large();
-  for (const PaybackYear& y : result.years)
-    if (!Writable(y)) return too_large();
+std::string SameToBuyHeadline(double r1, double r2) {
+  return r1 == r2 ? "Both items cost the same to buy and to run."
+                  : "Both items cost the same to buy; " +
+                        std::string(r1 < r2 ? "item 1" : "item 2") + " costs less to run.";
+}
 
-  const double c1 = calculated.items[0].PurchaseCost;
-  const double c2 = calculated.items[1].PurchaseCost;
-  if (c1 == c2) {
-    const double r1 = result.yearlyCost[0];
-    const double r2 = result.yearlyCost[1];
-    result.headline = r1 == r2
-                          ? "Both items cost the same to buy and to run."
-                          : "Both items cost the same to buy; " +
-                                std::string(r1 < r2 ? "item 1" : "item 2") + " costs less to run.";
-    result.ok = true;
-    return result;
-  }
-
-  // Dearer to buy: x. How far the other item's cumulative cost is above x's.
-  const int x = c1 > c2 ? 0 : 1;
+// The break-even of x, the item dearer to buy, and the headline; false when the break-even is
+// too large to work out.
+bool FindBreakEven(PaybackResult& result, int x) {
+  const int horizon = result.years.back().year;
+  // How far the other item's cumulative cost is above x's.
   const auto ahead = [&](int y) {
     const PaybackYear& row = result.years[static_cast<size_t>(y)];
     return row.cost[1 - x] - row.cost[x];
@@ -322,16 +311,44 @@ PaybackResult WorkOutPayback(const CalculatedInputs& calculated, const PaybackIn
     now = std::max(now, 0.0);
     const double before = ahead(y - 1);
     const double gap = before - now;
-    if (!std::isfinite(gap)) return too_large();
+    if (!std::isfinite(gap)) return false;
     const double t = (y - 1) + before / gap;
     result.breakEven = BreakEven{x + 1, t};
     result.headline = PaysBackHeadline(x + 1, t);
-    result.ok = true;
-    return result;
+    return true;
   }
   // One wording for every horizon, so that a script reading the headline needs no other.
   result.headline =
       ItemName(x + 1) + " does not pay for itself within " + std::to_string(horizon) + " years.";
+  return true;
+}
+
+}  // namespace
+
+PaybackResult WorkOutPayback(const CalculatedInputs& calculated, const PaybackInputs& inputs) {
+  if (const auto messages = CheckPaybackInputs(inputs); !messages.empty())
+    return CannotWorkOut(messages.front());
+
+  const std::array<Yearly, 2> yearly = {YearOf(calculated, inputs, 0),
+                                        YearOf(calculated, inputs, 1)};
+  PaybackResult result;
+  result.yearlyCost = {yearly[0].cost, yearly[1].cost};
+  result.years = YearsOf(calculated, yearly, inputs.settings);
+
+  const auto too_large = [] {
+    return CannotWorkOut("The payback figures are too large to work out.");
+  };
+  if (!std::isfinite(result.yearlyCost[0]) || !std::isfinite(result.yearlyCost[1]))
+    return too_large();
+  for (const PaybackYear& y : result.years)
+    if (!Writable(y)) return too_large();
+
+  const double c1 = calculated.items[0].PurchaseCost;
+  const double c2 = calculated.items[1].PurchaseCost;
+  if (c1 == c2)
+    result.headline = SameToBuyHeadline(result.yearlyCost[0], result.yearlyCost[1]);
+  else if (!FindBreakEven(result, c1 > c2 ? 0 : 1))
+    return too_large();
   result.ok = true;
   return result;
 }

@@ -26,6 +26,7 @@ struct CalculatedItem {
   double Use = 0;           // U: per use, in the window's volume units
   double UsesPerDay = 0;    // D
   double PurchaseCost = 0;  // C
+  friend bool operator==(const CalculatedItem&, const CalculatedItem&) = default;
 };
 struct CalculatedInputs {
   double WaterCharge = 0;        // W: per 1000 units (cubic metre or 1000 gallons)
@@ -35,6 +36,8 @@ struct CalculatedInputs {
   double Inflation = 0;          // r: percent a year
   bool Gallons = false;          // the window's volume units
   std::array<CalculatedItem, 2> items;
+  // Whether two comparisons read the same: a Calculate on unchanged data changes nothing.
+  friend bool operator==(const CalculatedInputs&, const CalculatedInputs&) = default;
 };
 
 // The payback settings, kept between runs, and the per-item values, which are not.

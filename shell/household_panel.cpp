@@ -17,11 +17,10 @@ double ValueOf(std::string_view text) {
   return IsNumericText(text) ? StrictTextValue(text) : std::numeric_limits<double>::quiet_NaN();
 }
 
-bool SameTariff(const std::optional<HouseholdTariff>& a, const std::optional<HouseholdTariff>& b) {
-  if (!a || !b) return a.has_value() == b.has_value();
-  return a->WaterCharge == b->WaterCharge && a->SewerageCharge == b->SewerageCharge &&
-         a->SewerageAllowance == b->SewerageAllowance && a->TaxRate == b->TaxRate &&
-         a->Gallons == b->Gallons;
+// The settings' texts as the window shows them, in HouseholdInput order.
+std::array<std::string, kHouseholdInputCount> SettingTexts(const HouseholdSettings& s) {
+  return {std::to_string(s.People), TextOf(s.ColdSupply), TextOf(s.UnmeteredBill),
+          TextOf(s.StandingCharges)};
 }
 
 // "Mixer shower" for a message, or "Fitting 3" for a fitting without a name.
@@ -52,11 +51,7 @@ Fitting FittingOf(const FittingRow& row) {
 }
 
 HouseholdPanel::HouseholdPanel(TolvarnMain& main, FileSystem& files, MessageBoxes& boxes)
-    : main_(main), files_(files), boxes_(boxes) {
-  const HouseholdSettings defaults;
-  setting_texts_ = {std::to_string(defaults.People), TextOf(defaults.ColdSupply),
-                    TextOf(defaults.UnmeteredBill), TextOf(defaults.StandingCharges)};
-}
+    : main_(main), files_(files), boxes_(boxes), setting_texts_(SettingTexts({})) {}
 
 void HouseholdPanel::Open() {
   if (opened_) return;
@@ -72,9 +67,7 @@ void HouseholdPanel::Open() {
     // Either answer is kept on closing (saved_ stays none), so the question comes only once.
     household = TypicalHousehold();
   }
-  const HouseholdSettings& s = household.settings;
-  setting_texts_ = {std::to_string(s.People), TextOf(s.ColdSupply), TextOf(s.UnmeteredBill),
-                    TextOf(s.StandingCharges)};
+  setting_texts_ = SettingTexts(household.settings);
   rows_.clear();
   for (const Fitting& fitting : household.fittings)
     rows_.push_back(RowOf(fitting));
@@ -168,7 +161,7 @@ bool HouseholdPanel::Follow() {
   const PaybackSettings settings = CurrentPaybackSettings();
   const std::string& currency = main_.State().CurrencySymbol;
   const bool gallons = main_.Fields().CheckValue(Field::VolUnits1) == 1;
-  if (SameTariff(reading.tariff, tariff_) && reading.messages == tariff_messages_ &&
+  if (reading.tariff == tariff_ && reading.messages == tariff_messages_ &&
       settings == payback_settings_ && currency == currency_ && gallons == tariff_gallons_)
     return false;
   tariff_ = reading.tariff;

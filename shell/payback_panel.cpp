@@ -15,10 +15,6 @@ namespace {
 constexpr std::string_view kBothItemsNeeded =
     "The payback compares both items: enter both and click Calculate.";
 
-bool SameItem(const CalculatedItem& a, const CalculatedItem& b) {
-  return a.Use == b.Use && a.UsesPerDay == b.UsesPerDay && a.PurchaseCost == b.PurchaseCost;
-}
-
 // The settings come first in the input table, each item's values after them.
 bool IsSetting(PaybackInput input) {
   return input < PaybackInput::Item1OwnEnergy;
@@ -32,10 +28,13 @@ char Lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// A saving as a figure: a minus sign when the item costs or uses more instead.
-std::string Signed(double value, int decimals) {
-  std::string text = FormatFixed(std::abs(value), decimals);
-  if (value < 0 && text.find_first_not_of("0.") != std::string::npos) text.insert(0, "-");
+// A figure with `prefix` (a currency symbol) before its digits, and before both a minus sign
+// when it is below zero, unless it rounds to zero: never "-0.00".
+std::string Signed(double value, int decimals, std::string_view prefix = {}) {
+  std::string text(prefix);
+  text += FormatFixed(std::abs(value), decimals);
+  if (value < 0 && text.find_first_not_of("0.", prefix.size()) != std::string::npos)
+    text.insert(0, "-");
   return text;
 }
 
@@ -43,18 +42,11 @@ std::string Signed(double value, int decimals) {
 
 bool SameComparison(const std::optional<CalculatedInputs>& a,
                     const std::optional<CalculatedInputs>& b) {
-  if (!a || !b) return a.has_value() == b.has_value();
-  return a->WaterCharge == b->WaterCharge && a->SewerageCharge == b->SewerageCharge &&
-         a->SewerageAllowance == b->SewerageAllowance && a->TaxRate == b->TaxRate &&
-         a->Inflation == b->Inflation && a->Gallons == b->Gallons &&
-         SameItem(a->items[0], b->items[0]) && SameItem(a->items[1], b->items[1]);
+  return a == b;
 }
 
 std::string MoneyText(double value, std::string_view currency) {
-  std::string text = FormatFixed(std::abs(value), 2);
-  text.insert(0, currency);
-  if (value < 0 && FormatFixed(value, 2) != "-0.00") text.insert(0, "-");
-  return text;
+  return Signed(value, 2, currency);
 }
 
 std::vector<std::string> WithAccessKeys(const std::vector<std::string_view>& captions,

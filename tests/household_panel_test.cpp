@@ -24,19 +24,10 @@ class HouseholdPanelTest : public testing::WindowTest {
     Start();
   }
   // A tariff that passes the checks: W 1.5, S 1.8, A 95 %, no tax.
-  void EnterTariff() {
-    Set({{Field::WVCost, "1.5"},
-         {Field::SVCost, "1.8"},
-         {Field::SVAllow, "95"},
-         {Field::VRate, "0"},
-         {Field::AnInfT, "0"},
-         {Field::PPeriod, "5"}});
-  }
+  void EnterTariff() { Enter("1.5|1.8|95|0|0|5"); }
   void Keep(const Household& household) { ASSERT_TRUE(WriteHousehold(fake.files, household).ok()); }
   void KeepPayback(double energy_price) {
-    PaybackSettings settings;
-    settings.EnergyPrice = energy_price;
-    ASSERT_TRUE(WritePaybackSettings(fake.files, settings).ok());
+    ASSERT_TRUE(WritePaybackSettings(fake.files, {.EnergyPrice = energy_price}).ok());
   }
   // People and the fittings of these presets, by name.
   static Household Of(int people, std::initializer_list<std::string_view> presets) {
@@ -122,10 +113,15 @@ TEST_F(HouseholdPanelTest, FiguresFollowTheTariffUnitsAndPaybackSettings) {
 }
 
 // Every value that fails is listed at once, in the model's words, and nothing is worked out
-// until all pass.
-TEST_F(HouseholdPanelTest, EveryWrongValueIsListedAndNothingWorkedOut) {
+// until all pass. Closing writes only a change, and only what passed its checks; a failed write
+// is said.
+TEST_F(HouseholdPanelTest, EveryWrongValueIsListedAndOnlyWhatPassedIsKept) {
   Keep(Of(2, {"Mixer shower", "Washing machine"}));
   panel.Open();
+  fake.files.operations.clear();
+  EXPECT_FALSE(panel.Close());
+  EXPECT_TRUE(fake.files.operations.empty());
+  panel.SetSettingText(HouseholdInput::StandingCharges, "20");
   panel.SetSettingText(HouseholdInput::People, "2.5");
   panel.SetSettingText(HouseholdInput::ColdSupply, "warm");
   panel.SetValueText(0, 0, "");
@@ -137,20 +133,30 @@ TEST_F(HouseholdPanelTest, EveryWrongValueIsListedAndNothingWorkedOut) {
   EXPECT_FALSE(panel.HasFigures());
   EXPECT_EQ(panel.FigureTexts(1).litres, "");
   EXPECT_EQ(panel.TotalText(), "");
+  EXPECT_TRUE(panel.Close());
+  EXPECT_EQ(panel.Status(), "Not saved: People must be a whole number from 1 to 20.");
+  EXPECT_EQ(ReadHousehold(fake.files).household.settings,
+            (HouseholdSettings{.People = 2, .ColdSupply = 10, .StandingCharges = 20}));
+
   panel.SetSettingText(HouseholdInput::People, " 4 ");
   panel.SetSettingText(HouseholdInput::ColdSupply, "12");
   panel.SetValueText(0, 0, "10");
   EXPECT_TRUE(panel.Messages().empty());
-  // 10 x 7.5 x 4.4 / 7 x 4 = 188.571 L.
-  EXPECT_EQ(panel.FigureTexts(0).litres, "188.6");
+  EXPECT_EQ(panel.FigureTexts(0).litres, "188.6");  // 10 x 7.5 x 4.4 / 7 x 4 = 188.571 L
   // A new kind starts from its defaults.
   panel.SetKind(1, FittingKind::Toilet);
   EXPECT_EQ(panel.Row(1).texts[0], TextOf(KindInfo(FittingKind::Toilet).parameters[0].fallback));
   EXPECT_EQ(panel.Row(1).name, "Washing machine");
+  fake.files.FailAt(FileStep::Write);
+  EXPECT_FALSE(panel.Close());
+  ASSERT_EQ(fake.boxes.Shown().size(), 1u);
+  EXPECT_EQ(fake.boxes.Shown()[0].title, "Tolvarn Household File Error");
+  EXPECT_EQ(ReadHousehold(fake.files).household.settings.ColdSupply, 10);
 }
 
 // Adding, removing and moving keep the list as a plain list of names would be kept, and never
-// let it pass 30 fittings.
+// let it pass 30 fittings; the fitting chosen to compare stays the same fitting as the list is
+// reordered or cut, and when it goes, the one in its place is chosen, with a copy of it.
 RC_GTEST_PROP(HouseholdPanelProperty, EditsKeepTheListInOrder, ()) {
   MemoryFieldStore fields;
   FakePlatform fake;
@@ -161,49 +167,65 @@ RC_GTEST_PROP(HouseholdPanelProperty, EditsKeepTheListInOrder, ()) {
   HouseholdPanel panel(window, fake.files, fake.boxes);
   panel.Open();
   std::vector<std::string> model;
+  size_t chosen = 0;
+  std::string replacement;
   const auto steps = *rc::gen::container<std::vector<std::pair<int, size_t>>>(
-      rc::gen::pair(rc::gen::inRange(0, 4), rc::gen::inRange<size_t>(0, 40)));
+      rc::gen::pair(rc::gen::inRange(0, 5), rc::gen::inRange<size_t>(0, 40)));
   for (const auto& [what, at] : steps) {
-    switch (what) {
-      case 0: {
-        const size_t preset = at % FittingPresets().size();
-        const bool added = panel.AddPreset(preset);
-        RC_ASSERT(added == (model.size() < kMaxFittings));
-        if (added) model.emplace_back(FittingPresets()[preset].name);
-        break;
-      }
-      case 1:
-        panel.Remove(at);
-        if (at < model.size()) model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
-        break;
-      case 2:
-        RC_ASSERT(panel.MoveUp(at) == (at > 0 && at < model.size()));
-        if (at > 0 && at < model.size()) std::swap(model[at - 1], model[at]);
-        break;
-      default:
-        RC_ASSERT(panel.MoveDown(at) == (at + 1 < model.size()));
-        if (at + 1 < model.size()) std::swap(model[at], model[at + 1]);
+    if (what == 0) {
+      const size_t preset = at % FittingPresets().size();
+      const bool room = model.size() < kMaxFittings;
+      RC_ASSERT(panel.AddPreset(preset) == room);
+      if (room) model.emplace_back(FittingPresets()[preset].name);
+    } else if (what == 1) {
+      panel.Remove(at);
+      if (at >= model.size()) continue;
+      model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+      if (chosen > at)
+        --chosen;
+      else if (chosen == at && !model.empty())
+        replacement = model[chosen = std::min(at, model.size() - 1)];
+    } else if (what == 4) {
+      panel.SetCompareFitting(at);
+      if (at < model.size()) replacement = model[chosen = at];
+    } else {
+      // Up from `at`, or down from it: the rows at `lower` and the one above it swap.
+      const size_t lower = what == 2 ? at : at + 1;
+      const bool moves = lower > 0 && lower < model.size();
+      RC_ASSERT((what == 2 ? panel.MoveUp(at) : panel.MoveDown(at)) == moves);
+      if (!moves) continue;
+      std::swap(model[lower - 1], model[lower]);
+      if (chosen == lower || chosen == lower - 1) chosen = 2 * lower - 1 - chosen;
     }
   }
   RC_ASSERT(panel.Count() == model.size());
   for (size_t i = 0; i < model.size(); ++i)
     RC_ASSERT(panel.Row(i).name == model[i]);
+  RC_ASSERT(panel.CompareFittingIndex() == chosen);
+  RC_ASSERT(panel.Replacement().name == replacement);
   RC_ASSERT(panel.Messages().empty());
   RC_ASSERT(panel.Figures()->fittings.size() == model.size());
+  // The figures follow their rows.
+  for (size_t i = 0; i < model.size(); ++i)
+    RC_ASSERT(panel.Figures()->fittings[i].litresPerDay ==
+              WorkOutHousehold({{}, {FittingOf(panel.Row(i))}}, {}, std::nullopt, "")
+                  .fittings[0]
+                  .litresPerDay);
 }
 
-// Compare puts a mixer shower (75.428571 L a day for two) into Item 1 and a low-flow head
-// (56.571429 L) with its price into Item 2, the hot shares into the Payback values, and
-// calculates; the window's Calculate then compares both.
+// Compare puts a mixer shower (75.428571 L a day for two) into Item 1 and an electric shower
+// (47.142857 L) with its price into Item 2, the hot shares and own energy into the Payback
+// values, and calculates; the window's Calculate then compares both.
 TEST_F(HouseholdPanelTest, CompareFillsBothItemsAndCalculates) {
   Keep(Of(2, {"Basin tap", "Mixer shower"}));
   panel.Open();
+  EXPECT_EQ(panel.Replacement().name, "Basin tap");  // the first fitting's copy to start with
   EnterTariff();
   panel.Follow();
   PaybackPanel payback(fake.files, fake.boxes);
   panel.SetCompareFitting(1);
   EXPECT_EQ(panel.Replacement().name, "Mixer shower");  // a copy to start with
-  panel.SetReplacementPreset(PresetIndex("Low-flow shower head"));
+  panel.SetReplacementPreset(PresetIndex("Electric shower"));
   panel.SetReplacementCost("25");
   int calculated = 0;
   EXPECT_TRUE(panel
@@ -216,10 +238,12 @@ TEST_F(HouseholdPanelTest, CompareFillsBothItemsAndCalculates) {
   EXPECT_EQ(calculated, 1);
   EXPECT_EQ(Texts<6>({Field::Item1Use, Field::Item1UseD, Field::Item1Cost, Field::Item2Use,
                       Field::Item2UseD, Field::Item2Cost}),
-            "75.4|1||56.6|1|\u00A325.00");
+            "75.4|1||47.1|1|\u00A325.00");
   EXPECT_EQ(payback.Text(PaybackInput::Item1HotShare), "100");
-  EXPECT_EQ(payback.Text(PaybackInput::Item2HotShare), "100");
-  EXPECT_EQ(payback.Text(PaybackInput::Item2OwnEnergy), "0");
+  EXPECT_EQ(payback.Text(PaybackInput::Item1OwnEnergy), "0");
+  EXPECT_EQ(payback.Text(PaybackInput::Item2HotShare), "0");
+  // Its own heating: 47.142857 L x 30 degrees x 0.001163.
+  EXPECT_EQ(payback.Text(PaybackInput::Item2OwnEnergy).substr(0, 6), "1.6448");
   EXPECT_TRUE(State().LastComparison.has_value());
 
   // More than 500 L a day goes in as more uses: for 20 people the mixer's 754.286 L as 2 x
@@ -260,47 +284,6 @@ TEST_F(HouseholdPanelTest, CompareRefusesWhatCannotBeCompared) {
   EXPECT_EQ(panel.Compare(payback, never).size(), 1u);
   EXPECT_EQ(Text(Field::Item1Use), "");
   EXPECT_EQ(payback.Text(PaybackInput::Item1HotShare), "0");
-}
-
-// The fitting chosen to compare stays the same fitting as the list is reordered or cut.
-TEST_F(HouseholdPanelTest, TheFittingToCompareFollowsItsRow) {
-  Keep(Of(2, {"Basin tap", "Mixer shower", "Bath"}));
-  panel.Open();
-  panel.SetCompareFitting(1);
-  EXPECT_TRUE(panel.MoveUp(1));
-  EXPECT_EQ(panel.CompareFittingIndex(), 0u);
-  EXPECT_TRUE(panel.MoveDown(1));  // the tap, below it, goes down: the shower stays
-  EXPECT_EQ(panel.CompareFittingIndex(), 0u);
-  panel.SetCompareFitting(2);
-  panel.Remove(0);
-  EXPECT_EQ(panel.CompareFittingIndex(), 1u);
-  panel.Remove(1);  // the chosen one goes: the one now in its place, with a copy of it
-  EXPECT_EQ(panel.CompareFittingIndex(), 0u);
-  EXPECT_EQ(panel.Replacement().name, panel.Row(0).name);
-}
-
-// Closing writes only a change, and only what passed its checks; a failed write is said.
-TEST_F(HouseholdPanelTest, CloseKeepsTheLastHouseholdThatPassed) {
-  Keep(Of(2, {"Bath"}));
-  panel.Open();
-  fake.files.operations.clear();
-  EXPECT_FALSE(panel.Close());
-  EXPECT_TRUE(fake.files.operations.empty());
-
-  panel.SetSettingText(HouseholdInput::People, "3");
-  panel.SetSettingText(HouseholdInput::ColdSupply, "99");
-  EXPECT_TRUE(panel.Close());
-  EXPECT_EQ(panel.Status(), "Not saved: Cold supply must be a number from 0 to 30.");
-  const HouseholdReading read = ReadHousehold(fake.files);
-  EXPECT_EQ(read.household.settings.People, 3);
-  EXPECT_EQ(read.household.settings.ColdSupply, 10);
-
-  panel.SetSettingText(HouseholdInput::ColdSupply, "12");
-  fake.files.FailAt(FileStep::Write);
-  EXPECT_FALSE(panel.Close());
-  ASSERT_EQ(fake.boxes.Shown().size(), 1u);
-  EXPECT_EQ(fake.boxes.Shown()[0].title, "Tolvarn Household File Error");
-  EXPECT_EQ(ReadHousehold(fake.files).household.settings.ColdSupply, 10);
 }
 
 }  // namespace
