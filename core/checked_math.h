@@ -8,6 +8,16 @@
 
 #include "core/runtime_failure.h"
 
+namespace tolvarn {
+
+// Whether a value read from the user or a file lies within [minimum, maximum], and is whole
+// where it must be. NaN fails both comparisons, and infinity the range.
+inline bool WithinRange(double value, double minimum, double maximum, bool whole = false) {
+  return value >= minimum && value <= maximum && (!whole || value == std::floor(value));
+}
+
+}  // namespace tolvarn
+
 namespace tolvarn::checked {
 
 inline double Finite(double value) {

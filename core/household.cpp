@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/checked_math.h"
 #include "core/number_text.h"
 #include "core/utf8.h"
 
@@ -176,11 +177,6 @@ constexpr std::array<HouseholdInputInfo, kHouseholdInputCount> kInputs = {{
      "the charge for the water used (0 to 10000)",
      0, 10000, false, 0},
 }};
-
-bool Accepts(double value, double minimum, double maximum, bool whole) {
-  // NaN fails both comparisons, and infinity the range.
-  return value >= minimum && value <= maximum && (!whole || value == std::floor(value));
-}
 
 std::string RangeMessage(std::string_view label, double minimum, double maximum, bool whole) {
   return std::string(label) +
@@ -390,7 +386,7 @@ std::vector<std::string> CheckHousehold(const Household& household) {
       static_cast<double>(s.People), s.ColdSupply, s.UnmeteredBill, s.StandingCharges};
   for (size_t i = 0; i < kHouseholdInputCount; ++i) {
     const HouseholdInputInfo& info = kInputs[i];
-    if (!Accepts(values[i], info.minimum, info.maximum, info.whole))
+    if (!WithinRange(values[i], info.minimum, info.maximum, info.whole))
       messages.push_back(RangeMessage(info.label, info.minimum, info.maximum, info.whole));
   }
   if (household.fittings.size() > kMaxFittings)
@@ -411,7 +407,7 @@ std::vector<std::string> CheckHousehold(const Household& household) {
     const FittingKindInfo& kind = KindInfo(fitting.Kind);
     for (size_t p = 0; p < kind.parameterCount; ++p) {
       const FittingParameterInfo& info = kind.parameters[p];
-      if (!Accepts(fitting.values[p], info.minimum, info.maximum, false))
+      if (!WithinRange(fitting.values[p], info.minimum, info.maximum, false))
         messages.push_back(prefix + RangeMessage(info.label, info.minimum, info.maximum, false));
     }
   }

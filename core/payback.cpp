@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/checked_math.h"
 #include "core/number_text.h"
 #include "core/text.h"
 
@@ -119,8 +120,7 @@ void SetPaybackInput(PaybackInputs& inputs, PaybackInput input, std::optional<do
 
 bool PaybackInputAccepts(const PaybackInputInfo& info, std::optional<double> value) {
   if (!value) return info.optional;
-  return *value >= info.minimum && *value <= info.maximum &&
-         (!info.whole || *value == std::floor(*value));
+  return WithinRange(*value, info.minimum, info.maximum, info.whole);
 }
 
 std::string PaybackInputText(const PaybackInputs& inputs, PaybackInput input) {

@@ -43,10 +43,6 @@ int16_t WholeNumber(std::string_view text) {
   return static_cast<int16_t>(whole);
 }
 
-bool InRange(double value, double low, double high) {
-  return value >= low && value <= high;
-}
-
 }  // namespace
 
 void FilesWindow::ReadConfig() {
@@ -145,12 +141,12 @@ bool FilesWindow::ConfigInRange() {
   const WindowState& state = State();
   const double allowance = Strict(Field::SVAllow);
   const double sewerage = Strict(Field::SVCost);
-  return InRange(state.LogLevel, 1, 3) && InRange(state.RunOnTop, 1, 2) &&
-         InRange(state.VUnits, 1, 2) && InRange(allowance, 0, 99) && InRange(sewerage, 0, 500) &&
-         InRange(Strict(Field::WVCost), 10, 500) && InRange(Strict(Field::PPeriod), 1, 10) &&
-         InRange(Strict(Field::VRate), 1, 51) && InRange(StrictTextValue(state.AnInf), 1, 230) &&
-         (allowance == 0) == (sewerage == 0) && !(allowance > 0 && allowance < 1) &&
-         !(sewerage > 0 && sewerage < 0.1);
+  return WithinRange(state.LogLevel, 1, 3) && WithinRange(state.RunOnTop, 1, 2) &&
+         WithinRange(state.VUnits, 1, 2) && WithinRange(allowance, 0, 99) &&
+         WithinRange(sewerage, 0, 500) && WithinRange(Strict(Field::WVCost), 10, 500) &&
+         WithinRange(Strict(Field::PPeriod), 1, 10) && WithinRange(Strict(Field::VRate), 1, 51) &&
+         WithinRange(StrictTextValue(state.AnInf), 1, 230) && (allowance == 0) == (sewerage == 0) &&
+         !(allowance > 0 && allowance < 1) && !(sewerage > 0 && sewerage < 0.1);
 }
 
 void FilesWindow::UseConfig() {

@@ -1,7 +1,6 @@
 // Data/Household.ini, read forgivingly section by section and written as a whole by one atomic
 // replace.
 #include "files/household_file.h"
-#include "core/text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,8 +8,10 @@
 #include <optional>
 #include <utility>
 
+#include "core/checked_math.h"
 #include "core/number_text.h"
 #include "core/runtime_failure.h"
+#include "core/text.h"
 #include "core/utf8.h"
 #include "files/settings_file.h"
 
@@ -85,10 +86,6 @@ Kept Keep(std::string_view name) {
   }
   kept.name = trimmed;
   return kept;
-}
-
-bool InRange(double value, double minimum, double maximum, bool whole) {
-  return value >= minimum && value <= maximum && (!whole || value == std::floor(value));
 }
 
 double Setting(const HouseholdSettings& s, HouseholdInput input) {
@@ -172,7 +169,7 @@ class Reader {
       damage = "was damaged";
     } else {
       value = StrictTextValue(entry.value);
-      if (!InRange(value, minimum, maximum, whole)) damage = "was out of range";
+      if (!WithinRange(value, minimum, maximum, whole)) damage = "was out of range";
     }
     if (!damage) return value;
     Note(entry.line, std::string(what) + " " + damage + "; using " + TextOf(fallback) + ".");
@@ -251,13 +248,14 @@ bool Writable(const Household& household) {
     if (!KnownKind(fitting.Kind)) return false;
   if (!CheckHousehold(household).empty()) return false;
   for (const HouseholdInputInfo& info : HouseholdInputTable())
-    if (!InRange(Setting(household.settings, info.input), info.minimum, info.maximum, info.whole))
+    if (!WithinRange(Setting(household.settings, info.input), info.minimum, info.maximum,
+                     info.whole))
       return false;
   for (const Fitting& fitting : household.fittings) {
     const FittingKindInfo& info = KindInfo(fitting.Kind);
     for (size_t i = 0; i < info.parameterCount; ++i)
-      if (!InRange(fitting.values[i], info.parameters[i].minimum, info.parameters[i].maximum,
-                   false))
+      if (!WithinRange(fitting.values[i], info.parameters[i].minimum, info.parameters[i].maximum,
+                       false))
         return false;
   }
   return true;
