@@ -51,14 +51,13 @@ TEST_F(ResultsLog, CreateAndAppendWriteOneWholeEntryOrReport) {
   const auto failed = [](const char* what) {
     return LogFileError("Unable to " + std::string(what) + " the log file. Tolvarn.log");
   };
-  struct Row {
+  const struct {
     bool create;
     std::string before;
     FileStep fail;
     std::string after;
     std::vector<MessageBoxRequest> boxes;
-  };
-  const Row rows[] = {
+  } rows[] = {
       {true, kNone, FileStep::None, kHeader, {}},
       {true, kHeader + kStartEntry, FileStep::None, kHeader + kStartEntry, {}},
       {true, kNone, FileStep::Open, kNone, {failed("create")}},
@@ -66,17 +65,14 @@ TEST_F(ResultsLog, CreateAndAppendWriteOneWholeEntryOrReport) {
       {false, kNone, FileStep::None, kNone, {kLogMissing}},
       {false, kHeader, FileStep::Write, kHeader, {failed("write to")}},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE("row " + std::to_string(&row - rows));
     fake.files.files.clear();
     fake.files.operations.clear();
     if (row.before != kNone) PutLog(row.before);
     fake.files.FailAt(row.fail);
     State().RecordText = "Tolvarn Started\r\nVersion 4.3\r\n07/12/26 09:05:03\r\n";
-    if (row.create)
-      window.CreateResultsLog();
-    else
-      window.FilesWindow::AppendToLog();
+    row.create ? window.CreateResultsLog() : window.FilesWindow::AppendToLog();
     ExpectBoxes(row.boxes);
     EXPECT_EQ(HasLog() ? LogText() : kNone, row.after);
     EXPECT_EQ(LogAppends(), row.create || row.before == kNone ? 0 : 1);
@@ -86,27 +82,23 @@ TEST_F(ResultsLog, CreateAndAppendWriteOneWholeEntryOrReport) {
 // Y, N, C answer Yes, No and Cancel; the boxes are A (archive?), S (sure?), D (no data) and
 // F (archive failed). A failed step leaves the log as it was; the status tells what happened.
 TEST_F(ResultsLog, ArchiveFollowsTheAnswersAndKeepsTheLogWhenAStepFails) {
-  const std::string archived = "Results Log File Archived", cleared = "Results Log File Cleared";
-  struct Row {
+  const struct {
     bool records;
-    const char* answers;
+    const char *answers, *boxes;
     FileStep fail;
     int skip;
-    const char* boxes;
-    std::string status;
     bool copied, renewed;
-  };
-  const Row rows[] = {
-      {true, "Y", FileStep::None, 0, "A", archived, true, true},
-      {false, "Y", FileStep::None, 0, "AD", "", false, false},
-      {true, "NY", FileStep::None, 0, "AS", cleared, false, true},
-      {true, "NN", FileStep::None, 0, "AS", "", false, false},
-      {false, "N", FileStep::None, 0, "A", cleared, false, true},  // without a second question
-      {true, "C", FileStep::None, 0, "A", "", false, false},
-      {true, "Y", FileStep::Write, 0, "AF", "", false, false},  // the copy
-      {true, "Y", FileStep::Write, 1, "AF", "", false, false},  // the new log: no archive either
-      {false, "N", FileStep::Flush, 0, "AF", "", false, false},
-      {true, "", FileStep::Read, 0, "F", "", false, false},  // reported before any question
+  } rows[] = {
+      {true, "Y", "A", FileStep::None, 0, true, true},
+      {false, "Y", "AD", FileStep::None, 0, false, false},
+      {true, "NY", "AS", FileStep::None, 0, false, true},
+      {true, "NN", "AS", FileStep::None, 0, false, false},
+      {false, "N", "A", FileStep::None, 0, false, true},  // without a second question
+      {true, "C", "A", FileStep::None, 0, false, false},
+      {true, "Y", "AF", FileStep::Write, 0, false, false},  // the copy
+      {true, "Y", "AF", FileStep::Write, 1, false, false},  // the new log: no archive either
+      {false, "N", "AF", FileStep::Flush, 0, false, false},
+      {true, "", "F", FileStep::Read, 0, false, false},  // reported before any question
   };
   const std::map<char, MessageBoxRequest> boxes = {
       {'A',
@@ -125,7 +117,7 @@ TEST_F(ResultsLog, ArchiveFollowsTheAnswersAndKeepsTheLogWhenAStepFails) {
       {'F', LogFileError("Unable to archive the results log file Tolvarn.log.")}};
   const std::map<char, BoxAnswer> answers = {
       {'Y', BoxAnswer::Yes}, {'N', BoxAnswer::No}, {'C', BoxAnswer::Cancel}};
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE("row " + std::to_string(&row - rows));
     fake.files.files.clear();
     const std::string before = kHeader + kStartEntry + (row.records ? kRecord : "") + kStartEntry;
@@ -140,13 +132,14 @@ TEST_F(ResultsLog, ArchiveFollowsTheAnswersAndKeepsTheLogWhenAStepFails) {
     for (const char box : std::string(row.boxes))
       expected.push_back(boxes.at(box));
     ExpectBoxes(expected);
-    EXPECT_EQ(fields.Caption(Field::Status), row.status);
-    EXPECT_EQ(fields.IsEnabled(Field::Timer1), !row.status.empty());
+    const std::string status = row.copied    ? "Results Log File Archived"
+                               : row.renewed ? "Results Log File Cleared"
+                                             : "";
+    EXPECT_EQ(fields.Caption(Field::Status), status);
+    EXPECT_EQ(fields.IsEnabled(Field::Timer1), !status.empty());
     EXPECT_EQ(LogText(), row.renewed ? kHeader : before);
     EXPECT_EQ(fake.files.files.size(), row.copied ? 2u : 1u);
-    if (row.copied) {
-      EXPECT_EQ(fake.files.files.at("Log/Tolvarn_261207_1.log"), before);
-    }
+    EXPECT_EQ(row.copied ? fake.files.files.at("Log/Tolvarn_261207_1.log") : before, before);
   }
 }
 
