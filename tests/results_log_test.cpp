@@ -115,8 +115,6 @@ TEST_F(ResultsLog, ArchiveFollowsTheAnswersAndKeepsTheLogWhenAStepFails) {
         "There is no data to archive!\r\nResults log file not archived.", BoxIcon::Exclamation,
         BoxButtons::Ok}},
       {'F', LogFileError("Unable to archive the results log file Tolvarn.log.")}};
-  const std::map<char, BoxAnswer> answers = {
-      {'Y', BoxAnswer::Yes}, {'N', BoxAnswer::No}, {'C', BoxAnswer::Cancel}};
   for (const auto& row : rows) {
     SCOPED_TRACE("row " + std::to_string(&row - rows));
     fake.files.files.clear();
@@ -124,8 +122,8 @@ TEST_F(ResultsLog, ArchiveFollowsTheAnswersAndKeepsTheLogWhenAStepFails) {
     PutLog(before);
     fields.SetCaption(Field::Status, "Water Data Saved");
     fields.SetEnabled(Field::Timer1, true);
-    for (const char answer : std::string(row.answers))
-      fake.boxes.Script({answers.at(answer)});
+    for (const char a : std::string(row.answers))
+      fake.boxes.Script({a == 'Y' ? BoxAnswer::Yes : a == 'N' ? BoxAnswer::No : BoxAnswer::Cancel});
     fake.files.FailAt(row.fail, row.skip);
     window.Archive_Click();
     std::vector<MessageBoxRequest> expected;
@@ -152,7 +150,6 @@ TEST_F(ResultsLog, ErrorDumpShowsTheWindowAsItIsThenTheProgramEnds) {
   State().VUnits = 2;
   State().Item1DayWater = 1.0 / 3;   // 15 significant digits
   State().Item2DayWater = 2.0f / 3;  // 7 significant digits
-
   EXPECT_EQ(ExpectFatal([&] { window.FatalError("Check Error", 131); }),
             std::make_pair(std::string("Check Error"), 131));
   // Before any reading the configuration section is one empty line.
