@@ -1,6 +1,5 @@
 // The data checks, which append each failed rule's message and a line feed in rule order and
-// change no input, and the clean-up, which shows zeros and unused items empty and formats the
-// rest, leaving text that is not a number for the user to see.
+// change no input, the clean-up of the inputs, and the currency symbol with its VAT/tax label.
 #include <string>
 #include <vector>
 
@@ -10,6 +9,7 @@ namespace tolvarn {
 namespace {
 
 using DataChecks = testing::WindowTest;
+const std::string kPound = "\u00A3";
 
 // From a tariff that passes, one input at a time: the texts its rule passes, then those it fails.
 TEST_F(DataChecks, EachWaterRuleHoldsBothSidesOfItsBounds) {
@@ -118,51 +118,56 @@ TEST_F(DataChecks, ItemRulesOfOneItemOrOfBothInOrder) {
   }
 }
 
-// The sewerage charge and allowance, the period, the rate, the water charge, the inflation: the
-// water charge and the period are never emptied, letters are worth zero, and halves round away
-// from zero by their decimal form (12.35 lies just below the halfway point in binary).
-TEST_F(DataChecks, CleanUpEmptiesZeroOptionalValuesAndFormatsTheRest) {
-  constexpr Field kWater[] = {Field::SVCost, Field::SVAllow, Field::PPeriod,
-                              Field::VRate,  Field::WVCost,  Field::AnInfT};
-  const std::pair<const char*, const char*> cases[] = {
-      {"0|0.000|0|-0|0|0", "||0||0|"},
-      {"abc||abc|x|abc|none", "||abc||abc|"},
-      {"1.23456|12.25|2.45|17.5|1.23454|-2", "1.2346|12.3|2.5|17.5|1.2345|-2.0"},
-      {"0.00001|12.35|5|50|5|-29.96", "0.0000|12.4|5.0|50.0|5.0000|-30.0"},
-      {"1.5abc|-1|-3|-5|-1|-30.01", "1.5abc|-1|-3|-5|-1|-30.01"},  // kept as typed
-  };
-  Start();
-  for (const auto& [before, after] : cases) {
-    Enter(before, kWater);
-    window.CleanWaterData();
-    EXPECT_EQ(Texts(kWater), after) << before;
-    EXPECT_EQ(State().ErrorLocation, 142);
-  }
-}
-
-// The uses, the uses a day, the costs: a tiny cost is not zero, and negative values and a number
-// with a unit are kept as typed.
-TEST_F(DataChecks, CleanUpEmptiesItemsWithoutDataAndZerosAndFormatsTheRest) {
-  constexpr Field kItems[] = {Field::Item1Use,  Field::Item2Use,  Field::Item1UseD,
-                              Field::Item2UseD, Field::Item1Cost, Field::Item2Cost};
+// Clean-up, in the window's order (the tariff, then both items' uses, uses a day and costs): the
+// water charge and the period are never emptied, letters are worth zero, halves round away from
+// zero by their decimal form (12.35 lies just below the halfway point in binary), a tiny cost is
+// not zero, and negative values and a number with a unit are kept as typed.
+TEST_F(DataChecks, CleanUpEmptiesZerosAndUnusedItemsAndFormatsTheRest) {
   const struct {
     int16_t empty1, empty2;
     const char *before, *after;
   } cases[] = {
-      {0, 0, "12|12.25|3|2.5|450|0.004", "12.0|12.3|3|3|450.00|0.00"},
-      {0, 0, "0|0.0|abc|-0|0|0.00", "|||||"},
-      {0, 0, "-10||-1|3x|-5|", "-10||-1|3x|-5|"},
-      {0, 1, "10|5|3|2|250|99", "10.0||3||250.00|"},
-      {1, 0, "10|5|3|2|250|99", "|5.0||2||99.00"},
+      {0, 0, "0|0|0.000|-0|0|0|12|3|450|12.25|2.5|0.004", "0|||||0|12.0|3|450.00|12.3|3|0.00"},
+      {0, 0, "abc|abc||x|none|abc|0|abc|0|0.0|-0|0.00", "abc|||||abc||||||"},
+      {0, 0, "1.23454|1.23456|12.25|17.5|-2|2.45|-10|-1|-5||3x|",
+       "1.2345|1.2346|12.3|17.5|-2.0|2.5|-10|-1|-5||3x|"},
+      {0, 1, "5|0.00001|12.35|50|-29.96|5|10|3|250|5|2|99",
+       "5.0000|0.0000|12.4|50.0|-30.0|5.0|10.0|3|250.00|||"},
+      {1, 0, "-1|1.5abc|-1|-5|-30.01|-3|10|3|250|5|2|99",
+       "-1|1.5abc|-1|-5|-30.01|-3||||5.0|2|99.00"},
   };
   Start();
   for (const auto& row : cases) {
-    Enter(row.before, kItems);
+    Enter(row.before);
     State().Item1Empty = row.empty1;
     State().Item2Empty = row.empty2;
+    window.CleanWaterData();
+    EXPECT_EQ(State().ErrorLocation, 142);
     window.CleanItemData();
-    EXPECT_EQ(Texts(kItems), row.after) << row.before;
+    EXPECT_EQ(Texts(kInputs), row.after) << row.before;
     EXPECT_EQ(State().ErrorLocation, 233);
+  }
+}
+
+// One whole symbol goes from the front of the money fields only (Item1Use holds no money). The
+// lira sign resembles the pound but is not it.
+TEST_F(DataChecks, OneSymbolIsStrippedAndPoundAndEuroAreLabelledVatAnyOtherSymbolTax) {
+  Start();
+  constexpr Field kMoney[] = {Field::WVCost,    Field::SVCost,  Field::Item1Cost,
+                              Field::Item2Cost, Field::DaySave, Field::Item1Use};
+  Enter(kPound + kPound + "1.5|1.5" + kPound + "|$450|" + kPound + "|" + kPound + "2.5|" + kPound +
+            "1",
+        kMoney);
+  window.ManageCurrency(true, false);
+  EXPECT_EQ(Texts(kMoney), kPound + "1.5|1.5" + kPound + "|$450||2.5|" + kPound + "1");
+  for (const std::string& symbol : {kPound, std::string("\u20AC"), std::string("\u20A4")}) {
+    const bool vat = symbol != "\u20A4";
+    fake.locale.symbol = symbol;
+    window.ManageCurrency(true, false);
+    EXPECT_EQ(State().CurrencySymbol, symbol);
+    EXPECT_EQ(fields.Caption(Field::VRateH), vat ? "VAT:" : "Tax:") << symbol;
+    EXPECT_EQ(fields.ToolTip(Field::VRate).substr(0, 3), vat ? "VAT" : "Tax") << symbol;
+    EXPECT_EQ(State().ErrorLocation, 207);
   }
 }
 
