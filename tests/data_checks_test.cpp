@@ -11,53 +11,8 @@ namespace {
 using DataChecks = testing::WindowTest;
 const std::string kPound = "\u00A3";
 
-// From a tariff that passes, one input at a time: the texts its rule passes, then those it fails.
-TEST_F(DataChecks, EachWaterRuleHoldsBothSidesOfItsBounds) {
-  const struct {
-    Field field;
-    std::vector<std::string> passes, fails;
-    const char* message;
-  } rules[] = {
-      {Field::PPeriod,
-       {"1", "10", "  5  "},
-       {"0.99", "10.01", "", "5 yr", "1e400"},
-       "Payback Period must be between 1.0 and 10.0 years"},
-      {Field::SVCost,
-       {"0", "0.1", "5"},
-       {"0.0999", "5.0001"},
-       "Sewerage Volume Charge per cubic metre must be zero or between 0.1000 and 5.000"},
-      {Field::SVAllow,
-       {"0", "1", "99"},
-       {"0.5", "99.5"},
-       "Sewerage Volume Allowance must be zero or between 1.0 and 99.0%"},
-      {Field::VRate, {"1", "50"}, {"0.5", "50.5"}, "VAT Rate must be 0 or between 1.0 and 50.0%"},
-      {Field::WVCost,
-       {"0.1", "5"},
-       {"0.0999", "5.0001", ""},
-       "Water Volume Charge per cubic metre must be between 0.1000 and 5.0000"},
-      {Field::AnInfT,
-       {"-30", "199"},
-       {"-30.1", "199.1"},
-       "Annual Inflation Rate must be between -30.0% and 199.0%"},
-  };
-  Start();
-  for (const auto& rule : rules)
-    for (const bool passing : {true, false})
-      for (const std::string& text : passing ? rule.passes : rule.fails) {
-        SCOPED_TRACE(std::string(FieldName(rule.field)) + " \"" + text + '"');
-        Enter("1.5|||||5||||||");
-        fields.SetText(rule.field, text);
-        State().CheckMessages.clear();
-        window.CheckWaterData();
-        EXPECT_EQ(State().CheckMessages, passing ? "" : rule.message + std::string("\n"));
-        EXPECT_EQ(Text(rule.field), text);
-      }
-}
-
-// By letter: the sewerage pair's two, then the items' rules.
+// By letter: the items' rules, the sewerage pair's two, then the water rules.
 const char* const kMessages[] = {
-    "The Sewerage Volume Allowance cannot be zero if the Sewerage Cost is set",
-    "The Sewerage Cost cannot be zero if the Sewerage Volume Allowance is set",
     "Item 1 litres per Use must be between 1.0 and 500.0",
     "Item 1 Uses per Day must be between 1 and 99",
     "Item1 Cost must be between 0 and 5000.00",
@@ -71,6 +26,14 @@ const char* const kMessages[] = {
     "Item 1 litres per Use and Item 1 Uses per Day must both be empty or set",
     "Item 2 litres per Use and Item 2 Uses per Day must both be empty or set",
     "Only one item can have Use and Use per Day not set",
+    "The Sewerage Volume Allowance cannot be zero if the Sewerage Cost is set",
+    "The Sewerage Cost cannot be zero if the Sewerage Volume Allowance is set",
+    "Payback Period must be between 1.0 and 10.0 years",
+    "Sewerage Volume Charge per cubic metre must be zero or between 0.1000 and 5.000",
+    "Sewerage Volume Allowance must be zero or between 1.0 and 99.0%",
+    "VAT Rate must be 0 or between 1.0 and 50.0%",
+    "Water Volume Charge per cubic metre must be between 0.1000 and 5.0000",
+    "Annual Inflation Rate must be between -30.0% and 199.0%",
 };
 std::string Messages(const std::string& letters) {
   std::string text;
@@ -79,42 +42,66 @@ std::string Messages(const std::string& letters) {
   return text;
 }
 
-// Out-of-range values are not this rule's business.
-TEST_F(DataChecks, SewerageAllowanceAndChargeMustBeBothZeroOrBothSet) {
-  for (const auto& [typed, letters] :
-       {std::pair{"0|2.5", "a"}, {"20|", "b"}, {"0|0", ""}, {"20|2.5", ""}, {"500|-3", ""}}) {
-    Enter(typed, {Field::SVAllow, Field::SVCost});
-    State().CheckMessages.clear();
-    window.CheckSewerage();
-    EXPECT_EQ(State().CheckMessages, Messages(letters)) << typed;
-    EXPECT_EQ(State().ErrorLocation, 131);
-  }
+// From a tariff that passes, one input at a time: the texts its rule passes, then those it fails.
+TEST_F(DataChecks, EachWaterRuleHoldsBothSidesOfItsBounds) {
+  const struct {
+    Field field;
+    std::vector<std::string> passes, fails;
+    const char* message;
+  } rules[] = {
+      {Field::PPeriod, {"1", "10", "  5  "}, {"0.99", "10.01", "", "5 yr", "1e400"}, "p"},
+      {Field::SVCost, {"0", "0.1", "5"}, {"0.0999", "5.0001"}, "q"},
+      {Field::SVAllow, {"0", "1", "99"}, {"0.5", "99.5"}, "r"},
+      {Field::VRate, {"1", "50"}, {"0.5", "50.5"}, "s"},
+      {Field::WVCost, {"0.1", "5"}, {"0.0999", "5.0001", ""}, "t"},
+      {Field::AnInfT, {"-30", "199"}, {"-30.1", "199.1"}, "u"},
+  };
+  Start();
+  for (const auto& rule : rules)
+    for (const bool passing : {true, false})
+      for (const std::string& text : passing ? rule.passes : rule.fails) {
+        Enter("1.5|||||5||||||");
+        fields.SetText(rule.field, text);
+        State().CheckMessages.clear();
+        window.CheckWaterData();
+        EXPECT_EQ(State().CheckMessages, Messages(passing ? "" : rule.message))
+            << FieldName(rule.field) << " \"" << text << '"';
+        EXPECT_EQ(Text(rule.field), text);
+      }
 }
 
-// An item alone at its bounds and beyond them, then both; blanks are not an empty text, and
-// values adding up to zero hold no data.
-TEST_F(DataChecks, ItemRulesOfOneItemOrOfBothInOrder) {
+// The sewerage pair (out-of-range values are not its business), then the items alone at their
+// bounds and beyond them, then both; blanks are not an empty text, and values adding up to zero
+// hold no data.
+TEST_F(DataChecks, SewerageAndItemRulesInOrder) {
   const struct {
+    bool items;
     const char *typed, *letters;
     int16_t empty1, empty2;
   } cases[] = {
-      {"1|1|0|||", "", 0, 1},         {"500|99|5000|||", "", 0, 1},
-      {"||250|||", "cd", 0, 1},       {"600|100|6000|||", "cde", 0, 1},
-      {"|||0.5|0.5|-2", "fgh", 1, 0}, {"||250|10|3|", "", 0, 0},
-      {"||100|||200", "o", 0, 0},     {" |3||20|2|", "i", 0, 0},
-      {"||100|20||", "no", 0, 0},     {"10|||||100", "mo", 0, 0},
-      {"5||-5|10|3|", "", 1, 0},      {"600|100|-1|0.5|100|6000", "ehijkl", 0, 0},
+      // clang-format off
+      {false, "|2.5|0", "n", 0, 0}, {false, "||20", "o", 0, 0}, {false, "|0|0", "", 0, 0},
+      {false, "|2.5|20", "", 0, 0}, {false, "|-3|500", "", 0, 0}, {true, "1|1|0|||", "", 0, 1},
+      {true, "500|99|5000|||", "", 0, 1}, {true, "||250|||", "ab", 0, 1},
+      {true, "600|100|6000|||", "abc", 0, 1}, {true, "|||0.5|0.5|-2", "def", 1, 0},
+      {true, "||250|10|3|", "", 0, 0}, {true, "||100|||200", "m", 0, 0},
+      {true, " |3||20|2|", "g", 0, 0}, {true, "||100|20||", "lm", 0, 0},
+      {true, "10|||||100", "km", 0, 0}, {true, "5||-5|10|3|", "", 1, 0},
+      {true, "600|100|-1|0.5|100|6000", "cfghij", 0, 0},
+      // clang-format on
   };
   Start();
   for (const auto& row : cases) {
-    Enter(std::string("||||||") + row.typed);
+    const std::string typed =
+        row.items ? "||||||" + std::string(row.typed) : row.typed + std::string(9, '|');
+    Enter(typed);
     State().CheckMessages.clear();
     State().Item1Empty = State().Item2Empty = 0;
-    window.CheckItemData();
-    EXPECT_EQ(State().CheckMessages, Messages(row.letters)) << row.typed;
+    row.items ? window.CheckItemData() : window.CheckSewerage();
+    EXPECT_EQ(State().CheckMessages, Messages(row.letters)) << typed;
     EXPECT_EQ(std::pair(State().Item1Empty, State().Item2Empty), std::pair(row.empty1, row.empty2));
-    EXPECT_EQ(State().ErrorLocation, 123);
-    EXPECT_EQ(Texts(kInputs), std::string("||||||") + row.typed);
+    EXPECT_EQ(State().ErrorLocation, row.items ? 123 : 131);
+    EXPECT_EQ(Texts(kInputs), typed);
   }
 }
 
