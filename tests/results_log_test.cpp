@@ -3,13 +3,10 @@
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>
 
-#include <algorithm>
 #include <map>
 #include <span>
 #include <sstream>
-#include <string>
-#include <utility>
-#include <vector>
+#include <tuple>
 
 #include "files/files_window.h"
 #include "files/record_scan.h"
@@ -32,7 +29,6 @@ const MessageBoxRequest kLogMissing{"Tolvarn Results Log File Error",
                                     "restore the results log file\r\nreinstall the program.",
                                     BoxIcon::Exclamation, BoxButtons::Ok};
 
-// The three failures of the log's own commands differ only in their first line.
 MessageBoxRequest LogFileError(const std::string& first_line) {
   return {"Tolvarn Log File Error", first_line + "\r\nThis may be a permissions problem.",
           BoxIcon::Exclamation, BoxButtons::Ok};
@@ -54,58 +50,32 @@ class ResultsLog : public WindowTest {
 TEST_F(ResultsLog, CreateAndAppendWriteOneWholeEntryOrReport) {
   const std::string kNone = "(no file)";
   const auto failed = [](const char* what) {
-    return LogFileError("Unable to " + std::string(what) + " the log file. Tolvarn.log");
+    return std::vector{
+        LogFileError("Unable to " + std::string(what) + " the log file. Tolvarn.log")};
   };
-  const struct {
-    bool create;
-    std::string before;
-    FileStep fail;
-    std::string after;
-    std::vector<MessageBoxRequest> boxes;
-  } rows[] = {
-      {true, kNone, FileStep::None, kHeader, {}},
-      {true, kHeader + kStartEntry, FileStep::None, kHeader + kStartEntry, {}},
-      {true, kNone, FileStep::Open, kNone, {failed("create")}},
-      {false, kHeader, FileStep::None, kHeader + kStartEntry, {}},
-      {false, kNone, FileStep::None, kNone, {kLogMissing}},
-      {false, kHeader, FileStep::Write, kHeader, {failed("write to")}},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE("row " + std::to_string(&row - rows));
+  using Row = std::tuple<bool, std::string, FileStep, std::string, std::vector<MessageBoxRequest>>;
+  for (const auto& [create, before, fail, after, boxes] :
+       {Row{true, kHeader + kStartEntry, FileStep::None, kHeader + kStartEntry, {}},
+        Row{true, kNone, FileStep::Open, kNone, failed("create")},
+        Row{false, kHeader, FileStep::None, kHeader + kStartEntry, {}},
+        Row{false, kNone, FileStep::None, kNone, {kLogMissing}},
+        Row{false, kHeader, FileStep::Write, kHeader, failed("write to")}}) {
     fake.files.files.clear();
     fake.files.operations.clear();
-    if (row.before != kNone) PutLog(row.before);
-    fake.files.FailAt(row.fail);
+    if (before != kNone) PutLog(before);
+    fake.files.FailAt(fail);
     State().RecordText = "Tolvarn Started\r\nVersion 4.3\r\n07/12/26 09:05:03\r\n";
-    row.create ? window.CreateResultsLog() : window.FilesWindow::AppendToLog();
-    ExpectBoxes(row.boxes);
-    EXPECT_EQ(HasLog() ? LogText() : kNone, row.after);
-    EXPECT_EQ(LogAppends(), row.create || row.before == kNone ? 0 : 1);
+    create ? window.CreateResultsLog() : window.FilesWindow::AppendToLog();
+    ExpectBoxes(boxes);
+    EXPECT_EQ(HasLog() ? LogText() : kNone, after) << before;
+    EXPECT_EQ(LogAppends(), create || before == kNone ? 0 : 1);
   }
 }
 
 // Y, N, C answer Yes, No and Cancel; the boxes are A (archive?), S (sure?), D (no data) and
 // F (archive failed). A failed step leaves the log as it was; the status tells what happened.
 TEST_F(ResultsLog, ArchiveFollowsTheAnswersAndKeepsTheLogWhenAStepFails) {
-  const struct {
-    bool records;
-    const char *answers, *boxes;
-    FileStep fail;
-    int skip;
-    bool copied, renewed;
-  } rows[] = {
-      {true, "Y", "A", FileStep::None, 0, true, true},
-      {false, "Y", "AD", FileStep::None, 0, false, false},
-      {true, "NY", "AS", FileStep::None, 0, false, true},
-      {true, "NN", "AS", FileStep::None, 0, false, false},
-      {false, "N", "A", FileStep::None, 0, false, true},  // without a second question
-      {true, "C", "A", FileStep::None, 0, false, false},
-      {true, "Y", "AF", FileStep::Write, 0, false, false},  // the copy
-      {true, "Y", "AF", FileStep::Write, 1, false, false},  // the new log: no archive either
-      {false, "N", "AF", FileStep::Flush, 0, false, false},
-      {true, "", "F", FileStep::Read, 0, false, false},  // reported before any question
-  };
-  const std::map<char, MessageBoxRequest> boxes = {
+  const std::map<char, MessageBoxRequest> kBoxes = {
       {'A',
        {"Archive Tolvarn Results Log File",
         "Do you want to archive the log file?\r\n"
@@ -120,37 +90,66 @@ TEST_F(ResultsLog, ArchiveFollowsTheAnswersAndKeepsTheLogWhenAStepFails) {
         "There is no data to archive!\r\nResults log file not archived.", BoxIcon::Exclamation,
         BoxButtons::Ok}},
       {'F', LogFileError("Unable to archive the results log file Tolvarn.log.")}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE("row " + std::to_string(&row - rows));
+  // Records in the log, answers, boxes, the failing step and how many to let pass, what became
+  // of the log: archived (copied and renewed), cleared (renewed) or kept.
+  for (const auto& [records, answers, boxes, fail, skip, after] :
+       // clang-format off
+       {std::tuple{true, "Y", "A", FileStep::None, 0, 'A'},
+        {false, "Y", "AD", FileStep::None, 0, 'K'}, {true, "NY", "AS", FileStep::None, 0, 'C'},
+        {false, "N", "A", FileStep::None, 0, 'C'}, {true, "C", "A", FileStep::None, 0, 'K'},
+        {true, "Y", "AF", FileStep::Write, 0, 'K'}, {true, "Y", "AF", FileStep::Write, 1, 'K'},
+        {false, "N", "AF", FileStep::Flush, 0, 'K'}, {true, "", "F", FileStep::Read, 0, 'K'}}) {
+    // clang-format on
     fake.files.files.clear();
-    const std::string before = kHeader + kStartEntry + (row.records ? kRecord : "") + kStartEntry;
+    const std::string before = kHeader + kStartEntry + (records ? kRecord : "") + kStartEntry;
     PutLog(before);
     fields.SetCaption(Field::Status, "Water Data Saved");
     fields.SetEnabled(Field::Timer1, true);
-    for (const char a : std::string(row.answers))
+    for (const char a : std::string(answers))
       fake.boxes.Script({a == 'Y' ? BoxAnswer::Yes : a == 'N' ? BoxAnswer::No : BoxAnswer::Cancel});
-    fake.files.FailAt(row.fail, row.skip);
+    fake.files.FailAt(fail, skip);
     window.Archive_Click();
     std::vector<MessageBoxRequest> expected;
-    for (const char box : std::string(row.boxes))
-      expected.push_back(boxes.at(box));
+    for (const char box : std::string(boxes))
+      expected.push_back(kBoxes.at(box));
     ExpectBoxes(expected);
-    const std::string status = row.copied    ? "Results Log File Archived"
-                               : row.renewed ? "Results Log File Cleared"
-                                             : "";
-    EXPECT_EQ(fields.Caption(Field::Status), status);
+    const std::string status = after == 'A'   ? "Results Log File Archived"
+                               : after == 'C' ? "Results Log File Cleared"
+                                              : "";
+    EXPECT_EQ(fields.Caption(Field::Status), status) << answers << boxes;
     EXPECT_EQ(fields.IsEnabled(Field::Timer1), !status.empty());
-    EXPECT_EQ(LogText(), row.renewed ? kHeader : before);
-    EXPECT_EQ(fake.files.files.size(), row.copied ? 2u : 1u);
-    EXPECT_EQ(row.copied ? fake.files.files.at("Log/Tolvarn_261207_1.log") : before, before);
+    EXPECT_EQ(LogText(), after == 'K' ? before : kHeader);
+    EXPECT_EQ(fake.files.files.size(), after == 'A' ? 2u : 1u);
+    EXPECT_EQ(after == 'A' ? fake.files.files.at("Log/Tolvarn_261207_1.log") : before, before);
   }
 }
 
-TEST_F(ResultsLog, ErrorDumpShowsTheWindowAsItIsThenTheProgramEnds) {
+// The record of both items and notes: the tariff lines in order, n-a for no cost; a line break
+// or tab typed into the notes becomes blanks, so that it cannot break the one line per piece.
+// Then the dump shows the window as it is and the program ends.
+TEST_F(ResultsLog, CalculateBuildsTheRecordAndTheErrorDumpShowsTheWindow) {
   Start();
   PutLog(kHeader);
   Enter("1.5|2|95|20||5|9|4||6|4|300");
+  fields.SetText(Field::Notes, "Kitchen:\r\nold tap v.\tspray tap");
   window.Calc_Click();
+  std::string record = "07/12/26 09:05:03\r\n";
+  for (const char* line :
+       {"Kitchen:  old tap v. spray tap", "-",
+        "Water Volume Cost         :  £1.5000 per Cubic Metre",
+        "Sewerage Volume Cost      :  £2.0000 per Cubic Metre",
+        "Sewerage Volume Allowance :  95.0 %", "VAT                       :  20.0 %",
+        "Payback Period            :   5.0 years ", "", "-",
+        "Item 1:    9.0 Ltr used  4 times a day, Investment Cost:      n-a",
+        "Item 2:    6.0 Ltr used  4 times a day, Investment Cost:  £300.00", "-",
+        "Item 1 Water Use  :  36.0 Ltr/day   3285 Ltr/Qtr    65700 Ltr over  5.0 years",
+        "Item 2 Water Use  :  24.0 Ltr/day   2190 Ltr/Qtr    43800 Ltr over  5.0 years",
+        "Water Use Saving  :  12.0 Ltr/day   1095 Ltr/Qtr    21900 Ltr over  5.0 years", "-",
+        "Item 1 Cost       :    £0.147/day,    £13.40/Qtr,     £268.06 over  5.0 years",
+        "Item 2 Cost       :    £0.262/day,    £23.94/Qtr,     £478.70 over  5.0 years",
+        "Cost Increase     :    £0.115/day,    £10.53/Qtr,     £210.65 over  5.0 years"})
+    record += (line == std::string("-") ? std::string(77, '-') : line) + "\r\n";
+  EXPECT_EQ(State().RecordText, record + "\r\n\r\n");
   window.SetCheckBox(Field::OnTop, 1);
   State().VUnits = 2;
   State().Item1DayWater = 1.0 / 3;   // 15 significant digits
@@ -179,35 +178,8 @@ TEST_F(ResultsLog, ErrorDumpShowsTheWindowAsItIsThenTheProgramEnds) {
 }
 
 using RecordTest = testing::WindowTest;
-const std::string kDashes(77, '-');
 
-// Both items and notes: the tariff lines in order, n-a for no cost. A line break or tab typed
-// into the notes becomes blanks, so that it cannot break the record's one line per piece.
-TEST_F(RecordTest, CalculateBuildsTheRecordLineByLine) {
-  Start();
-  Enter("1.5|2|95|20||5|9|4||6|4|300");
-  fields.SetText(Field::Notes, "Kitchen:\r\nold tap v.\tspray tap");
-  window.Calc_Click();
-  std::string expected = "07/12/26 09:05:03\r\n";
-  for (const char* line :
-       {"Kitchen:  old tap v. spray tap", "-",
-        "Water Volume Cost         :  £1.5000 per Cubic Metre",
-        "Sewerage Volume Cost      :  £2.0000 per Cubic Metre",
-        "Sewerage Volume Allowance :  95.0 %", "VAT                       :  20.0 %",
-        "Payback Period            :   5.0 years ", "", "-",
-        "Item 1:    9.0 Ltr used  4 times a day, Investment Cost:      n-a",
-        "Item 2:    6.0 Ltr used  4 times a day, Investment Cost:  £300.00", "-",
-        "Item 1 Water Use  :  36.0 Ltr/day   3285 Ltr/Qtr    65700 Ltr over  5.0 years",
-        "Item 2 Water Use  :  24.0 Ltr/day   2190 Ltr/Qtr    43800 Ltr over  5.0 years",
-        "Water Use Saving  :  12.0 Ltr/day   1095 Ltr/Qtr    21900 Ltr over  5.0 years", "-",
-        "Item 1 Cost       :    £0.147/day,    £13.40/Qtr,     £268.06 over  5.0 years",
-        "Item 2 Cost       :    £0.262/day,    £23.94/Qtr,     £478.70 over  5.0 years",
-        "Cost Increase     :    £0.115/day,    £10.53/Qtr,     £210.65 over  5.0 years"})
-    expected += (line == std::string("-") ? kDashes : line) + "\r\n";
-  EXPECT_EQ(State().RecordText, expected + "\r\n\r\n");
-}
-
-// The text without its blanks, "\n" for each line end: a record once its columns are taken away.
+// The text without its blanks, "\n" for each line end.
 std::string Unpadded(const std::string& text) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i)
@@ -215,10 +187,8 @@ std::string Unpadded(const std::string& text) {
   return out;
 }
 
-// Whatever the fields hold (control characters, blanks, nothing), each reads back whole in the
-// place a marker takes, a control character as a blank: the record differs from one built with
-// a marker in each field that is not empty only by those texts. The items' lines follow their
-// use, and a comparison label is cut to 18 characters.
+// Whatever the fields hold, each reads back whole where a marker in its place would be, a control
+// character as a blank; the items' lines follow their use; a comparison label is cut to 18.
 RC_GTEST_FIXTURE_PROP(RecordTest, AnyRecordReadsBackWithItsFields, ()) {
   Start();
   WindowState& s = State();
@@ -256,7 +226,7 @@ RC_GTEST_FIXTURE_PROP(RecordTest, AnyRecordReadsBackWithItsFields, ()) {
   RC_ASSERT(record == expected);
   const auto count = [&](const std::string& what) {
     size_t n = 0;
-    for (size_t at = 0; (at = record.find(what, at)) != std::string::npos; at += what.size())
+    for (size_t at = record.find(what); at != std::string::npos; at = record.find(what, at + 1))
       ++n;
     return n;
   };
@@ -264,8 +234,7 @@ RC_GTEST_FIXTURE_PROP(RecordTest, AnyRecordReadsBackWithItsFields, ()) {
   RC_ASSERT(count("Eighteencharacter:") == 2u * (item1 && item2));
 }
 
-// The archive's scan agrees with the line rule wherever its blocks end: a line that, its
-// leading blanks aside, begins with "Water".
+// The archive's scan finds a line that, blanks aside, begins with "Water", wherever blocks end.
 RC_GTEST_PROP(RecordScan, AgreesWithTheLineRuleForAnyBlockSize, ()) {
   const auto piece = rc::gen::elementOf(std::vector<std::string>{
       "Water", "Wat", "er", " ", "x", "W", "a", "Item 1 Water Use", "\r\n", "\n"});
