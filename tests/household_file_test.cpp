@@ -1,5 +1,4 @@
-// Data/Household.ini: what is written reads back exactly, damage costs only what it damaged, and
-// a failed or refused write leaves the old file whole.
+// Data/Household.ini: written, read back, damaged, refused.
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>
 
@@ -13,30 +12,28 @@
 namespace tolvarn {
 namespace {
 
-const std::string kPath(kHouseholdPath);
+const std::string kPath(kHouseholdPath), a38(38, 'a');
 
-// A value in [minimum, maximum]: either end, one decimal, or one using every bit of a double,
-// at full size from the first case on (rapidcheck would give only minimums at first).
-double ValueIn(double minimum, double maximum) {
+// Either end, one decimal, or every bit of a double; at full size (else only minimums at first).
+template <class Info>
+double ValueIn(const Info& info) {
   const auto full = [](auto gen) { return *rc::gen::resize(100, gen); };
   const uint64_t bits = full(rc::gen::inRange<uint64_t>(0, (uint64_t{1} << 53) + 1));
-  const double value = minimum + (maximum - minimum) * (static_cast<double>(bits) / 0x1p53);
-  const double choices[] = {minimum, maximum, std::round(value * 10) / 10, value};
-  return std::clamp(choices[full(rc::gen::inRange(0, 4))], minimum, maximum);
+  const double low = info.minimum, high = info.maximum;
+  const double value = low + (high - low) * (static_cast<double>(bits) / 0x1p53);
+  const double choices[] = {low, high, std::round(value * 10) / 10, value};
+  return std::clamp(choices[full(rc::gen::inRange(0, 4))], low, high);
 }
 
-// Names with what a line parser could trip on and characters of two to four bytes, and every
-// number, read back exactly.
+// Names with what a parser could trip on or of two to four bytes, and numbers, read back exactly.
 RC_GTEST_PROP(HouseholdFile, WhatIsWrittenReadsBack, ()) {
   const std::vector<std::string> ends = {
       "a", "Z", "=", "[", "]", "#", ";", "\\", "é", "€", "\xF0\x9F\x9A\xBF", "\xEF\xBB\xBF"};
   std::vector<std::string> pieces = ends;
   pieces.push_back(" ");
   const auto& inputs = HouseholdInputTable();
-  Household household{{*rc::gen::inRange(1, 21), ValueIn(inputs[1].minimum, inputs[1].maximum),
-                       ValueIn(inputs[2].minimum, inputs[2].maximum),
-                       ValueIn(inputs[3].minimum, inputs[3].maximum)},
-                      {}};
+  Household household{
+      {*rc::gen::inRange(1, 21), ValueIn(inputs[1]), ValueIn(inputs[2]), ValueIn(inputs[3])}, {}};
   for (size_t f = *rc::gen::inRange<size_t>(0, kMaxFittings + 1); f > 0; --f) {
     const auto kind = static_cast<FittingKind>(*rc::gen::inRange<size_t>(0, kFittingKindCount));
     std::string name;
@@ -45,22 +42,19 @@ RC_GTEST_PROP(HouseholdFile, WhatIsWrittenReadsBack, ()) {
       name += *rc::gen::elementOf(i == 0 || i + 1 == length ? ends : pieces);
     Fitting fitting = DefaultFitting(kind, std::string(utf8::Take(name, kMaxFittingNameLength)));
     for (size_t i = 0; i < KindInfo(kind).parameterCount; ++i)
-      fitting.values[i] =
-          ValueIn(KindInfo(kind).parameters[i].minimum, KindInfo(kind).parameters[i].maximum);
+      fitting.values[i] = ValueIn(KindInfo(kind).parameters[i]);
     household.fittings.push_back(fitting);
   }
   FakeFileSystem files;
   files.AddDirectory("Data");
   RC_ASSERT(WriteHousehold(files, household).ok());
   const HouseholdReading reading = ReadHousehold(files);
-  RC_ASSERT(reading.found && reading.problems.empty());
-  RC_ASSERT(reading.household == household);
+  RC_ASSERT(reading.found && reading.problems.empty() && reading.household == household);
   RC_ASSERT(WriteHousehold(files, reading.household).ok());
   RC_ASSERT(files.files.at(kPath) == HouseholdText(household));
 }
 
 TEST(HouseholdFile, KeptNamesAndTheLayout) {
-  const std::string a38(38, 'a');
   EXPECT_EQ(KeptName("  Shower\r\n[Fitting 2]\tx  "), "Shower  [Fitting 2] x");
   // Latin-1, an overlong form, a surrogate, past U+10FFFF: a replacement for each byte.
   EXPECT_EQ(KeptName("K\xFC"
@@ -77,11 +71,10 @@ TEST(HouseholdFile, KeptNamesAndTheLayout) {
             "PerPersonPerDay=4.5\r\n");
 }
 
-// Each kind of damage once, which costs only the value, line or section it damaged; fittings in
-// number order, gaps closing up, a missing name the kind's label. Unknown keys and sections are
-// not written again.
+// Each damage costs only its value, line or section; fittings in number order, a missing name the
+// kind's label; unknown keys and sections are not written again.
 TEST(HouseholdFile, ADamagedLineValueOrSectionCostsThatOnly) {
-  const std::string a38(38, 'a'), was = "Household.ini: [Fitting ";
+  const std::string was = "Household.ini: [Fitting ";
   FakeFileSystem files;
   files.AddDirectory("Data");
   files.files[kPath] =
@@ -140,8 +133,7 @@ TEST(HouseholdFile, AFailedOrRefusedWriteLeavesTheOldFileWhole) {
   const Household old{{.People = 4}, {DefaultFitting(FittingKind::Bath, "Bath")}};
   ASSERT_TRUE(WriteHousehold(files, old).ok());
   const std::string oldText = files.files.at(kPath);
-  Household changed = old;
-  changed.settings.People = 5;
+  const Household changed{{.People = 5}, old.fittings};
   for (const FileStep step : {FileStep::Open, FileStep::Write, FileStep::Flush, FileStep::Rename}) {
     files.FailAt(step);
     EXPECT_EQ(WriteHousehold(files, changed).failed, step);

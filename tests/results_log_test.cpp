@@ -1,5 +1,4 @@
-// The results log: its header and entries, the archive command and its scan for a record, the
-// error dump, and the record, laid out by hand from the column rules (pad, width, characters).
+// The results log, the archive command with its scan, the error dump and the record.
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>
 
@@ -14,8 +13,6 @@
 
 namespace tolvarn {
 namespace {
-
-using testing::WindowTest;
 
 const std::string kHeader =
     "Tolvarn Results Log\r\nVersion 4.3\r\nFile Created\r\n07/12/26 09:05:03\r\n\r\n\r\n";
@@ -34,7 +31,7 @@ MessageBoxRequest LogFileError(const std::string& first_line) {
           BoxIcon::Exclamation, BoxButtons::Ok};
 }
 
-class ResultsLog : public WindowTest {
+class ResultsLog : public testing::WindowTest {
  protected:
   ResultsLog() { fake.files.AddDirectory("Log"); }
   void PutLog(const std::string& text) { fake.files.files[std::string(kLogPath)] = text; }
@@ -45,8 +42,7 @@ class ResultsLog : public WindowTest {
   }
 };
 
-// The header and each entry go in with one write; an append does not create a log deleted
-// behind the program's back.
+// One write each; an append does not create a log deleted behind the program's back.
 TEST_F(ResultsLog, CreateAndAppendWriteOneWholeEntryOrReport) {
   const std::string kNone = "(no file)";
   const auto failed = [](const char* what) {
@@ -90,8 +86,7 @@ TEST_F(ResultsLog, ArchiveFollowsTheAnswersAndKeepsTheLogWhenAStepFails) {
         "There is no data to archive!\r\nResults log file not archived.", BoxIcon::Exclamation,
         BoxButtons::Ok}},
       {'F', LogFileError("Unable to archive the results log file Tolvarn.log.")}};
-  // Records in the log, answers, boxes, the failing step and how many to let pass, what became
-  // of the log: archived (copied and renewed), cleared (renewed) or kept.
+  // The log archived (copied and renewed), cleared (renewed) or kept.
   for (const auto& [records, answers, boxes, fail, skip, after] :
        // clang-format off
        {std::tuple{true, "Y", "A", FileStep::None, 0, 'A'},
@@ -124,9 +119,7 @@ TEST_F(ResultsLog, ArchiveFollowsTheAnswersAndKeepsTheLogWhenAStepFails) {
   }
 }
 
-// The record of both items and notes: the tariff lines in order, n-a for no cost; a line break
-// or tab typed into the notes becomes blanks, so that it cannot break the one line per piece.
-// Then the dump shows the window as it is and the program ends.
+// The record laid out by hand (a line break or tab in the notes becomes blanks), then the dump.
 TEST_F(ResultsLog, CalculateBuildsTheRecordAndTheErrorDumpShowsTheWindow) {
   Start();
   PutLog(kHeader);
@@ -177,8 +170,6 @@ TEST_F(ResultsLog, CalculateBuildsTheRecordAndTheErrorDumpShowsTheWindow) {
   EXPECT_EQ(fake.boxes.Shown().at(0).icon, BoxIcon::Stop);
 }
 
-using RecordTest = testing::WindowTest;
-
 // The text without its blanks, "\n" for each line end.
 std::string Unpadded(const std::string& text) {
   std::string out;
@@ -189,7 +180,7 @@ std::string Unpadded(const std::string& text) {
 
 // Whatever the fields hold, each reads back whole where a marker in its place would be, a control
 // character as a blank; the items' lines follow their use; a comparison label is cut to 18.
-RC_GTEST_FIXTURE_PROP(RecordTest, AnyRecordReadsBackWithItsFields, ()) {
+RC_GTEST_FIXTURE_PROP(ResultsLog, AnyRecordReadsBackWithItsFields, ()) {
   Start();
   WindowState& s = State();
   const bool item1 = *rc::gen::arbitrary<bool>(), item2 = *rc::gen::arbitrary<bool>();
@@ -230,6 +221,7 @@ RC_GTEST_FIXTURE_PROP(RecordTest, AnyRecordReadsBackWithItsFields, ()) {
       ++n;
     return n;
   };
+
   RC_ASSERT(count("Item1") == 3u * item1 && count("Item2") == 3u * item2);
   RC_ASSERT(count("Eighteencharacter:") == 2u * (item1 && item2));
 }
