@@ -44,7 +44,6 @@ class ConfigFile : public testing::WindowTest {
     ConfigOnDisk() = file;
     window.Start(false, true);
   }
-  // Ends the program with `box` last, not through the fatal path.
   void ExpectEnded(const std::function<void()>& procedure, const MessageBoxRequest& box) {
     fake.boxes.Clear();
     EXPECT_THROW(procedure(), ProgramEnded);

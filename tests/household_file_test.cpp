@@ -7,6 +7,7 @@
 
 #include "core/utf8.h"
 #include "files/household_file.h"
+#include "files/settings_file.h"
 #include "tests/support/fake_file_system.h"
 
 namespace tolvarn {
@@ -61,6 +62,9 @@ TEST(HouseholdFile, KeptNamesAndTheLayout) {
                      "che \xE0\x80\x80\xED\xA0\x80\xF4\x90\x80\x80"),
             "K\uFFFDche \uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");
   EXPECT_EQ(KeptName(a38 + "a b"), a38 + "a");  // 40 characters, no blank left at the cut
+  SettingsWriter writer;                        // under it, nothing can break a line either
+  writer.Value("Key", "one\r\n[B]\rtwo");
+  EXPECT_EQ(writer.text(), "Key=one  [B] two\r\n");
 
   Household household{{.People = 3, .ColdSupply = 0.1 + 0.2, .UnmeteredBill = 450.25}, {}};
   household.fittings.push_back(DefaultFitting(FittingKind::Toilet, "\tLoo"));  // kept as Loo
@@ -78,12 +82,13 @@ TEST(HouseholdFile, ADamagedLineValueOrSectionCostsThatOnly) {
   FakeFileSystem files;
   files.AddDirectory("Data");
   files.files[kPath] =
-      "# a comment\n[Household]\n People = 2.5 \nColdSupply=warm\ngarbage\n[Fitting 1]\n"
+      "\xEF\xBB\xBF# a comment\n[Household]\n People = 2.5 \nColdSupply=warm\ngarbage\n[Fitting "
+      "1]\n"
       "Kind=Shower\nName=Shower\n"
       "FlowRate=31\nMinutes=\nUseTemperature=45\n[Fitting 2\nName=Leak\nFlowRate=20\n"  // not 1's
       "[Fitting 0]\nKind=Bath\n[Fitting two]\nKind=Bath\n[Fitting 31]\nKind=Bath\n"
       "[Fitting 1]\nKind=Bath\n[Fitting 3]\nKind=Jacuzzi\n[Fitting 4]\nName=No kind\n"
-      "[Meter]\nReading=12\n[Fitting 13]\nKind=Tap\nColour=red\n[Fitting 12]\nKind=Tap\n"
+      "[Meter] ; old\nReading=12\n[Fitting 13]\nKind=Tap\nColour=red\n[Fitting 12]\nKind=Tap\n"
       "Name=K\xFC"
       "che\n[Fitting 9]\nKind=Tap\nName=" +
       a38 + "\u00E9\u00E9\u20ACx\n";

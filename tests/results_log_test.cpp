@@ -149,7 +149,6 @@ TEST_F(ResultsLog, CalculateBuildsTheRecordAndTheErrorDumpShowsTheWindow) {
   State().Item2DayWater = 2.0f / 3;  // 7 significant digits
   EXPECT_EQ(ExpectFatal([&] { window.FatalError("Check Error", 131); }),
             std::make_pair(std::string("Check Error"), 131));
-  // Before any reading the configuration section is one empty line.
   std::string expected = kHeader +
                          "07/12/26 09:05:03\r\nTolvarn\r\nVersion 4.3\r\n\r\n"
                          "******** Check Error 131 ********\r\n\r\n"
