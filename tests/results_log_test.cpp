@@ -1,19 +1,18 @@
-// The results log: its header and entries, the archive command and the error dump.
+// The results log, the archive command with its scan, the error dump and the record.
 #include <gtest/gtest.h>
+#include <rapidcheck/gtest.h>
 
-#include <algorithm>
 #include <map>
-#include <string>
-#include <utility>
-#include <vector>
+#include <span>
+#include <sstream>
+#include <tuple>
 
 #include "files/files_window.h"
+#include "files/record_scan.h"
 #include "window_fixture.h"
 
 namespace tolvarn {
 namespace {
-
-using testing::WindowTest;
 
 const std::string kHeader =
     "Tolvarn Results Log\r\nVersion 4.3\r\nFile Created\r\n07/12/26 09:05:03\r\n\r\n\r\n";
@@ -27,13 +26,12 @@ const MessageBoxRequest kLogMissing{"Tolvarn Results Log File Error",
                                     "restore the results log file\r\nreinstall the program.",
                                     BoxIcon::Exclamation, BoxButtons::Ok};
 
-// The three failures of the log's own commands differ only in their first line.
 MessageBoxRequest LogFileError(const std::string& first_line) {
   return {"Tolvarn Log File Error", first_line + "\r\nThis may be a permissions problem.",
           BoxIcon::Exclamation, BoxButtons::Ok};
 }
 
-class ResultsLog : public WindowTest {
+class ResultsLog : public testing::WindowTest {
  protected:
   ResultsLog() { fake.files.AddDirectory("Log"); }
   void PutLog(const std::string& text) { fake.files.files[std::string(kLogPath)] = text; }
@@ -44,71 +42,36 @@ class ResultsLog : public WindowTest {
   }
 };
 
-// The header and each entry go in with one write; an append does not create a log deleted
-// behind the program's back.
+// One write each; an append does not create a log deleted behind the program's back.
 TEST_F(ResultsLog, CreateAndAppendWriteOneWholeEntryOrReport) {
   const std::string kNone = "(no file)";
   const auto failed = [](const char* what) {
-    return LogFileError("Unable to " + std::string(what) + " the log file. Tolvarn.log");
+    return std::vector{
+        LogFileError("Unable to " + std::string(what) + " the log file. Tolvarn.log")};
   };
-  struct Row {
-    bool create;
-    std::string before;
-    FileStep fail;
-    std::string after;
-    std::vector<MessageBoxRequest> boxes;
-  };
-  const Row rows[] = {
-      {true, kNone, FileStep::None, kHeader, {}},
-      {true, kHeader + kStartEntry, FileStep::None, kHeader + kStartEntry, {}},
-      {true, kNone, FileStep::Open, kNone, {failed("create")}},
-      {false, kHeader, FileStep::None, kHeader + kStartEntry, {}},
-      {false, kNone, FileStep::None, kNone, {kLogMissing}},
-      {false, kHeader, FileStep::Write, kHeader, {failed("write to")}},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE("row " + std::to_string(&row - rows));
+  using Row = std::tuple<bool, std::string, FileStep, std::string, std::vector<MessageBoxRequest>>;
+  for (const auto& [create, before, fail, after, boxes] :
+       {Row{true, kHeader + kStartEntry, FileStep::None, kHeader + kStartEntry, {}},
+        Row{true, kNone, FileStep::Open, kNone, failed("create")},
+        Row{false, kHeader, FileStep::None, kHeader + kStartEntry, {}},
+        Row{false, kNone, FileStep::None, kNone, {kLogMissing}},
+        Row{false, kHeader, FileStep::Write, kHeader, failed("write to")}}) {
     fake.files.files.clear();
     fake.files.operations.clear();
-    if (row.before != kNone) PutLog(row.before);
-    fake.files.FailAt(row.fail);
+    if (before != kNone) PutLog(before);
+    fake.files.FailAt(fail);
     State().RecordText = "Tolvarn Started\r\nVersion 4.3\r\n07/12/26 09:05:03\r\n";
-    if (row.create)
-      window.CreateResultsLog();
-    else
-      window.FilesWindow::AppendToLog();
-    ExpectBoxes(row.boxes);
-    EXPECT_EQ(HasLog() ? LogText() : kNone, row.after);
-    EXPECT_EQ(LogAppends(), row.create || row.before == kNone ? 0 : 1);
+    create ? window.CreateResultsLog() : window.FilesWindow::AppendToLog();
+    ExpectBoxes(boxes);
+    EXPECT_EQ(HasLog() ? LogText() : kNone, after) << before;
+    EXPECT_EQ(LogAppends(), create || before == kNone ? 0 : 1);
   }
 }
 
 // Y, N, C answer Yes, No and Cancel; the boxes are A (archive?), S (sure?), D (no data) and
 // F (archive failed). A failed step leaves the log as it was; the status tells what happened.
 TEST_F(ResultsLog, ArchiveFollowsTheAnswersAndKeepsTheLogWhenAStepFails) {
-  const std::string archived = "Results Log File Archived", cleared = "Results Log File Cleared";
-  struct Row {
-    bool records;
-    const char* answers;
-    FileStep fail;
-    int skip;
-    const char* boxes;
-    std::string status;
-    bool copied, renewed;
-  };
-  const Row rows[] = {
-      {true, "Y", FileStep::None, 0, "A", archived, true, true},
-      {false, "Y", FileStep::None, 0, "AD", "", false, false},
-      {true, "NY", FileStep::None, 0, "AS", cleared, false, true},
-      {true, "NN", FileStep::None, 0, "AS", "", false, false},
-      {false, "N", FileStep::None, 0, "A", cleared, false, true},  // without a second question
-      {true, "C", FileStep::None, 0, "A", "", false, false},
-      {true, "Y", FileStep::Write, 0, "AF", "", false, false},  // the copy
-      {true, "Y", FileStep::Write, 1, "AF", "", false, false},  // the new log: no archive either
-      {false, "N", FileStep::Flush, 0, "AF", "", false, false},
-      {true, "", FileStep::Read, 0, "F", "", false, false},  // reported before any question
-  };
-  const std::map<char, MessageBoxRequest> boxes = {
+  const std::map<char, MessageBoxRequest> kBoxes = {
       {'A',
        {"Archive Tolvarn Results Log File",
         "Do you want to archive the log file?\r\n"
@@ -123,46 +86,69 @@ TEST_F(ResultsLog, ArchiveFollowsTheAnswersAndKeepsTheLogWhenAStepFails) {
         "There is no data to archive!\r\nResults log file not archived.", BoxIcon::Exclamation,
         BoxButtons::Ok}},
       {'F', LogFileError("Unable to archive the results log file Tolvarn.log.")}};
-  const std::map<char, BoxAnswer> answers = {
-      {'Y', BoxAnswer::Yes}, {'N', BoxAnswer::No}, {'C', BoxAnswer::Cancel}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE("row " + std::to_string(&row - rows));
+  // The log archived (copied and renewed), cleared (renewed) or kept.
+  for (const auto& [records, answers, boxes, fail, skip, after] :
+       // clang-format off
+       {std::tuple{true, "Y", "A", FileStep::None, 0, 'A'},
+        {false, "Y", "AD", FileStep::None, 0, 'K'}, {true, "NY", "AS", FileStep::None, 0, 'C'},
+        {false, "N", "A", FileStep::None, 0, 'C'}, {true, "C", "A", FileStep::None, 0, 'K'},
+        {true, "Y", "AF", FileStep::Write, 0, 'K'}, {true, "Y", "AF", FileStep::Write, 1, 'K'},
+        {false, "N", "AF", FileStep::Flush, 0, 'K'}, {true, "", "F", FileStep::Read, 0, 'K'}}) {
+    // clang-format on
     fake.files.files.clear();
-    const std::string before = kHeader + kStartEntry + (row.records ? kRecord : "") + kStartEntry;
+    const std::string before = kHeader + kStartEntry + (records ? kRecord : "") + kStartEntry;
     PutLog(before);
     fields.SetCaption(Field::Status, "Water Data Saved");
     fields.SetEnabled(Field::Timer1, true);
-    for (const char answer : std::string(row.answers))
-      fake.boxes.Script({answers.at(answer)});
-    fake.files.FailAt(row.fail, row.skip);
+    for (const char a : std::string(answers))
+      fake.boxes.Script({a == 'Y' ? BoxAnswer::Yes : a == 'N' ? BoxAnswer::No : BoxAnswer::Cancel});
+    fake.files.FailAt(fail, skip);
     window.Archive_Click();
     std::vector<MessageBoxRequest> expected;
-    for (const char box : std::string(row.boxes))
-      expected.push_back(boxes.at(box));
+    for (const char box : std::string(boxes))
+      expected.push_back(kBoxes.at(box));
     ExpectBoxes(expected);
-    EXPECT_EQ(fields.Caption(Field::Status), row.status);
-    EXPECT_EQ(fields.IsEnabled(Field::Timer1), !row.status.empty());
-    EXPECT_EQ(LogText(), row.renewed ? kHeader : before);
-    EXPECT_EQ(fake.files.files.size(), row.copied ? 2u : 1u);
-    if (row.copied) {
-      EXPECT_EQ(fake.files.files.at("Log/Tolvarn_261207_1.log"), before);
-    }
+    const std::string status = after == 'A'   ? "Results Log File Archived"
+                               : after == 'C' ? "Results Log File Cleared"
+                                              : "";
+    EXPECT_EQ(fields.Caption(Field::Status), status) << answers << boxes;
+    EXPECT_EQ(fields.IsEnabled(Field::Timer1), !status.empty());
+    EXPECT_EQ(LogText(), after == 'K' ? before : kHeader);
+    EXPECT_EQ(fake.files.files.size(), after == 'A' ? 2u : 1u);
+    EXPECT_EQ(after == 'A' ? fake.files.files.at("Log/Tolvarn_261207_1.log") : before, before);
   }
 }
 
-TEST_F(ResultsLog, ErrorDumpShowsTheWindowAsItIsThenTheProgramEnds) {
+// The record laid out by hand (a line break or tab in the notes becomes blanks), then the dump.
+TEST_F(ResultsLog, CalculateBuildsTheRecordAndTheErrorDumpShowsTheWindow) {
   Start();
   PutLog(kHeader);
   Enter("1.5|2|95|20||5|9|4||6|4|300");
+  fields.SetText(Field::Notes, "Kitchen:\r\nold tap v.\tspray tap");
   window.Calc_Click();
+  std::string record = "07/12/26 09:05:03\r\n";
+  for (const char* line :
+       {"Kitchen:  old tap v. spray tap", "-",
+        "Water Volume Cost         :  £1.5000 per Cubic Metre",
+        "Sewerage Volume Cost      :  £2.0000 per Cubic Metre",
+        "Sewerage Volume Allowance :  95.0 %", "VAT                       :  20.0 %",
+        "Payback Period            :   5.0 years ", "", "-",
+        "Item 1:    9.0 Ltr used  4 times a day, Investment Cost:      n-a",
+        "Item 2:    6.0 Ltr used  4 times a day, Investment Cost:  £300.00", "-",
+        "Item 1 Water Use  :  36.0 Ltr/day   3285 Ltr/Qtr    65700 Ltr over  5.0 years",
+        "Item 2 Water Use  :  24.0 Ltr/day   2190 Ltr/Qtr    43800 Ltr over  5.0 years",
+        "Water Use Saving  :  12.0 Ltr/day   1095 Ltr/Qtr    21900 Ltr over  5.0 years", "-",
+        "Item 1 Cost       :    £0.147/day,    £13.40/Qtr,     £268.06 over  5.0 years",
+        "Item 2 Cost       :    £0.262/day,    £23.94/Qtr,     £478.70 over  5.0 years",
+        "Cost Increase     :    £0.115/day,    £10.53/Qtr,     £210.65 over  5.0 years"})
+    record += (line == std::string("-") ? std::string(77, '-') : line) + "\r\n";
+  EXPECT_EQ(State().RecordText, record + "\r\n\r\n");
   window.SetCheckBox(Field::OnTop, 1);
   State().VUnits = 2;
   State().Item1DayWater = 1.0 / 3;   // 15 significant digits
   State().Item2DayWater = 2.0f / 3;  // 7 significant digits
-
   EXPECT_EQ(ExpectFatal([&] { window.FatalError("Check Error", 131); }),
             std::make_pair(std::string("Check Error"), 131));
-  // Before any reading the configuration section is one empty line.
   std::string expected = kHeader +
                          "07/12/26 09:05:03\r\nTolvarn\r\nVersion 4.3\r\n\r\n"
                          "******** Check Error 131 ********\r\n\r\n"
@@ -181,6 +167,82 @@ TEST_F(ResultsLog, ErrorDumpShowsTheWindowAsItIsThenTheProgramEnds) {
   EXPECT_EQ(LogText(), expected + "********** End of Error Dump **********\r\n\r\n\r\n");
   EXPECT_EQ(LogAppends(), 1);  // one entry, so another copy's entries cannot split it
   EXPECT_EQ(fake.boxes.Shown().at(0).icon, BoxIcon::Stop);
+}
+
+// The text without its blanks, "\n" for each line end.
+std::string Unpadded(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i)
+    if (text[i] != ' ' && text.compare(i, 2, "\r\n") != 0) out += text[i] == '\r' ? '\n' : text[i];
+  return out;
+}
+
+// Whatever the fields hold, each reads back whole where a marker in its place would be, a control
+// character as a blank; the items' lines follow their use; a comparison label is cut to 18.
+RC_GTEST_FIXTURE_PROP(ResultsLog, AnyRecordReadsBackWithItsFields, ()) {
+  Start();
+  WindowState& s = State();
+  const bool item1 = *rc::gen::arbitrary<bool>(), item2 = *rc::gen::arbitrary<bool>();
+  s.Item1Empty = !item1;
+  s.Item2Empty = !item2;
+  s.WaterSaveLabel = s.CostSaveLabel = "Eighteen characters+";
+  const auto piece = rc::gen::elementOf(
+      std::vector<std::string>{"1", "0.5", "£", "-", "x", " ", "\t", "\r\n", "\x7F", "Water"});
+  constexpr Field kNotes[] = {Field::Notes};
+  std::vector<std::pair<Field, std::string>> texts;
+  for (const auto& which : {std::span<const Field>(kInputs), std::span<const Field>(kResults),
+                            std::span<const Field>(kNotes)})
+    for (const Field field : which) {
+      std::string text;
+      for (int n = *rc::gen::inRange(0, 5); n > 0; --n)
+        text += *piece;
+      texts.emplace_back(field, text);
+    }
+  const auto build = [&](bool marked) {
+    for (size_t i = 0; i < texts.size(); ++i)
+      fields.SetText(texts[i].first, marked && !texts[i].second.empty()
+                                         ? "#" + std::to_string(i) + "#"
+                                         : texts[i].second);
+    window.BuildRecord();
+    return Unpadded(s.RecordBody);
+  };
+  const std::string record = build(false);
+  std::string expected = build(true);
+  for (size_t i = 0; i < texts.size(); ++i) {
+    const std::string marker = "#" + std::to_string(i) + "#";
+    for (size_t at; (at = expected.find(marker)) != std::string::npos;)
+      expected.replace(at, marker.size(), Unpadded(OneLine(texts[i].second)));
+  }
+  RC_ASSERT(record == expected);
+  const auto count = [&](const std::string& what) {
+    size_t n = 0;
+    for (size_t at = record.find(what); at != std::string::npos; at = record.find(what, at + 1))
+      ++n;
+    return n;
+  };
+
+  RC_ASSERT(count("Item1") == 3u * item1 && count("Item2") == 3u * item2);
+  RC_ASSERT(count("Eighteencharacter:") == 2u * (item1 && item2));
+}
+
+// The archive's scan finds a line that, blanks aside, begins with "Water", wherever blocks end.
+RC_GTEST_PROP(RecordScan, AgreesWithTheLineRuleForAnyBlockSize, ()) {
+  const auto piece = rc::gen::elementOf(std::vector<std::string>{
+      "Water", "Wat", "er", " ", "x", "W", "a", "Item 1 Water Use", "\r\n", "\n"});
+  std::string text;
+  for (int n = *rc::gen::inRange(0, 13); n > 0; --n)
+    text += *piece;
+  bool expected = false;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);)
+    expected = expected ||
+               line.substr(std::min(line.find_first_not_of(' '), line.size())).starts_with("Water");
+  for (const size_t block : {1, 2, 3, 4, 5, 6, 7, 64}) {
+    RecordScan scan;
+    for (size_t at = 0; at < text.size() && !scan.Found(); at += block)
+      scan.Feed(std::string_view(text).substr(at, block));
+    RC_ASSERT(scan.Found() == expected);
+  }
 }
 
 }  // namespace
