@@ -43,6 +43,23 @@ TEST(SystemLocale, FollowsTheUsersSettings) {
   ::unsetenv("LC_ALL");
 }
 
+// A one-character symbol before the number (or after it), else the generic one: never a sign,
+// a comma or a word that could be read as part of a number or a name.
+TEST(SystemLocale, ChoosesAOneCharacterCurrencySymbolOrFallsBack) {
+  const std::string euro = "\u20AC", pound = "\u00A3", generic = "\u00A4";
+  const std::string rows[][3] = {// formatted 1, the locale's symbol, chosen
+                                 {euro + "\u00A0" + "1,00", euro, euro},
+                                 {pound + "1.00", "GBP", pound},
+                                 {"\u20B91.00", "\u20B9", "\u20B9"},
+                                 {"1,00 " + euro, euro, euro},
+                                 {"kr 1,00", "kr", generic},
+                                 {"1.00", "", generic},
+                                 {"-1", "-", generic},
+                                 {"1,00", ",", generic}};
+  for (const auto& [formatted, symbol, chosen] : rows)
+    EXPECT_EQ(ChooseCurrencySymbol(formatted, symbol), chosen) << formatted;
+}
+
 // The real file system's promises. The test command runs these also with link() failing, as on
 // FAT (TOLVARN_NO_LINKS is set).
 class PosixFileSystemTest : public testing::TempDir {
