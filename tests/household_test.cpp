@@ -211,27 +211,5 @@ RC_GTEST_PROP(Household, CompareSplitsADayIntoTheFewestUsesOfAtMost500, ()) {
   RC_ASSERT(compared->ownEnergy == 6.0 / n);
 }
 
-// A fitting used by each person: its litres and energy are linear in the number of people.
-RC_GTEST_PROP(Household, PerPersonLitresAndEnergyGrowWithThePeople, ()) {
-  const auto kind = *rc::gen::element(Shower, ElectricShower, Bath, Toilet, DualFlushToilet, Tap);
-  const int people = *rc::gen::inRange(1, 21);
-  const double cold = *rc::gen::inRange(0, 31);
-  Fitting fitting = DefaultFitting(kind, "");
-  for (size_t p = 0; p < KindInfo(kind).parameterCount; ++p) {
-    const FittingParameterInfo& info = KindInfo(kind).parameters[p];
-    fitting.values[p] =
-        info.minimum + (info.maximum - info.minimum) * *rc::gen::inRange(0, 1001) / 1000.0;
-  }
-  const auto day = [&](int n) {
-    return WorkOutHousehold(Of({fitting}, n, cold), Heater(45, 90), {}, "").fittings[0];
-  };
-  const FittingFigures one = day(1), many = day(people);
-  const double slack = 1e-12 * std::max(1.0, many.litresPerDay);
-  RC_ASSERT(std::fabs(many.litresPerDay - people * one.litresPerDay) <= slack);
-  RC_ASSERT(std::fabs(many.ownKWhPerDay - people * one.ownKWhPerDay) <= slack);
-  RC_ASSERT(std::fabs(many.heaterKWhPerDay - people * one.heaterKWhPerDay) <= slack);
-  RC_ASSERT(many.hotShare == one.hotShare);
-}
-
 }  // namespace
 }  // namespace tolvarn
