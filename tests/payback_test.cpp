@@ -74,6 +74,7 @@ TEST(Payback, EnergyCo2AndTheYearlyCost) {
       cases[] = {
           // clang-format off
           {false, true, 300, 0.8, {}, 1, 0.8 + heat * 0.3, 7300 + 730 * (0.8 + heat * 0.3) * 0.25},
+          {true, false, 90, 0, {}, 4.54609, heat * 4.54609, 7300 + 730 * heat * 4.54609 * 0.25},
           {true, true, 90, 0, {}, 3.785411784, heat * 3.785411784, 7300 + 730 * heat * 3.785411784 * 0.25},
           {false, false, 90, 0.5, 0.3, 1, 0.5 + heat, 7300 + 730 * (0.5 * 0.3 + heat * 0.25)},
           // clang-format on
