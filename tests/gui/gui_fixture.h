@@ -93,6 +93,14 @@ class GuiTest : public TempDir {
   std::string TextOf(const char* name) const {
     return Widget<QLineEdit>(name)->text().toStdString();
   }
+  // The texts of the main window's inputs named in `names`, joined with "|".
+  std::string TextsOf(const std::string& names) const {
+    std::istringstream words(names);
+    std::string joined;
+    for (std::string name; words >> name;)
+      joined += (joined.empty() ? "" : "|") + TextOf(name.c_str());
+    return joined;
+  }
 
   FakePlatform fake_;
   std::unique_ptr<PosixFileSystem> files_;
