@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/field.h"
+#include "temp_dir.h"
 #include "window_fixture.h"
 
 namespace tolvarn {
@@ -191,6 +192,21 @@ TEST_F(CalculationTest, OverflowEndsTheProgramWithoutWritingInfinity) {
     for (Field field : AllFields())  // no "inf" or "nan" in any case, so no i or n at all
       EXPECT_EQ(Text(field).find_first_of("iInN"), std::string::npos) << FieldName(field);
   }
+}
+
+// The window's start makes a missing log and says it started; back from About, On Top holds.
+TEST_F(CalculationTest, TheStartMakesTheLogAndAboutKeepsOnTop) {
+  for (const char* folder : {"Data", "Help", "Log"})
+    fake.files.AddDirectory(folder);
+  fake.files.files["Data/Tolvarn.ini"] = testing::kExampleConfiguration;
+  window.Form_Load();
+  EXPECT_TRUE(fake.files.files.at("Log/Tolvarn.log").starts_with("Tolvarn Results Log"));
+  ASSERT_EQ(window.appended.size(), 1u);
+  EXPECT_TRUE(window.appended[0].starts_with("Tolvarn Started"));
+  window.SetCheckBox(Field::OnTop, 1);
+  fake.window.top_most.clear();
+  window.About_Click();
+  EXPECT_EQ(fake.window.top_most, std::vector<bool>{true});
 }
 
 // A launcher that cannot start (no thread left to watch the handler) is told, not let through.

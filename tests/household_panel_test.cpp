@@ -216,6 +216,10 @@ TEST_F(HouseholdPanelTest, CompareFillsBothItemsAndCalculates) {
 
 TEST_F(HouseholdPanelTest, CompareRefusesWhatCannotBeCompared) {
   Open(2, {"Washing machine", "Mixer shower"});
+  panel.SetName(2, "beyond the list");  // edits of what is not there change nothing
+  panel.SetValueText(0, 3, "9");        // a washing machine has three values
+  EXPECT_EQ(panel.Count(), 2u);
+  EXPECT_EQ(panel.Row(0).texts[3], "");
   panel.SetValueText(0, 2, "0");  // no cycles a week: no water
   PaybackPanel payback(fake.files, fake.boxes);
   const auto never = [] { ADD_FAILURE() << "calculated"; };
@@ -236,6 +240,9 @@ TEST_F(HouseholdPanelTest, CompareRefusesWhatCannotBeCompared) {
   EXPECT_EQ(panel.Compare(payback, never),
             (std::vector<std::string>{"Replacement (Mixer shower) cannot be compared: it " +
                                       std::string(kTooMuchForOneItem) + "."}));
+  const auto fits = [](int uses, double kwh) { return FitsOneItem({uses, "", kwh, 0}); };
+  EXPECT_TRUE(fits(99, 50));
+  EXPECT_FALSE(fits(100, 1) || fits(1, 50.1));
   panel.SetSettingText(People, "0");
   EXPECT_EQ(panel.Compare(payback, never).size(), 1u);
   EXPECT_EQ(Text(Field::Item1Use), "");

@@ -55,6 +55,7 @@ TEST(PaybackTextsTest, AxisTextsAreShortBeyondSixDigits) {
   // clang-format off
   const std::pair<std::vector<double>, std::vector<std::string>> cases[] = {
       {{-50, 0, 50}, {"-50", "0", "50"}}, {{7}, {"7"}}, {{0, 0.1, 0.2}, {"0.0", "0.1", "0.2"}},
+      {{0, 0.5, 1}, {"0.0", "0.5", "1.0"}},
       {{0, 500000, 1000000}, {"0", "5.0e5", "1.0e6"}},
       {{1.2e7, 1.225e7, 1.25e7}, {"1.200e7", "1.225e7", "1.250e7"}},
       {{-1.7e308, 1.7e308}, {"-1.7e308", "1.7e308"}}};

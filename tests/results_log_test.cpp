@@ -239,8 +239,10 @@ RC_GTEST_PROP(RecordScan, AgreesWithTheLineRuleForAnyBlockSize, ()) {
                line.substr(std::min(line.find_first_not_of(' '), line.size())).starts_with("Water");
   for (const size_t block : {1, 2, 3, 4, 5, 6, 7, 64}) {
     RecordScan scan;
-    for (size_t at = 0; at < text.size() && !scan.Found(); at += block)
-      scan.Feed(std::string_view(text).substr(at, block));
+    for (size_t at = 0; at < text.size() && !scan.Found(); at += block) {
+      const bool found = scan.Feed(std::string_view(text).substr(at, block));
+      RC_ASSERT(found == scan.Found());
+    }
     RC_ASSERT(scan.Found() == expected);
   }
 }
