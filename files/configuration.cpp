@@ -46,7 +46,9 @@ int16_t WholeNumber(std::string_view text) {
 // The inflation a stored AnInf stands for. Taking 31 away cancels its leading digits, which
 // leaves binary noise within the 15 digits the fixed format judges on: 30.85 would give
 // -0.149999999999999 and show -0.1 where Save Data showed -0.2. So the difference is cut to
-// the decimals the stored value's 15 digits hold (12 to 14 in its range).
+// the decimals the stored value's 15 digits hold (12 to 14 in its range). The clean-up that
+// follows gives it its one decimal, as it did when Save Data ran: formatting it here first
+// would turn -0.04 into "-0.0", which the clean-up then takes for zero and empties.
 double InflationOf(double stored) {
   const int whole_digits = stored >= 100 ? 3 : stored >= 10 ? 2 : 1;
   return TextValue(FormatFixed(checked::Sub(stored, 31), 15 - whole_digits));
@@ -164,7 +166,7 @@ void FilesWindow::UseConfig() {
   SetNumber(Field::VRate, checked::Sub(Strict(Field::VRate), 1));
   SetNumber(Field::SVCost, checked::Div(Strict(Field::SVCost), 100));
   SetNumber(Field::WVCost, checked::Div(Strict(Field::WVCost), 100));
-  SetText(Field::AnInfT, FormatFixed(InflationOf(StrictTextValue(state.AnInf)), 1));
+  SetText(Field::AnInfT, TextOf(InflationOf(StrictTextValue(state.AnInf))));
 
   ManageCurrency(true, false);
   CleanWaterData();

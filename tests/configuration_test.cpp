@@ -70,6 +70,7 @@ TEST_F(ConfigFile, ReadingAcceptsOdditiesWithinTheBoundsAndRefusesTheRest) {
         {Field::AutoSave, "LogLevel=1>LogLevel=\r\nLogLevel=2", "1"},  // an empty one is none
         {Field::AnInfT, "AnInf=33.5>AnInf=1", "-30.0"},
         {Field::AnInfT, "AnInf=33.5>AnInf=30.85", "-0.2"},  // -0.15, as Save Data shows it
+        {Field::AnInfT, "AnInf=33.5>AnInf=30.96", "-0.0"},  // -0.04 likewise, not zero
         {Field::SVCost, "SVCost=150\r\nSVAllow=95>SVCost=0\r\nSVAllow=0", ""},
         {Field::VolUnits1, "VUnits=1>VUnits=1.5", "1"}}) {  // a half rounds to even
     StartWith(ExampleWith(change));
