@@ -98,6 +98,7 @@ PaybackWindow::PaybackWindow(TolvarnMain& logic, FileSystem& files, MessageBoxes
   ui_->Headline->setFont(bold);
   FollowTheme();
   ui_->Chart->setAccessibleName(tr("Payback chart"));
+  ui_->Table->setAccessibleName(tr("Payback by year"));
 
   ui_->Table->setModel(model_.get());
   ui_->Table->verticalHeader()->hide();
