@@ -262,16 +262,16 @@ TEST_F(FirstStartTest, CopiesTheTemplateOnceAndKeepsHelpAndLogCurrent) {
             fs::perms::none);
   std::ofstream(user / "Data/Tolvarn.ini", std::ios::binary) << "mine";
 
-  // Pages an older version copied (or one before stamps) give way to the installed ones; those
-  // of this version, or of a newer one (a downgrade), stay as they are.
+  // Pages an older version copied (or one before stamps) give way to the installed ones, the
+  // old ones gone at once; those of this version, or of a newer one (a downgrade), stay.
   const auto help = Files(fs::path(TemplateDirectory()) / "Help");
-  const std::string current = std::string(kVersionText) + "\n";
-  for (const auto& [stamp, replaced] : {std::pair<std::string, bool>{"", true},
-                                        {"4.2.9\n", true},
-                                        {"junk", true},
-                                        {"4\n", true},
-                                        {current, false},
-                                        {"999.0.0\n", false}}) {
+  const std::pair<std::string, bool> stamps[] = {{"", true},
+                                                 {"4.2.9\n", true},
+                                                 {"junk", true},
+                                                 {"4\n", true},
+                                                 {std::string(kVersionText) + "\n", false},
+                                                 {"999.0.0\n", false}};
+  for (const auto& [stamp, replaced] : stamps) {
     fs::remove(user / "Help/index.htm");
     std::ofstream(user / "Help/old.htm") << "old";
     if (stamp.empty())
@@ -280,6 +280,7 @@ TEST_F(FirstStartTest, CopiesTheTemplateOnceAndKeepsHelpAndLogCurrent) {
       std::ofstream(user / "Help/.version") << stamp;
     ASSERT_EQ(ResolveWorkingDirectory(std::nullopt).path, user.string());
     EXPECT_EQ(Files(user / "Help") == help, replaced) << "stamp " << stamp;
+    EXPECT_EQ(std::distance(fs::directory_iterator(user), {}), 3) << "stamp " << stamp;
   }
   // Missing folders come back, and nothing of the copies is left beside them.
   fs::remove_all(user / "Help");
