@@ -95,7 +95,7 @@ class PosixFileSystemTest : public testing::TempDir {
 // archived and renewed writable, a private one stays private (the archive too); a replaced file
 // keeps its permissions; a read-only file, or one in a directory the user may not write, is
 // never replaced.
-TEST_F(PosixFileSystemTest, NamesInUseAndPermissionsAreRespected) {
+TEST_F(PosixFileSystemTest, NamesInUseAreNeverTakenAndPermissionsCarryOver) {
   Write("log", "one\n", 0444);
   Write("cleared", "one\n", 0640);
   Write("config", "old", 0444);
