@@ -1,94 +1,60 @@
 #include "tests/support/fake_file_system.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace tolvarn {
-namespace {
 
-class StringLineReader final : public LineReader {
+// The file's text as it was when opened, in lines or in blocks of 4096 bytes.
+class FakeFileSystem::Reader final : public LineReader, public BlockReader {
  public:
-  StringLineReader(std::string text, bool fail_reading)
-      : text_(std::move(text)), fail_reading_(fail_reading) {}
+  Reader(std::string text, bool fail) : text_(std::move(text)), fail_(fail) {}
   bool ReadLine(std::string& line) override {
-    if (fail_reading_) {
-      failed_ = true;
-      return false;
-    }
-    if (pos_ >= text_.size()) return false;
-    size_t end = text_.find('\n', pos_);
-    if (end == std::string::npos) end = text_.size();
+    if (!More()) return false;
+    const size_t end = std::min(text_.find('\n', pos_), text_.size());
     line = text_.substr(pos_, end - pos_);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.ends_with('\r')) line.pop_back();
     pos_ = end + 1;
     return true;
   }
-  bool Failed() const override { return failed_; }
-
- private:
-  std::string text_;
-  size_t pos_ = 0;
-  bool fail_reading_;
-  bool failed_ = false;
-};
-
-class StringBlockReader final : public BlockReader {
- public:
-  StringBlockReader(std::string text, size_t block_size, bool fail_reading)
-      : text_(std::move(text)), block_size_(block_size), fail_reading_(fail_reading) {}
   bool Read(std::string_view& block) override {
-    if (fail_reading_) failed_ = true;
-    if (failed_ || pos_ >= text_.size()) return false;
-    block = std::string_view(text_).substr(pos_, block_size_);
+    if (!More()) return false;
+    block = std::string_view(text_).substr(pos_, 4096);
     pos_ += block.size();
     return true;
   }
   bool Failed() const override { return failed_; }
 
  private:
+  bool More() {
+    failed_ = fail_;
+    return !failed_ && pos_ < text_.size();
+  }
   std::string text_;
-  size_t block_size_;
   size_t pos_ = 0;
-  bool fail_reading_;
+  bool fail_;
   bool failed_ = false;
 };
 
-std::string DirectoryOf(std::string_view path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? "" : std::string(path.substr(0, slash));
-}
-
-}  // namespace
-
 bool FakeFileSystem::Fails(FileStep step) {
-  if (fail_step_ != step) return false;
-  if (fail_skip_ > 0) {
-    --fail_skip_;
-    return false;
-  }
+  if (fail_step_ != step || fail_skip_-- > 0) return false;
   fail_step_ = FileStep::None;
   return true;
 }
 
-bool FakeFileSystem::DirectoryExists(std::string_view path) {
-  return directories.contains(std::string(path));
-}
-
-bool FakeFileSystem::Exists(std::string_view path) {
-  return files.contains(std::string(path)) || directories.contains(std::string(path));
+std::unique_ptr<FakeFileSystem::Reader> FakeFileSystem::Open(std::string_view path) {
+  operations.push_back("Read " + std::string(path));
+  const auto file = files.find(std::string(path));
+  if (file == files.end() || Fails(FileStep::Open)) return nullptr;
+  return std::make_unique<Reader>(file->second, Fails(FileStep::Read));
 }
 
 std::unique_ptr<LineReader> FakeFileSystem::OpenForReading(std::string_view path) {
-  operations.push_back("Read " + std::string(path));
-  const auto file = files.find(std::string(path));
-  if (file == files.end() || Fails(FileStep::Open)) return nullptr;
-  return std::make_unique<StringLineReader>(file->second, Fails(FileStep::Read));
+  return Open(path);
 }
 
 std::unique_ptr<BlockReader> FakeFileSystem::OpenBlocks(std::string_view path) {
-  operations.push_back("Read " + std::string(path));
-  const auto file = files.find(std::string(path));
-  if (file == files.end() || Fails(FileStep::Open)) return nullptr;
-  return std::make_unique<StringBlockReader>(file->second, block_size, Fails(FileStep::Read));
+  return Open(path);
 }
 
 FileStatus FakeFileSystem::Append(std::string_view path, std::string_view text) {
@@ -101,31 +67,23 @@ FileStatus FakeFileSystem::Append(std::string_view path, std::string_view text) 
 }
 
 FileStatus FakeFileSystem::CreateNew(std::string_view path, std::string_view text) {
+  if (!Exists(path)) return Write(path, text, "CreateNew");
   operations.push_back("CreateNew " + std::string(path));
-  if (Exists(path)) return {FileStep::Exists};
-  if (!DirectoryExists(DirectoryOf(path)) || Fails(FileStep::Open)) return {FileStep::Open};
-  // Written in full before it appears under its name: a failure leaves nothing.
+  return {FileStep::Exists};
+}
+
+// Written in full before it appears under its name: a failure leaves the old file whole.
+FileStatus FakeFileSystem::Write(std::string_view path, std::string_view text,
+                                 const char* operation) {
+  operations.push_back(operation + (" " + std::string(path)));
+  const size_t slash = path.rfind('/');
+  if (!DirectoryExists(slash == std::string_view::npos ? "" : path.substr(0, slash)) ||
+      Fails(FileStep::Open))
+    return {FileStep::Open};
   for (const FileStep step : {FileStep::Write, FileStep::Flush, FileStep::Rename})
-    if (Fails(step)) return {step};
+    if (Fails(step)) return {step, 28};  // ENOSPC
   files[std::string(path)] = std::string(text);
   return {};
-}
-
-FileStatus FakeFileSystem::Write(std::string_view path, std::string text, const char* operation) {
-  operations.push_back(std::string(operation) + " " + std::string(path));
-  if (!DirectoryExists(DirectoryOf(path)) || Fails(FileStep::Open)) return {FileStep::Open};
-  for (const FileStep step : {FileStep::Write, FileStep::Flush, FileStep::Rename})
-    if (Fails(step)) return {step, fail_error};  // the temporary file is gone, the old one whole
-  files[std::string(path)] = std::move(text);
-  return {};
-}
-
-FileStatus FakeFileSystem::Replace(std::string_view path, std::string_view text) {
-  return Write(path, std::string(text), "Replace");
-}
-
-FileStatus FakeFileSystem::Renew(std::string_view path, std::string_view text) {
-  return Write(path, std::string(text), "Renew");
 }
 
 FileSystem::ArchiveStatus FakeFileSystem::Archive(std::string_view from, std::string_view to,
@@ -138,10 +96,9 @@ FileSystem::ArchiveStatus FakeFileSystem::Archive(std::string_view from, std::st
   if (source == files.end()) return refused(FileStep::Open);
   if (Exists(to)) return refused(FileStep::Exists);
   if (Fails(FileStep::Read)) return refused(FileStep::Read);
-  ArchiveStatus status;
-  status.archive = Write(to, source->second, "Archive");
+  ArchiveStatus status{Write(to, source->second, "Archive"), {}};
   if (status.archive.ok()) status.renew = Renew(from, fresh);
-  if (status.archive.ok() && !status.renew.ok()) files.erase(std::string(to));  // all or nothing
+  if (!status.renew.ok()) files.erase(std::string(to));  // all or nothing
   return status;
 }
 

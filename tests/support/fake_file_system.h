@@ -13,17 +13,21 @@ namespace tolvarn {
 
 class FakeFileSystem final : public FileSystem {
  public:
-  bool DirectoryExists(std::string_view path) override;
-  bool Exists(std::string_view path) override;
+  bool DirectoryExists(std::string_view path) override {
+    return directories.contains(std::string(path));
+  }
+  bool Exists(std::string_view path) override { return IsFile(path) || DirectoryExists(path); }
   bool IsFile(std::string_view path) override { return files.contains(std::string(path)); }
   std::unique_ptr<LineReader> OpenForReading(std::string_view path) override;
   std::unique_ptr<BlockReader> OpenBlocks(std::string_view path) override;
-  // Blocks are this long, so that tests can put block ends anywhere.
-  size_t block_size = 4096;
   FileStatus Append(std::string_view path, std::string_view text) override;
   FileStatus CreateNew(std::string_view path, std::string_view text) override;
-  FileStatus Replace(std::string_view path, std::string_view text) override;
-  FileStatus Renew(std::string_view path, std::string_view text) override;
+  FileStatus Replace(std::string_view path, std::string_view text) override {
+    return Write(path, text, "Replace");
+  }
+  FileStatus Renew(std::string_view path, std::string_view text) override {
+    return Write(path, text, "Renew");
+  }
   ArchiveStatus Archive(std::string_view from, std::string_view to,
                         std::string_view fresh) override;
 
@@ -35,17 +39,16 @@ class FakeFileSystem final : public FileSystem {
     fail_skip_ = skip;
   }
 
-  // The system's reason a replace that fails gives.
-  int fail_error = 28;  // ENOSPC
-
   std::set<std::string> directories;
   std::map<std::string, std::string> files;
   std::vector<std::string> operations;  // "Append Log/Tolvarn.log", ... in order
 
  private:
+  class Reader;
+  std::unique_ptr<Reader> Open(std::string_view path);
   // Whether the operation fails at this step (and uses up the failure if so).
   bool Fails(FileStep step);
-  FileStatus Write(std::string_view path, std::string text, const char* operation);
+  FileStatus Write(std::string_view path, std::string_view text, const char* operation);
 
   FileStep fail_step_ = FileStep::None;
   int fail_skip_ = 0;

@@ -1,5 +1,7 @@
 #include "tests/support/fake_platform.h"
 
+#include <array>
+
 #include "core/number_text.h"
 
 namespace tolvarn {
@@ -18,30 +20,13 @@ BoxAnswer FakeMessageBoxes::Show(const MessageBoxRequest& request) {
 }
 
 std::string FakeLocale::ShortDate(const LocalDateTime& when) {
-  std::string text;
-  for (size_t i = 0; i < date_format.size(); ++i) {
-    if (date_format[i] != '%' || i + 1 == date_format.size()) {
-      text += date_format[i];
-      continue;
-    }
-    switch (date_format[++i]) {
-      case 'd':
-        text += TwoDigits(when.day);
-        break;
-      case 'm':
-        text += TwoDigits(when.month);
-        break;
-      case 'y':
-        text += TwoDigits(when.year % 100);
-        break;
-      case 'Y':
-        text += std::to_string(when.year);
-        break;
-      default:
-        text += date_format[i];
-    }
-  }
-  return text;
+  return TwoDigits(when.day) + "/" + TwoDigits(when.month) + "/" + TwoDigits(when.year % 100);
+}
+
+std::string FakeLocale::MonthAbbreviation(int month) {
+  static const std::array<std::string, 12> kMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  return kMonths.at((month - 1) % 12);
 }
 
 }  // namespace tolvarn

@@ -1,9 +1,8 @@
 // Scriptable stand-ins for the platform, for tests: message boxes answered from a script and
-// recorded, a clock that shows a set time, a locale with a set symbol and date order.
+// recorded, a clock that shows a set time, a locale with a set symbol.
 #pragma once
 
 #include <deque>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -39,45 +38,26 @@ class FakeMessageBoxes final : public MessageBoxes {
 
 class FakeClock final : public Clock {
  public:
-  LocalDateTime Now() override { return now; }
-  LocalDateTime now{2026, 12, 7, 9, 5, 3};
+  LocalDateTime Now() override { return {2026, 12, 7, 9, 5, 3}; }
 };
 
+// Dates as en_GB writes them (07/12/26), English month names.
 class FakeLocale final : public Locale {
  public:
   std::string CurrencySymbol() override { return symbol; }
-  // Understands %d, %m, %y and %Y, enough for the common short date formats.
   std::string ShortDate(const LocalDateTime& when) override;
-  std::string MonthAbbreviation(int month) override { return months.at((month - 1) % 12); }
-  std::vector<std::string> months = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                     "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  std::string MonthAbbreviation(int month) override;
   std::string symbol = "\u00A3";
-  std::string date_format = "%d/%m/%y";
 };
 
-// Records what it was asked to open; every handler keeps running until the test ends it.
+// Opens nothing, and throws `refusal` where one is set, as the real launcher does when the
+// system has no thread left to watch the handler with.
 class FakeLauncher final : public Launcher {
  public:
-  void Open(std::string_view target, FailureHandler on_failure) override {
-    // As the real one throws when the system has no thread left to watch the handler with.
+  void Open(std::string_view, FailureHandler) override {
     if (!refusal.empty()) throw std::runtime_error(refusal);
-    opened.emplace_back(target);
-    running_.push_back(std::move(on_failure));
   }
   std::string refusal;
-  // The most recent handler still running ends with `failure` (nullopt: it opened the target).
-  // False when none is running.
-  bool End(std::optional<LaunchFailure> failure) {
-    if (running_.empty()) return false;
-    FailureHandler handler = std::move(running_.back());
-    running_.pop_back();
-    if (failure) handler(*failure);
-    return true;
-  }
-  std::vector<std::string> opened;
-
- private:
-  std::vector<FailureHandler> running_;
 };
 
 struct FakePlatform {
