@@ -4,13 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -42,6 +47,7 @@ class GuiTest : public TempDir {
     watchdog_.stop();
     window_.reset();
     handlers_.reset();
+    if (path_) ::setenv("PATH", path_->c_str(), 1);
     EXPECT_EQ(unexpected_modal_, "") << "a modal window appeared that the test did not expect";
     EXPECT_TRUE(fake_.boxes.unexpected.empty())
         << "an unexpected question: " << fake_.boxes.unexpected.front().title;
@@ -64,6 +70,15 @@ class GuiTest : public TempDir {
     window_->show();
     window_->Activate();
     return true;
+  }
+
+  // The desktop's default handler, until the test ends: a shell script of `body`.
+  void FakeXdgOpen(const std::string& body) {
+    std::filesystem::create_directory(dir_ / "bin");
+    Write("bin/xdg-open", "#!/bin/sh\n" + body);
+    std::filesystem::permissions(dir_ / "bin/xdg-open", std::filesystem::perms::owner_all);
+    path_ = std::getenv("PATH");
+    ::setenv("PATH", ((dir_ / "bin").string() + ":" + *path_).c_str(), 1);
   }
 
   // A control of the main window, or of `in`.
@@ -90,16 +105,24 @@ class GuiTest : public TempDir {
   void Click(const char* name, const QWidget* in = nullptr) {
     QTest::mouseClick(Widget<QAbstractButton>(name, in), Qt::LeftButton);
   }
+  // What a screen reader calls each control of `window` that Tab reaches, by the control's name;
+  // each must also have a tooltip.
+  static std::map<std::string, std::string> SpokenNames(const QWidget& window) {
+    std::map<std::string, std::string> spoken;
+    for (QWidget* control : window.findChildren<QWidget*>()) {
+      const std::string name = control->objectName().toStdString();
+      if ((control->focusPolicy() & Qt::TabFocus) == 0 || name.empty() || name.starts_with("qt_"))
+        continue;
+      EXPECT_FALSE(control->toolTip().isEmpty()) << name;
+      spoken[name] = QAccessible::queryAccessibleInterface(control)
+                         ->text(QAccessible::Name)
+                         .remove(QLatin1Char(':'))
+                         .toStdString();
+    }
+    return spoken;
+  }
   std::string TextOf(const char* name) const {
     return Widget<QLineEdit>(name)->text().toStdString();
-  }
-  // The texts of the main window's inputs named in `names`, joined with "|".
-  std::string TextsOf(const std::string& names) const {
-    std::istringstream words(names);
-    std::string joined;
-    for (std::string name; words >> name;)
-      joined += (joined.empty() ? "" : "|") + TextOf(name.c_str());
-    return joined;
   }
 
   FakePlatform fake_;
@@ -114,6 +137,7 @@ class GuiTest : public TempDir {
  private:
   QTimer watchdog_;
   std::string unexpected_modal_;
+  std::optional<std::string> path_;  // PATH before FakeXdgOpen
 };
 
 }  // namespace tolvarn::testing
