@@ -53,17 +53,17 @@ class GuiTest : public TempDir {
         << "an unexpected question: " << fake_.boxes.unexpected.front().title;
   }
 
-  // Starts the window as the program does, on `screen_` if set; false if it ended while loading.
-  bool Open() {
+  // Starts the window as the program does, on `screen` if given; false if it ended while loading.
+  bool Open(QScreen* screen = nullptr) {
     files_ = std::make_unique<PosixFileSystem>(dir_.string());
     handlers_ = std::make_unique<QObject>();
     launcher_ = std::make_unique<XdgLauncher>(dir_.string(), WatchInEventLoop(*handlers_));
     window_ = std::make_unique<MainWindow>(
         WindowServices{fake_.boxes, fake_.clock, fake_.locale, *files_, *launcher_}, "",
         [this](int status) { ended_ = status; });
-    if (screen_ != nullptr) {
-      window_->setScreen(screen_);
-      window_->move(screen_->availableGeometry().topLeft() + QPoint(40, 40));
+    if (screen != nullptr) {
+      window_->setScreen(screen);
+      window_->move(screen->availableGeometry().topLeft() + QPoint(40, 40));
     }
     window_->Load();
     if (ended_ >= 0) return false;
@@ -106,8 +106,9 @@ class GuiTest : public TempDir {
     QTest::mouseClick(Widget<QAbstractButton>(name, in), Qt::LeftButton);
   }
   // What a screen reader calls each control of `window` that Tab reaches, by the control's name;
-  // each must also have a tooltip.
-  static std::map<std::string, std::string> SpokenNames(const QWidget& window) {
+  // every one has a tooltip, and a name but `unnamed`.
+  static std::map<std::string, std::string> SpokenNames(const QWidget& window,
+                                                        const std::string& unnamed = "") {
     std::map<std::string, std::string> spoken;
     for (QWidget* control : window.findChildren<QWidget*>()) {
       const std::string name = control->objectName().toStdString();
@@ -118,6 +119,7 @@ class GuiTest : public TempDir {
                          ->text(QAccessible::Name)
                          .remove(QLatin1Char(':'))
                          .toStdString();
+      EXPECT_TRUE(name == unnamed || !spoken[name].empty()) << name;
     }
     return spoken;
   }
@@ -131,7 +133,6 @@ class GuiTest : public TempDir {
   std::unique_ptr<XdgLauncher> launcher_;
   std::unique_ptr<MainWindow> window_;
   int ended_ = -1;
-  QScreen* screen_ = nullptr;
   std::string expected_modal_;  // the title of a modal window the test means to open
 
  private:
