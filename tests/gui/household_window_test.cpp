@@ -48,6 +48,7 @@ TEST_F(HouseholdGuiTest, TheHouseholdByKeyboardAndCompare) {
   Type(Widget<QLineEdit>("Value0", household), "1000");
   EXPECT_NE(Widget<QLabel>("Messages", household)->text().toStdString().find("Bath volume must be"),
             std::string::npos);
+  EXPECT_EQ(cell(0, kLitres), "");  // no figures until it is put right
   Type(Widget<QLineEdit>("Value0", household), "100");
   // Delete removes the chosen fitting, Alt+A adds the chosen preset at the end.
   table->setFocus();
