@@ -4,13 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -42,28 +47,38 @@ class GuiTest : public TempDir {
     watchdog_.stop();
     window_.reset();
     handlers_.reset();
+    if (path_) ::setenv("PATH", path_->c_str(), 1);
     EXPECT_EQ(unexpected_modal_, "") << "a modal window appeared that the test did not expect";
     EXPECT_TRUE(fake_.boxes.unexpected.empty())
         << "an unexpected question: " << fake_.boxes.unexpected.front().title;
   }
 
-  // Starts the window as the program does, on `screen_` if set; false if it ended while loading.
-  bool Open() {
+  // Starts the window as the program does, on `screen` if given; false if it ended while loading.
+  bool Open(QScreen* screen = nullptr) {
     files_ = std::make_unique<PosixFileSystem>(dir_.string());
     handlers_ = std::make_unique<QObject>();
     launcher_ = std::make_unique<XdgLauncher>(dir_.string(), WatchInEventLoop(*handlers_));
     window_ = std::make_unique<MainWindow>(
         WindowServices{fake_.boxes, fake_.clock, fake_.locale, *files_, *launcher_}, "",
         [this](int status) { ended_ = status; });
-    if (screen_ != nullptr) {
-      window_->setScreen(screen_);
-      window_->move(screen_->availableGeometry().topLeft() + QPoint(40, 40));
+    if (screen != nullptr) {
+      window_->setScreen(screen);
+      window_->move(screen->availableGeometry().topLeft() + QPoint(40, 40));
     }
     window_->Load();
     if (ended_ >= 0) return false;
     window_->show();
     window_->Activate();
     return true;
+  }
+
+  // The desktop's default handler, until the test ends: a shell script of `body`.
+  void FakeXdgOpen(const std::string& body) {
+    std::filesystem::create_directory(dir_ / "bin");
+    Write("bin/xdg-open", "#!/bin/sh\n" + body);
+    std::filesystem::permissions(dir_ / "bin/xdg-open", std::filesystem::perms::owner_all);
+    path_ = std::getenv("PATH");
+    ::setenv("PATH", ((dir_ / "bin").string() + ":" + *path_).c_str(), 1);
   }
 
   // A control of the main window, or of `in`.
@@ -90,16 +105,26 @@ class GuiTest : public TempDir {
   void Click(const char* name, const QWidget* in = nullptr) {
     QTest::mouseClick(Widget<QAbstractButton>(name, in), Qt::LeftButton);
   }
+  // What a screen reader calls each control of `window` that Tab reaches, by the control's name;
+  // every one has a tooltip, and a name but `unnamed`.
+  static std::map<std::string, std::string> SpokenNames(const QWidget& window,
+                                                        const std::string& unnamed = "") {
+    std::map<std::string, std::string> spoken;
+    for (QWidget* control : window.findChildren<QWidget*>()) {
+      const std::string name = control->objectName().toStdString();
+      if ((control->focusPolicy() & Qt::TabFocus) == 0 || name.empty() || name.starts_with("qt_"))
+        continue;
+      EXPECT_FALSE(control->toolTip().isEmpty()) << name;
+      spoken[name] = QAccessible::queryAccessibleInterface(control)
+                         ->text(QAccessible::Name)
+                         .remove(QLatin1Char(':'))
+                         .toStdString();
+      EXPECT_TRUE(name == unnamed || !spoken[name].empty()) << name;
+    }
+    return spoken;
+  }
   std::string TextOf(const char* name) const {
     return Widget<QLineEdit>(name)->text().toStdString();
-  }
-  // The texts of the main window's inputs named in `names`, joined with "|".
-  std::string TextsOf(const std::string& names) const {
-    std::istringstream words(names);
-    std::string joined;
-    for (std::string name; words >> name;)
-      joined += (joined.empty() ? "" : "|") + TextOf(name.c_str());
-    return joined;
   }
 
   FakePlatform fake_;
@@ -108,12 +133,12 @@ class GuiTest : public TempDir {
   std::unique_ptr<XdgLauncher> launcher_;
   std::unique_ptr<MainWindow> window_;
   int ended_ = -1;
-  QScreen* screen_ = nullptr;
   std::string expected_modal_;  // the title of a modal window the test means to open
 
  private:
   QTimer watchdog_;
   std::string unexpected_modal_;
+  std::optional<std::string> path_;  // PATH before FakeXdgOpen
 };
 
 }  // namespace tolvarn::testing
