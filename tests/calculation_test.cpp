@@ -10,7 +10,7 @@ namespace {
 using CalculationTest = testing::WindowTest;
 
 // The results, then the comparison's colours (DaySave, QtrSave, PeriodSave, PeriodWater: 'O'
-// orange, '-' black) and labels. Item 1 with no purchase cost: ResultsLog's record.
+// orange, '-' black) and labels. Item 1 with no purchase cost is the record's case (ResultsLog).
 TEST_F(CalculationTest, ShowsResultsColoursAndLabels) {
   const std::pair<const char*, const char*> rows[] = {
       // N = 2: the running costs carry 1.21 and the period counts 2.31 years of them, while the

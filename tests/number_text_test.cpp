@@ -24,8 +24,8 @@ namespace {
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
 // TextValue reads the leading number, ignoring blanks, tabs and line feeds anywhere; the strict
-// reading (IsNumericText, and StrictTextValue, which the fuzz target's checks hold to the same
-// value) takes only a whole number with blanks around. A comma is no decimal point; "inf",
+// reading takes only a whole number with blanks around (StrictTextValue: the fuzz target's checks
+// hold it to IsNumericText and to the same value). A comma is no decimal point; "inf",
 // hexadecimal, a currency symbol first and a carriage return are not read.
 TEST(TextValue, ReadsTheLeadingNumberAndStrictlyOnlyAWholeNumber) {
   using Readings = std::vector<std::pair<std::string, double>>;
