@@ -1,6 +1,8 @@
 // The configuration file: what a reading takes or refuses, and Save Data.
 #include <gtest/gtest.h>
+#include <rapidcheck/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <tuple>
 
@@ -106,37 +108,48 @@ TEST_F(ConfigFile, NumberBeyond16BitsIsFatalAndTheDumpShowsTheLinesReadSoFar) {
   }
 }
 
-// Reset Data shows what Save Data showed, from the bounds to four decimals, zeros written any
-// way, the symbol or none (-0.15 % is kept as AnInf=30.85); the units are relabelled, nothing
-// converted, and the results are left alone.
-TEST_F(ConfigFile, ResetDataShowsWhatSaveDataShowed) {
+// A number of up to four decimals in [low, high], maybe behind the symbol.
+std::string Typed(double low, double high, bool money = false) {
+  const int decimals = *rc::gen::inRange(0, 5);
+  const double scale = std::pow(10, decimals);
+  const auto low_step = static_cast<int64_t>(std::ceil(low * scale - 1e-9));
+  const auto high_step = static_cast<int64_t>(std::floor(high * scale + 1e-9));
+  const double value = *rc::gen::inRange<int64_t>(low_step, high_step + 1) / scale;
+  return (money && *rc::gen::arbitrary<bool>() ? "£" : "") + FormatFixed(value, decimals);
+}
+
+// Any tariff, units and options the checks accept: Reset Data shows what Save Data showed (the
+// file keeps -0.15 % as AnInf=30.85); the units are relabelled, nothing converted, and the
+// results are left alone.
+RC_GTEST_FIXTURE_PROP(ConfigFile, ResetDataShowsWhatSaveDataShowed, ()) {
   const Field boxes[] = {Field::VolUnits1, Field::AutoSave, Field::OnTop};
-  for (const auto& [typed, ticked] : {std::pair{"£0.1|£5|99|50|-0.15|10", "111"},
-                                      {"5|0.1234|1|1|199|1", "000"},
-                                      {"£1.2345||0.00|0|-30|2.25", "010"}}) {
-    SCOPED_TRACE(typed);
-    Start();
-    Enter(typed);
-    for (int i : {0, 1, 2})
-      window.SetCheckBox(boxes[i], ticked[i] - '0');
-    window.Save_Defaults_Click();
-    EXPECT_EQ(fields.Caption(Field::Status), "Water Data Saved");
-    const std::string saved = Texts(kInputs);
-    Enter("0|0|0|0|0|0");
-    fields.SetText(Field::Item1Day, "£0.5");
-    for (int i : {0, 1, 2})
-      window.SetCheckBox(boxes[i], '1' - ticked[i]);
-    fields.SetEnabled(Field::Save, true);
-    window.Reset_Defaults_Click();
-    EXPECT_EQ(Texts(kInputs) + Text(Field::Item1Day), saved + "£0.5");
-    const bool gallons = ticked[0] == '1';
-    EXPECT_EQ(fields.Caption(Field::Item2WatL), gallons ? "Gal" : "Ltr");
-    EXPECT_EQ(State().ChargeUnitText, gallons ? "per 1000 Gallons" : "per Cubic Metre");
-    for (int i : {0, 1, 2})
-      EXPECT_EQ(fields.CheckValue(boxes[i]), ticked[i] - '0');
-    EXPECT_FALSE(fields.IsEnabled(Field::Save));
-    EXPECT_EQ(fields.Caption(Field::Status), "Water Data Restored");
-  }
+  const auto zero = [] { return *rc::gen::elementOf(std::vector<std::string>{"", "0", "0.00"}); };
+  const bool sewerage = *rc::gen::arbitrary<bool>(), vat = *rc::gen::arbitrary<bool>();
+  const std::string typed =
+      Typed(0.1, 5, true) + "|" +
+      (sewerage ? Typed(0.1, 5, true) + "|" + Typed(1, 99) : zero() + "|" + zero()) + "|" +
+      (vat ? Typed(1, 50) : zero()) + "|" + Typed(-30, 199) + "|" + Typed(1, 10);
+  const int ticked[] = {*rc::gen::inRange(0, 2), *rc::gen::inRange(0, 2), *rc::gen::inRange(0, 2)};
+  Start();
+  Enter(typed);
+  for (int i : {0, 1, 2})
+    window.SetCheckBox(boxes[i], ticked[i]);
+  window.Save_Defaults_Click();
+  RC_ASSERT(fields.Caption(Field::Status) == "Water Data Saved");
+  const std::string saved = Texts(kInputs);
+  Enter("0|0|0|0|0|0");
+  fields.SetText(Field::Item1Day, "£0.5");
+  for (int i : {0, 1, 2})
+    window.SetCheckBox(boxes[i], 1 - ticked[i]);
+  fields.SetEnabled(Field::Save, true);
+  window.Reset_Defaults_Click();
+  RC_ASSERT(Texts(kInputs) + Text(Field::Item1Day) == saved + "£0.5");
+  RC_ASSERT(fields.Caption(Field::Item2WatL) == (ticked[0] ? "Gal" : "Ltr"));
+  RC_ASSERT(State().ChargeUnitText == (ticked[0] ? "per 1000 Gallons" : "per Cubic Metre"));
+  for (int i : {0, 1, 2})
+    RC_ASSERT(fields.CheckValue(boxes[i]) == ticked[i]);
+  RC_ASSERT(!fields.IsEnabled(Field::Save));
+  RC_ASSERT(fields.Caption(Field::Status) == "Water Data Restored");
 }
 
 // Refused even with the checks inhibited (the range checks' messages, not the sewerage pair's),

@@ -105,7 +105,7 @@ TEST_F(PaybackGuiTest, TheSettingsByKeyboardAndExport) {
   PaybackWindow* payback = OpenPayback();
   ASSERT_NE(payback, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowActive(payback));
-  const std::map<std::string, std::string> spoken = SpokenNames(*payback, "Table");
+  const std::map<std::string, std::string> spoken = SpokenNames(*payback);
   std::set<std::string> names;
   for (const auto& [control, name] : spoken)
     names.insert(name);
