@@ -25,9 +25,6 @@ Fitting Make(FittingKind kind, std::array<double, kMaxFittingParameters> values,
 Household Of(std::vector<Fitting> fittings, int people = 1, double cold = 10) {
   return {.settings = {.People = people, .ColdSupply = cold}, .fittings = std::move(fittings)};
 }
-PaybackSettings Heater(double rise, double efficiency, double price = 0) {
-  return {.EnergyPrice = price, .HeaterEfficiency = efficiency, .TemperatureRise = rise};
-}
 
 // Three people and a heater at 80 %, cold water at 10 degrees and a rise of 50 unless said.
 TEST(Household, EachKindsLitresEnergyAndHotShare) {
@@ -57,7 +54,8 @@ TEST(Household, EachKindsLitresEnergyAndHotShare) {
     SCOPED_TRACE(testing::Message() << KindInfo(c.kind).name << " " << c.cold << " " << c.rise);
     const Household household = Of({Make(c.kind, c.values)}, 3, c.cold);
     ASSERT_TRUE(CheckHousehold(household).empty());
-    const FittingFigures f = WorkOutHousehold(household, Heater(c.rise, 80), {}, "").fittings[0];
+    const PaybackSettings heater{.HeaterEfficiency = 80, .TemperatureRise = c.rise};
+    const FittingFigures f = WorkOutHousehold(household, heater, {}, "").fittings[0];
     EXPECT_NEAR(f.litresPerDay, c.litres, 1e-12);
     EXPECT_NEAR(f.ownKWhPerDay, c.own, 1e-12);
     EXPECT_NEAR(f.heaterKWhPerDay, c.heater, 1e-12);
@@ -70,8 +68,8 @@ TEST(Household, EachKindsLitresEnergyAndHotShare) {
 // no price of its own: 0.7 kWh and 7.85025 kWh of heating at 0.1. A meter would still bill 365 x
 // 0.215 m3 x (2 + 1 x 90 %) x 1.2.
 TEST(Household, UnmeteredADayCostsItsEnergyAlone) {
-  PaybackSettings payback = Heater(50, 80, 0.1);
-  payback.Metered = false;
+  const PaybackSettings payback{
+      .EnergyPrice = 0.1, .HeaterEfficiency = 80, .TemperatureRise = 50, .Metered = false};
   const HouseholdFigures figures =
       WorkOutHousehold(Of({Make(WashingMachine, {70, 1.4, 3.5}), Make(Shower, {10, 6, 7, 40})}, 3),
                        payback, HouseholdTariff{2, 1, 90, 20, false}, "");
@@ -81,7 +79,8 @@ TEST(Household, UnmeteredADayCostsItsEnergyAlone) {
 }
 
 // 100 litres a day, standing charges of 20: in litres at 2 a cubic metre a meter bills 93. 100 L
-// is 21.997 UK gallons, 26.417 US; the break-even is given in litres.
+// is 21.997 UK gallons, 26.417 US; the break-even is given in litres. No tariff, or one whose
+// money would overflow: no money at all rather than an infinite one.
 TEST(Household, MeterHeadlineAndBreakEvenInLitresAndGallons) {
   // The unmetered bill, the charge, in gallons, in US gallons, then what a meter bills, the
   // headline and the break-even (none: -1).
@@ -94,32 +93,24 @@ TEST(Household, MeterHeadlineAndBreakEvenInLitresAndGallons) {
       {100, 2, true, true, 20 + 73 / 3.785411784, "A water meter would save \u20AC60.72 a year.", 80 / 0.73 * 3.785411784},
       // clang-format on
   };
+  Household household = Of({Make(Toilet, {10, 10})});
+  household.settings.StandingCharges = 20;
   for (const auto& [bill, charge, gallons, us, metered, headline, break_even] : cases) {
     SCOPED_TRACE(headline);
-    Household household = Of({Make(Toilet, {10, 10})});
     household.settings.UnmeteredBill = bill;
-    household.settings.StandingCharges = 20;
-    PaybackSettings payback = Heater(30, 90);
-    payback.USGallons = us;
-    const HouseholdFigures figures =
-        WorkOutHousehold(household, payback, HouseholdTariff{charge, 0, 0, 0, gallons}, "\u20AC");
+    const HouseholdFigures figures = WorkOutHousehold(
+        household, {.USGallons = us}, HouseholdTariff{charge, 0, 0, 0, gallons}, "\u20AC");
     EXPECT_EQ(figures.headline, headline);
     EXPECT_NEAR(*figures.meteredPerYear, metered, 1e-12);
     EXPECT_NEAR(figures.breakEvenLitresPerDay.value_or(-1), break_even, 1e-9);
   }
-}
-
-// No tariff, or one whose money would overflow: no money at all rather than an infinite one.
-TEST(Household, NoMoneyWithoutATariffNorAnyTooLargeToWorkOut) {
-  Household household = Of({Make(Toilet, {10, 10})});
-  household.settings.UnmeteredBill = 100;
   for (const auto& tariff :
        {std::optional<HouseholdTariff>{},
         std::optional(HouseholdTariff{.WaterCharge = 1e308, .TaxRate = 100})}) {
-    const HouseholdFigures figures = WorkOutHousehold(household, Heater(30, 90), tariff, "");
+    const HouseholdFigures figures = WorkOutHousehold(household, {}, tariff, "");
     EXPECT_FALSE(figures.meteredPerYear || figures.breakEvenLitresPerDay ||
                  figures.fittings[0].costPerDay || !figures.headline.empty());
-    EXPECT_EQ(figures.unmeteredPerYear, 100);
+    EXPECT_EQ(figures.unmeteredPerYear, household.settings.UnmeteredBill);
     EXPECT_EQ(figures.litresPerDay, 100);
   }
 }
@@ -133,13 +124,11 @@ TEST(Household, ChecksEveryValueAndSaysAllAtOnce) {
           DefaultFitting(Tap, accents + "\u00E9"), Make(Bath, {80, 14.5, 40}, "Bath"),
           Make(Toilet, {6, NAN}), DefaultFitting(Dishwasher, "two\nlines")},
          0, std::numeric_limits<double>::infinity());
-  household.settings.StandingCharges = -1;
   household.fittings.resize(31, DefaultFitting(Toilet, "WC"));
   EXPECT_EQ(CheckHousehold(household),
             (std::vector<std::string>{
                 "People must be a whole number from 1 to 20.",
                 "Cold supply must be a number from 0 to 30.",
-                "Standing charges must be a number from 0 to 10000.",
                 "A household has at most 30 fittings.",
                 "Fitting 2 (Mixer shower): Flow rate must be a number from 1 to 30.",
                 "Fitting 2 (Mixer shower): Use temperature must be a number from 25 to 50.",
@@ -190,12 +179,11 @@ TEST(Household, CompareTakesAtLeastOneUnitADay) {
       {100, true, true, 1, "26.4"},    {4.5, true, false, 0, ""},
       {NAN, false, false, 0, ""}};
   for (const auto& [litres, gallons, us, uses, use] : cases) {
-    const auto compared = CompareFitting({.litresPerDay = litres, .hotShare = 0.25}, gallons, us);
+    const auto compared = CompareFitting({.litresPerDay = litres}, gallons, us);
     ASSERT_EQ(compared.has_value(), uses > 0) << litres;
     if (!compared) continue;
     EXPECT_EQ(compared->usesPerDay, uses);
     EXPECT_EQ(compared->useText, use);
-    EXPECT_EQ(compared->hotShare, 25);
   }
 }
 
