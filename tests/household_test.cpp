@@ -27,7 +27,9 @@ Household Of(std::vector<Fitting> fittings, int people = 1, double cold = 10) {
 }
 
 // Three people and a heater at 80 %, cold water at 10 degrees and a rise of 50 unless said.
-TEST(Household, EachKindsLitresEnergyAndHotShare) {
+// Unmetered, a day costs its energy alone, a machine's own kWh at the energy price of 0.1 when it
+// has no price of its own; a meter would still bill 365 x m3 x (2 + 1 x 90 %) x 1.2.
+TEST(Household, EachKindsLitresEnergyHotShareAndCost) {
   struct Case {
     FittingKind kind;
     std::array<double, kMaxFittingParameters> values;
@@ -54,28 +56,18 @@ TEST(Household, EachKindsLitresEnergyAndHotShare) {
     SCOPED_TRACE(testing::Message() << KindInfo(c.kind).name << " " << c.cold << " " << c.rise);
     const Household household = Of({Make(c.kind, c.values)}, 3, c.cold);
     ASSERT_TRUE(CheckHousehold(household).empty());
-    const PaybackSettings heater{.HeaterEfficiency = 80, .TemperatureRise = c.rise};
-    const FittingFigures f = WorkOutHousehold(household, heater, {}, "").fittings[0];
+    const HouseholdFigures figures = WorkOutHousehold(
+        household,
+        {.EnergyPrice = 0.1, .HeaterEfficiency = 80, .TemperatureRise = c.rise, .Metered = false},
+        HouseholdTariff{2, 1, 90, 20, false}, "");
+    const FittingFigures& f = figures.fittings[0];
     EXPECT_NEAR(f.litresPerDay, c.litres, 1e-12);
     EXPECT_NEAR(f.ownKWhPerDay, c.own, 1e-12);
     EXPECT_NEAR(f.heaterKWhPerDay, c.heater, 1e-12);
     EXPECT_NEAR(f.hotShare, c.hot, 1e-15);
-    EXPECT_FALSE(f.costPerDay);
+    EXPECT_NEAR(*f.costPerDay, 0.1 * (c.own + c.heater), 1e-12);
+    EXPECT_NEAR(*figures.meteredPerYear, 365 * c.litres / 1000 * 3.48, 1e-10);
   }
-}
-
-// Unmetered, a day costs its energy alone, a machine's own kWh at the energy price when it has
-// no price of its own: 0.7 kWh and 7.85025 kWh of heating at 0.1. A meter would still bill 365 x
-// 0.215 m3 x (2 + 1 x 90 %) x 1.2.
-TEST(Household, UnmeteredADayCostsItsEnergyAlone) {
-  const PaybackSettings payback{
-      .EnergyPrice = 0.1, .HeaterEfficiency = 80, .TemperatureRise = 50, .Metered = false};
-  const HouseholdFigures figures =
-      WorkOutHousehold(Of({Make(WashingMachine, {70, 1.4, 3.5}), Make(Shower, {10, 6, 7, 40})}, 3),
-                       payback, HouseholdTariff{2, 1, 90, 20, false}, "");
-  EXPECT_NEAR(*figures.fittings[0].costPerDay, 0.07, 1e-12);
-  EXPECT_NEAR(*figures.fittings[1].costPerDay, 0.785025, 1e-12);
-  EXPECT_NEAR(*figures.meteredPerYear, 365 * 0.215 * 3.48, 1e-10);
 }
 
 // 100 litres a day, standing charges of 20: in litres at 2 a cubic metre a meter bills 93. 100 L
@@ -170,32 +162,21 @@ TEST(Household, PresetsAndEachKindsDefaults) {
   EXPECT_FALSE(KindNamed("shower"));
 }
 
-// At least 1.0 a day in the window's units, and a half going up in the use.
-TEST(Household, CompareTakesAtLeastOneUnitADay) {
-  // Litres a day, in gallons, in US gallons, then uses a day (0: cannot be compared) and a use.
-  const std::tuple<double, bool, bool, int, const char*> cases[] = {
-      {500, false, false, 1, "500.0"}, {500.1, false, false, 2, "250.1"},
-      {1.0, false, false, 1, "1.0"},   {0.999, false, false, 0, ""},
-      {100, true, true, 1, "26.4"},    {4.5, true, false, 0, ""},
-      {NAN, false, false, 0, ""}};
-  for (const auto& [litres, gallons, us, uses, use] : cases) {
-    const auto compared = CompareFitting({.litresPerDay = litres}, gallons, us);
-    ASSERT_EQ(compared.has_value(), uses > 0) << litres;
-    if (!compared) continue;
-    EXPECT_EQ(compared->usesPerDay, uses);
-    EXPECT_EQ(compared->useText, use);
-  }
-}
-
-// Compare splits a day into the fewest uses of at most 500 each, and its own energy with it.
+// Compare takes at least 1.0 a day in the window's units, and splits it into the fewest uses of
+// at most 500 each, its own energy with them.
 RC_GTEST_PROP(Household, CompareSplitsADayIntoTheFewestUsesOfAtMost500, ()) {
-  const double litres = *rc::gen::inRange(100, 10'000'000) / 100.0;
-  const auto compared = CompareFitting({.litresPerDay = litres, .ownKWhPerDay = 6}, false, false);
-  RC_ASSERT(compared.has_value());
+  const double litres = *rc::gen::oneOf(
+      rc::gen::element(0.999, 1.0, 500.0, 500.1, 1000.0, double{NAN}),
+      rc::gen::map(rc::gen::inRange(0, 10'000'000), [](int l) { return l / 100.0; }));
+  const bool gallons = *rc::gen::arbitrary<bool>(), us = *rc::gen::arbitrary<bool>();
+  const double units = gallons ? litres / (us ? 3.785411784 : 4.54609) : litres;
+  const auto compared = CompareFitting({.litresPerDay = litres, .ownKWhPerDay = 6}, gallons, us);
+  RC_ASSERT(compared.has_value() == (units >= 1));
+  if (!compared) return;
   const int n = compared->usesPerDay;
-  RC_ASSERT(n >= 1 && litres / n <= 500);
-  RC_ASSERT(n == 1 || litres / (n - 1) > 500);
-  RC_ASSERT(compared->useText == FormatFixed(litres / n, 1));
+  RC_ASSERT(n >= 1 && units / n <= 500);
+  RC_ASSERT(n == 1 || units / (n - 1) > 500);
+  RC_ASSERT(compared->useText == FormatFixed(units / n, 1));
   RC_ASSERT(compared->ownEnergy == 6.0 / n);
 }
 
