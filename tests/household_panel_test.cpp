@@ -185,15 +185,16 @@ TEST_F(HouseholdPanelTest, CompareFillsBothItemsAndCalculatesOrSaysWhyNot) {
   EXPECT_EQ(panel.Replacement().name, "Mixer shower");
   panel.SetReplacementPreset(PresetIndex("Electric shower"));
   panel.SetReplacementCost("25");
+  panel.SetSettingText(ColdSupply, "25");  // 15 of the heater's 30 degrees: half the shower hot
   int calculated = 0;
   EXPECT_TRUE(panel.Compare(payback, [&] { ++calculated, window.Calc_Click(); }).empty());
   EXPECT_EQ(calculated, 1);
   EXPECT_TRUE(State().LastComparison.has_value());
-  // Item 2's own heating: 47.142857 L x 30 degrees x 0.001163.
+  // Item 2's own heating: 47.142857 L x 15 degrees x 0.001163.
   using enum PaybackInput;
   EXPECT_EQ(payback.Text(Item1HotShare) + "|" + payback.Text(Item1OwnEnergy) + "|" +
                 payback.Text(Item2HotShare) + "|" + payback.Text(Item2OwnEnergy).substr(0, 6),
-            "100|0|0|1.6448");
+            "50|0|0|0.8224");
 
   panel.SetName(3, "beyond the list");  // edits of what is not there change nothing
   panel.SetValueText(2, 3, "9");        // a washing machine has three values
@@ -223,7 +224,7 @@ TEST_F(HouseholdPanelTest, CompareFillsBothItemsAndCalculatesOrSaysWhyNot) {
   EXPECT_FALSE(fits(100, 1) || fits(1, 50.1));
   panel.SetSettingText(People, "0");
   EXPECT_EQ(panel.Compare(payback, never).size(), 1u);
-  EXPECT_EQ(Text(Field::Item1Use) + "|" + payback.Text(Item1HotShare), "75.4|100");
+  EXPECT_EQ(Text(Field::Item1Use) + "|" + payback.Text(Item1HotShare), "75.4|50");
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <rapidcheck/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <string>
 #include <tuple>
 
@@ -115,12 +114,13 @@ TEST(Household, ChecksEveryValueAndSaysAllAtOnce) {
       Of({DefaultFitting(Shower, accents), Make(Shower, {31, 7.5, 21, 24.9}, "Mixer shower"),
           DefaultFitting(Tap, accents + "\u00E9"), Make(Bath, {80, 14.5, 40}, "Bath"),
           Make(Toilet, {6, NAN}), DefaultFitting(Dishwasher, "two\nlines")},
-         0, std::numeric_limits<double>::infinity());
+         0);
+  household.settings.StandingCharges = INFINITY;
   household.fittings.resize(31, DefaultFitting(Toilet, "WC"));
   EXPECT_EQ(CheckHousehold(household),
             (std::vector<std::string>{
                 "People must be a whole number from 1 to 20.",
-                "Cold supply must be a number from 0 to 30.",
+                "Standing charges must be a number from 0 to 10000.",
                 "A household has at most 30 fittings.",
                 "Fitting 2 (Mixer shower): Flow rate must be a number from 1 to 30.",
                 "Fitting 2 (Mixer shower): Use temperature must be a number from 25 to 50.",
