@@ -4,7 +4,6 @@
 #include <rapidcheck/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <string>
 #include <tuple>
 
@@ -25,12 +24,11 @@ Fitting Make(FittingKind kind, std::array<double, kMaxFittingParameters> values,
 Household Of(std::vector<Fitting> fittings, int people = 1, double cold = 10) {
   return {.settings = {.People = people, .ColdSupply = cold}, .fittings = std::move(fittings)};
 }
-PaybackSettings Heater(double rise, double efficiency, double price = 0) {
-  return {.EnergyPrice = price, .HeaterEfficiency = efficiency, .TemperatureRise = rise};
-}
 
 // Three people and a heater at 80 %, cold water at 10 degrees and a rise of 50 unless said.
-TEST(Household, EachKindsLitresEnergyAndHotShare) {
+// Unmetered, a day costs its energy alone, a machine's own kWh at the energy price of 0.1 when it
+// has no price of its own; a meter would still bill 365 x m3 x (2 + 1 x 90 %) x 1.2.
+TEST(Household, EachKindsLitresEnergyHotShareAndCost) {
   struct Case {
     FittingKind kind;
     std::array<double, kMaxFittingParameters> values;
@@ -57,31 +55,23 @@ TEST(Household, EachKindsLitresEnergyAndHotShare) {
     SCOPED_TRACE(testing::Message() << KindInfo(c.kind).name << " " << c.cold << " " << c.rise);
     const Household household = Of({Make(c.kind, c.values)}, 3, c.cold);
     ASSERT_TRUE(CheckHousehold(household).empty());
-    const FittingFigures f = WorkOutHousehold(household, Heater(c.rise, 80), {}, "").fittings[0];
+    const HouseholdFigures figures = WorkOutHousehold(
+        household,
+        {.EnergyPrice = 0.1, .HeaterEfficiency = 80, .TemperatureRise = c.rise, .Metered = false},
+        HouseholdTariff{2, 1, 90, 20, false}, "");
+    const FittingFigures& f = figures.fittings[0];
     EXPECT_NEAR(f.litresPerDay, c.litres, 1e-12);
     EXPECT_NEAR(f.ownKWhPerDay, c.own, 1e-12);
     EXPECT_NEAR(f.heaterKWhPerDay, c.heater, 1e-12);
     EXPECT_NEAR(f.hotShare, c.hot, 1e-15);
-    EXPECT_FALSE(f.costPerDay);
+    EXPECT_NEAR(*f.costPerDay, 0.1 * (c.own + c.heater), 1e-12);
+    EXPECT_NEAR(*figures.meteredPerYear, 365 * c.litres / 1000 * 3.48, 1e-10);
   }
 }
 
-// Unmetered, a day costs its energy alone, a machine's own kWh at the energy price when it has
-// no price of its own: 0.7 kWh and 7.85025 kWh of heating at 0.1. A meter would still bill 365 x
-// 0.215 m3 x (2 + 1 x 90 %) x 1.2.
-TEST(Household, UnmeteredADayCostsItsEnergyAlone) {
-  PaybackSettings payback = Heater(50, 80, 0.1);
-  payback.Metered = false;
-  const HouseholdFigures figures =
-      WorkOutHousehold(Of({Make(WashingMachine, {70, 1.4, 3.5}), Make(Shower, {10, 6, 7, 40})}, 3),
-                       payback, HouseholdTariff{2, 1, 90, 20, false}, "");
-  EXPECT_NEAR(*figures.fittings[0].costPerDay, 0.07, 1e-12);
-  EXPECT_NEAR(*figures.fittings[1].costPerDay, 0.785025, 1e-12);
-  EXPECT_NEAR(*figures.meteredPerYear, 365 * 0.215 * 3.48, 1e-10);
-}
-
 // 100 litres a day, standing charges of 20: in litres at 2 a cubic metre a meter bills 93. 100 L
-// is 21.997 UK gallons, 26.417 US; the break-even is given in litres.
+// is 21.997 UK gallons, 26.417 US; the break-even is given in litres. No tariff, or one whose
+// money would overflow: no money at all rather than an infinite one.
 TEST(Household, MeterHeadlineAndBreakEvenInLitresAndGallons) {
   // The unmetered bill, the charge, in gallons, in US gallons, then what a meter bills, the
   // headline and the break-even (none: -1).
@@ -94,32 +84,24 @@ TEST(Household, MeterHeadlineAndBreakEvenInLitresAndGallons) {
       {100, 2, true, true, 20 + 73 / 3.785411784, "A water meter would save \u20AC60.72 a year.", 80 / 0.73 * 3.785411784},
       // clang-format on
   };
+  Household household = Of({Make(Toilet, {10, 10})});
+  household.settings.StandingCharges = 20;
   for (const auto& [bill, charge, gallons, us, metered, headline, break_even] : cases) {
     SCOPED_TRACE(headline);
-    Household household = Of({Make(Toilet, {10, 10})});
     household.settings.UnmeteredBill = bill;
-    household.settings.StandingCharges = 20;
-    PaybackSettings payback = Heater(30, 90);
-    payback.USGallons = us;
-    const HouseholdFigures figures =
-        WorkOutHousehold(household, payback, HouseholdTariff{charge, 0, 0, 0, gallons}, "\u20AC");
+    const HouseholdFigures figures = WorkOutHousehold(
+        household, {.USGallons = us}, HouseholdTariff{charge, 0, 0, 0, gallons}, "\u20AC");
     EXPECT_EQ(figures.headline, headline);
     EXPECT_NEAR(*figures.meteredPerYear, metered, 1e-12);
     EXPECT_NEAR(figures.breakEvenLitresPerDay.value_or(-1), break_even, 1e-9);
   }
-}
-
-// No tariff, or one whose money would overflow: no money at all rather than an infinite one.
-TEST(Household, NoMoneyWithoutATariffNorAnyTooLargeToWorkOut) {
-  Household household = Of({Make(Toilet, {10, 10})});
-  household.settings.UnmeteredBill = 100;
   for (const auto& tariff :
        {std::optional<HouseholdTariff>{},
         std::optional(HouseholdTariff{.WaterCharge = 1e308, .TaxRate = 100})}) {
-    const HouseholdFigures figures = WorkOutHousehold(household, Heater(30, 90), tariff, "");
+    const HouseholdFigures figures = WorkOutHousehold(household, {}, tariff, "");
     EXPECT_FALSE(figures.meteredPerYear || figures.breakEvenLitresPerDay ||
                  figures.fittings[0].costPerDay || !figures.headline.empty());
-    EXPECT_EQ(figures.unmeteredPerYear, 100);
+    EXPECT_EQ(figures.unmeteredPerYear, household.settings.UnmeteredBill);
     EXPECT_EQ(figures.litresPerDay, 100);
   }
 }
@@ -132,13 +114,12 @@ TEST(Household, ChecksEveryValueAndSaysAllAtOnce) {
       Of({DefaultFitting(Shower, accents), Make(Shower, {31, 7.5, 21, 24.9}, "Mixer shower"),
           DefaultFitting(Tap, accents + "\u00E9"), Make(Bath, {80, 14.5, 40}, "Bath"),
           Make(Toilet, {6, NAN}), DefaultFitting(Dishwasher, "two\nlines")},
-         0, std::numeric_limits<double>::infinity());
-  household.settings.StandingCharges = -1;
+         0);
+  household.settings.StandingCharges = INFINITY;
   household.fittings.resize(31, DefaultFitting(Toilet, "WC"));
   EXPECT_EQ(CheckHousehold(household),
             (std::vector<std::string>{
                 "People must be a whole number from 1 to 20.",
-                "Cold supply must be a number from 0 to 30.",
                 "Standing charges must be a number from 0 to 10000.",
                 "A household has at most 30 fittings.",
                 "Fitting 2 (Mixer shower): Flow rate must be a number from 1 to 30.",
@@ -181,33 +162,21 @@ TEST(Household, PresetsAndEachKindsDefaults) {
   EXPECT_FALSE(KindNamed("shower"));
 }
 
-// At least 1.0 a day in the window's units, and a half going up in the use.
-TEST(Household, CompareTakesAtLeastOneUnitADay) {
-  // Litres a day, in gallons, in US gallons, then uses a day (0: cannot be compared) and a use.
-  const std::tuple<double, bool, bool, int, const char*> cases[] = {
-      {500, false, false, 1, "500.0"}, {500.1, false, false, 2, "250.1"},
-      {1.0, false, false, 1, "1.0"},   {0.999, false, false, 0, ""},
-      {100, true, true, 1, "26.4"},    {4.5, true, false, 0, ""},
-      {NAN, false, false, 0, ""}};
-  for (const auto& [litres, gallons, us, uses, use] : cases) {
-    const auto compared = CompareFitting({.litresPerDay = litres, .hotShare = 0.25}, gallons, us);
-    ASSERT_EQ(compared.has_value(), uses > 0) << litres;
-    if (!compared) continue;
-    EXPECT_EQ(compared->usesPerDay, uses);
-    EXPECT_EQ(compared->useText, use);
-    EXPECT_EQ(compared->hotShare, 25);
-  }
-}
-
-// Compare splits a day into the fewest uses of at most 500 each, and its own energy with it.
+// Compare takes at least 1.0 a day in the window's units, and splits it into the fewest uses of
+// at most 500 each, its own energy with them.
 RC_GTEST_PROP(Household, CompareSplitsADayIntoTheFewestUsesOfAtMost500, ()) {
-  const double litres = *rc::gen::inRange(100, 10'000'000) / 100.0;
-  const auto compared = CompareFitting({.litresPerDay = litres, .ownKWhPerDay = 6}, false, false);
-  RC_ASSERT(compared.has_value());
+  const double litres = *rc::gen::oneOf(
+      rc::gen::element(0.999, 1.0, 500.0, 500.1, 1000.0, double{NAN}),
+      rc::gen::map(rc::gen::inRange(0, 10'000'000), [](int l) { return l / 100.0; }));
+  const bool gallons = *rc::gen::arbitrary<bool>(), us = *rc::gen::arbitrary<bool>();
+  const double units = gallons ? litres / (us ? 3.785411784 : 4.54609) : litres;
+  const auto compared = CompareFitting({.litresPerDay = litres, .ownKWhPerDay = 6}, gallons, us);
+  RC_ASSERT(compared.has_value() == (units >= 1));
+  if (!compared) return;
   const int n = compared->usesPerDay;
-  RC_ASSERT(n >= 1 && litres / n <= 500);
-  RC_ASSERT(n == 1 || litres / (n - 1) > 500);
-  RC_ASSERT(compared->useText == FormatFixed(litres / n, 1));
+  RC_ASSERT(n >= 1 && units / n <= 500);
+  RC_ASSERT(n == 1 || units / (n - 1) > 500);
+  RC_ASSERT(compared->useText == FormatFixed(units / n, 1));
   RC_ASSERT(compared->ownEnergy == 6.0 / n);
 }
 
