@@ -88,7 +88,7 @@ TEST(HouseholdFile, DamageCostsOnlyWhatIsDamagedAndAFailedWriteNothing) {
       "[Meter] ; old\nReading=12\n[Fitting 13]\nKind=Tap\nColour=red\n[Fitting 12]\nKind=Tap\n"
       "Name=K\xFC"
       "che\n[Fitting 9]\nKind=Tap\nName=" +
-      a38 + "\u00E9\u00E9\u20ACx\n";
+      a38 + "\u00E9\u00E9\u20ACx\n[Fittings]\nKind=Bath\n";  // another section, no fitting
   const HouseholdReading reading = ReadHousehold(files);
   Fitting shower = DefaultFitting(FittingKind::Shower, "Shower");
   shower.values[3] = 45;

@@ -113,8 +113,11 @@ TEST_F(HouseholdPanelTest, EveryWrongValueIsListedAndOnlyWhatPassedIsKept) {
   panel.SetValueText(0, 0, "10");
   EXPECT_TRUE(panel.Messages().empty());
   EXPECT_EQ(panel.FigureTexts(0).litres, "188.6");  // 10 x 7.5 x 4.4 / 7 x 4 = 188.571 L
-  panel.SetKind(1, FittingKind::Toilet);            // a new kind starts from its defaults
-  EXPECT_EQ(panel.Row(1).name + "|" + panel.Row(1).texts[0], "Washing machine|6");
+  panel.SetName(0, "Shower");
+  panel.SetKind(1, FittingKind::Toilet);  // a new kind starts from its defaults
+  EXPECT_EQ(panel.Row(0).name + "|" + panel.Row(1).name + "|" + panel.Row(1).texts[0],
+            "Shower|Washing machine|6");
+  EXPECT_EQ(panel.FigureTexts(1).litres, "106.1");  // 6 L x 4.42 flushes x 4 people
   fake.files.FailAt(FileStep::Write);
   EXPECT_FALSE(panel.Close());
   ASSERT_EQ(fake.boxes.Shown().size(), 1u);
@@ -224,7 +227,9 @@ TEST_F(HouseholdPanelTest, CompareFillsBothItemsAndCalculatesOrSaysWhyNot) {
   EXPECT_FALSE(fits(100, 1) || fits(1, 50.1));
   panel.SetSettingText(People, "0");
   EXPECT_EQ(panel.Compare(payback, never).size(), 1u);
-  EXPECT_EQ(Text(Field::Item1Use) + "|" + payback.Text(Item1HotShare), "75.4|50");
+  EXPECT_EQ(
+      Text(Field::Item1Use) + "|" + Text(Field::Item2Cost) + "|" + payback.Text(Item1HotShare),
+      "75.4|£25.00|50");
 }
 
 }  // namespace

@@ -31,8 +31,8 @@ class PaybackPanelTest : public ::testing::Test {
 
 // A key of each caption's own, none of the form's; no free letter: no key rather than a clash.
 TEST(PaybackTextsTest, AccessKeysNeverClash) {
-  EXPECT_EQ(WithAccessKeys({"Tea", "Eat", "Salt & pepper"}, "t"),
-            (std::vector<std::string>{"T&ea", "E&at", "&Salt && pepper"}));
+  EXPECT_EQ(WithAccessKeys({"Tea", "Eat", "Salt & pepper", "Top up"}, "t"),
+            (std::vector<std::string>{"T&ea", "E&at", "&Salt && pepper", "Top &up"}));
   EXPECT_EQ(WithAccessKeys({"ab", "ba", "ab"}, ""), (std::vector<std::string>{"&ab", "&ba", "ab"}));
 }
 
@@ -47,7 +47,8 @@ TEST(PaybackTextsTest, AxisTicksAreRoundAndTheirTextsShort) {
       {-5e-324, -5e-324, {-5e-324, 0}}, {1.7e308, 1.7e308, {0, 1.7e308}}};
   const std::pair<std::vector<double>, std::vector<std::string>> texts[] = {
       {{-50, 0, 50}, {"-50", "0", "50"}}, {{7}, {"7"}}, {{0, 0.1, 0.2}, {"0.0", "0.1", "0.2"}},
-      {{0, 0.5, 1}, {"0.0", "0.5", "1.0"}}, {{0, 500000, 1000000}, {"0", "5.0e5", "1.0e6"}},
+      {{0, 0.5, 1}, {"0.0", "0.5", "1.0"}}, {{0, 0.5}, {"0.0", "0.5"}},
+      {{0, 500000, 1000000}, {"0", "5.0e5", "1.0e6"}}, {{1234567, 1234568}, {"1.234567e6", "1.234568e6"}},
       {{1.2e7, 1.225e7, 1.25e7}, {"1.200e7", "1.225e7", "1.250e7"}},
       {{-1.7e308, 1.7e308}, {"-1.7e308", "1.7e308"}}};
   // clang-format on
