@@ -6,9 +6,13 @@ swapped, boundaries moved by one, conditions flipped, constants changed, calls d
 each incrementally, runs the unit and command-line tests, and prints how many were killed (a test
 failed), survived (every test passed) or failed to build, with each survivor's place.
 
-    python3 scripts/mutate.py [--count 160] [--seed 2026] [--build build/mutate] [--list]
+    python3 scripts/mutate.py [--count 160] [--seed 2026] [--build build/mutate] [--list] [--gui]
 
-Not part of the test command: a run takes about 20 to 30 minutes on two cores. The source tree
+With --gui, a mutant that every unit and command-line test lets through is also run against the
+window's offscreen tests, and the run gives both figures: the first alone stays comparable with
+runs before the window tests were counted.
+
+Not part of the test command: a run takes about 10 minutes on two cores (more with --gui). The source tree
 is restored after each mutant, and also when the run is interrupted or terminated; a run refuses
 to start on a tree whose core/, files/ or shell/ differ from the last commit, so that a mutant
 left behind by a killed run is never taken for the program.
@@ -141,6 +145,8 @@ def main():
     parser.add_argument("--seed", type=int, default=2026)
     parser.add_argument("--build", default="build/mutate")
     parser.add_argument("--list", action="store_true", help="print the sample and stop")
+    parser.add_argument("--gui", action="store_true",
+                        help="also run the window's offscreen tests on each survivor")
     args = parser.parse_args()
 
     candidates = []
@@ -168,10 +174,10 @@ def main():
         sys.exit("cmake failed")
     if run(["cmake", "--build", str(build), "--target", *TARGETS], quiet=False) != 0:
         sys.exit("the unmutated tree does not build")
-    if tests_fail(build):
+    if tests_fail(build) or (args.gui and gui_tests_fail(build)):
         sys.exit("the tests fail on the unmutated tree")
 
-    killed, survived, unbuilt = 0, [], 0
+    killed, survived, unbuilt, by_gui = 0, [], 0, []
     started = time.monotonic()
     for index, (path, number, name, new) in enumerate(sample, 1):
         original = path.read_text()
@@ -188,6 +194,9 @@ def main():
             elif tests_fail(build):
                 killed += 1
                 verdict = "killed"
+            elif args.gui and gui_tests_fail(build):
+                by_gui.append((path, number, name, new))
+                verdict = "killed by the window tests"
             else:
                 survived.append((path, number, name, new))
                 verdict = "SURVIVED"
@@ -197,11 +206,17 @@ def main():
         print(f"[{index}/{len(sample)}] {place} {name}: {verdict}", flush=True)
 
     run(["cmake", "--build", str(build), "--target", *TARGETS])
-    built = killed + len(survived)
+    built = killed + len(by_gui) + len(survived)
     rate = 100.0 * killed / built if built else 0.0
     minutes = (time.monotonic() - started) / 60
-    print(f"\nkilled {killed} / survived {len(survived)} / failed to build {unbuilt}: "
-          f"kill rate {rate:.1f} % of the {built} that built ({minutes:.0f} min)")
+    print(f"\nkilled {killed} / survived {len(survived) + len(by_gui)} / failed to build "
+          f"{unbuilt}: kill rate {rate:.1f} % of the {built} that built ({minutes:.0f} min)")
+    if args.gui:
+        whole = 100.0 * (killed + len(by_gui)) / built if built else 0.0
+        print(f"with the window tests: killed {killed + len(by_gui)} / survived {len(survived)}: "
+              f"kill rate {whole:.1f} %")
+        for path, number, name, new in by_gui:
+            print(f"  window tests only {path.relative_to(ROOT)}:{number} {name}: {new.strip()}")
     for path, number, name, new in survived:
         print(f"  survivor {path.relative_to(ROOT)}:{number} {name}: {new.strip()}")
     return 0
@@ -216,6 +231,18 @@ def tests_fail(build):
         except subprocess.TimeoutExpired:
             return True
     return False
+
+
+def gui_tests_fail(build):
+    if run(["cmake", "--build", str(build), "--target", "tolvarn_gui_tests"]) != 0:
+        return True
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", LC_ALL="C", LANG="")
+    try:
+        return subprocess.run([str(build / "tests/tolvarn_gui_tests"), "--gtest_brief=1"],
+                              cwd=ROOT, env=env, timeout=300, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL).returncode != 0
+    except subprocess.TimeoutExpired:
+        return True
 
 
 def shutil_which(name):
