@@ -78,7 +78,7 @@ TEST_F(ConfigFile, ReadingAcceptsOdditiesWithinTheBoundsAndRefusesTheRest) {
         "SVCost=150>SVCost=500.5", "SVAllow=95>SVAllow=0.5", "WVCost=120>WVCost=9.99",
         "WVCost=120>WVCost=500.5", "PayPeriod=10>PayPeriod=0.9", "VRate=1>VRate=51.5",
         "AnInf=33.5>AnInf=230.5", "LogLevel=1>LogLevel=4", "RunOnTop=1>RunOnTop=3",
-        "VUnits=1>VUnits=2.6"}) {
+        "VUnits=1>VUnits=2.6", "SVAllow=95>SVAllow=99.5", "VRate=1>VRate="}) {
     SCOPED_TRACE(change);
     ExpectEnded([&] { StartWith(ExampleWith(change)); }, kCorrupted);
   }

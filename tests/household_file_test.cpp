@@ -59,7 +59,8 @@ TEST(HouseholdFile, KeptNamesAndTheLayout) {
                      "che \xE0\x80\x80\xED\xA0\x80\xF4\x90\x80\x80"),
             "K\uFFFDche \uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");
   EXPECT_EQ(KeptName(a38 + "a b"), a38 + "a");  // 40 characters, no blank left at the cut
-  SettingsWriter writer;                        // under it, nothing can break a line either
+  EXPECT_EQ(KeptName("\u00C0 la carte"), "\u00C0 la carte");  // a second byte at its lowest
+  SettingsWriter writer;  // under it, nothing can break a line either
   writer.Value("Key", "one\r\n[B]\rtwo");
   EXPECT_EQ(writer.text(), "Key=one  [B] two\r\n");
 

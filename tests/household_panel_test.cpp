@@ -204,12 +204,13 @@ TEST_F(HouseholdPanelTest, CompareFillsBothItemsAndCalculatesOrSaysWhyNot) {
   EXPECT_EQ(panel.Count(), 3u);
   EXPECT_EQ(panel.Row(2).texts[3], "");
   panel.SetValueText(2, 2, "0");  // no cycles a week: no water
+  panel.SetName(2, "");           // called by its place in the list
   const auto never = [] { ADD_FAILURE() << "calculated"; };
   panel.SetCompareFitting(2);  // and a copy of it as the replacement
-  EXPECT_EQ(panel.Compare(payback, never),
-            (std::vector<std::string>{
-                "Washing machine cannot be compared: it uses less than 1.0 a day.",
-                "Replacement (Washing machine) cannot be compared: it uses less than 1.0 a day."}));
+  EXPECT_EQ(
+      panel.Compare(payback, never),
+      (std::vector<std::string>{"Fitting 3 cannot be compared: it uses less than 1.0 a day.",
+                                "Replacement cannot be compared: it uses less than 1.0 a day."}));
   panel.SetCompareFitting(1);
   panel.SetReplacementText(0, "99");
   EXPECT_EQ(panel.Compare(payback, never),

@@ -33,10 +33,10 @@ TEST(TextValue, ReadsTheLeadingNumberAndStrictlyOnlyAWholeNumber) {
                           {".5", 0.5},   {"+2", 2},     {"1.5E+20", 1.5e20},
                           {"1e3", 1000}, {"1e-400", 0}, {"4.9e-324", 5e-324}};
   const Readings not_whole = {
-      {"", 0},         {"abc", 0},          {".", 0},        {" 12.5kg", 12.5}, {"1,5", 1},
-      {"\t1\n2", 12},  {"5\n", 5},          {"1E-2x", 0.01}, {"1e", 1},         {"1.2.3", 1.2},
-      {"--5", 0},      {"\u00A31", 0},      {"0x1A", 0},     {"inf", 0},        {"\r5", 0},
-      {"1e400", kInf}, {"-2e999999", -kInf}};
+      {"", 0},         {"abc", 0},           {".", 0},        {" 12.5kg", 12.5}, {"1,5", 1},
+      {"\t1\n2", 12},  {"5\n", 5},           {"1E-2x", 0.01}, {"1e", 1},         {"1.2.3", 1.2},
+      {"--5", 0},      {"\u00A31", 0},       {"0x1A", 0},     {"inf", 0},        {"\r5", 0},
+      {"1e400", kInf}, {"-2e999999", -kInf}, {"1:5", 1}};
   for (const bool strict : {true, false})
     for (const auto& [text, value] : strict ? whole : not_whole) {
       EXPECT_EQ(TextValue(text), value) << '"' << text << '"';

@@ -33,7 +33,8 @@ class PaybackPanelTest : public ::testing::Test {
 TEST(PaybackTextsTest, AccessKeysNeverClash) {
   EXPECT_EQ(WithAccessKeys({"Tea", "Eat", "Salt & pepper", "Top up"}, "t"),
             (std::vector<std::string>{"T&ea", "E&at", "&Salt && pepper", "Top &up"}));
-  EXPECT_EQ(WithAccessKeys({"ab", "ba", "ab"}, ""), (std::vector<std::string>{"&ab", "&ba", "ab"}));
+  EXPECT_EQ(WithAccessKeys({"ab", "ba", "ab", "1 %"}, ""),
+            (std::vector<std::string>{"&ab", "&ba", "ab", "1 %"}));
 }
 
 // Round steps that cover the range (where doubles hold none, the ends themselves), and texts as
