@@ -79,20 +79,6 @@ class Parser {
 
 }  // namespace
 
-SettingsDocument ParseSettings(std::string_view text, const SettingsDialect& dialect) {
-  Parser parser(dialect);
-  while (true) {
-    const size_t lf = text.find('\n');
-    std::string_view piece = text.substr(0, lf);
-    // A CR LF ends one line, as the file's line reader takes it.
-    if (lf != std::string_view::npos && piece.ends_with('\r')) piece.remove_suffix(1);
-    parser.Piece(piece);
-    if (lf == std::string_view::npos) break;
-    text.remove_prefix(lf + 1);
-  }
-  return parser.Take();
-}
-
 SettingsFileReading ReadSettingsFile(FileSystem& files, std::string_view path,
                                      const SettingsDialect& dialect) {
   SettingsFileReading reading;

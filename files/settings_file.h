@@ -47,9 +47,6 @@ struct SettingsDialect {
   bool trimValueStart = true;
 };
 
-// Reads a whole text.
-SettingsDocument ParseSettings(std::string_view text, const SettingsDialect& dialect = {});
-
 struct SettingsFileReading {
   enum class Outcome { Missing, Unreadable, Read };
   Outcome outcome = Outcome::Missing;
