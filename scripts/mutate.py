@@ -12,10 +12,10 @@ With --gui, a mutant that every unit and command-line test lets through is also 
 window's offscreen tests, and the run gives both figures: the first alone stays comparable with
 runs before the window tests were counted.
 
-Not part of the test command: a run takes about 10 minutes on two cores (more with --gui). The source tree
-is restored after each mutant, and also when the run is interrupted or terminated; a run refuses
-to start on a tree whose core/, files/ or shell/ differ from the last commit, so that a mutant
-left behind by a killed run is never taken for the program.
+Not part of the test command: a run takes 8 to 18 minutes on two cores (more with --gui). The
+source tree is restored after each mutant, and also when the run is interrupted or terminated; a
+run refuses to start on a tree whose core/, files/ or shell/ differ from the last commit, so that
+a mutant left behind by a killed run is never taken for the program.
 """
 import argparse
 import os
@@ -132,8 +132,8 @@ def close_negation(line, open_index):
     return None
 
 
-def run(command, timeout=None, quiet=True):
-    result = subprocess.run(command, cwd=ROOT, timeout=timeout,
+def run(command, timeout=None, quiet=True, env=None):
+    result = subprocess.run(command, cwd=ROOT, timeout=timeout, env=env,
                             stdout=subprocess.DEVNULL if quiet else None,
                             stderr=subprocess.DEVNULL if quiet else None)
     return result.returncode
@@ -238,9 +238,8 @@ def gui_tests_fail(build):
         return True
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen", LC_ALL="C", LANG="")
     try:
-        return subprocess.run([str(build / "tests/tolvarn_gui_tests"), "--gtest_brief=1"],
-                              cwd=ROOT, env=env, timeout=300, stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL).returncode != 0
+        return run([str(build / "tests/tolvarn_gui_tests"), "--gtest_brief=1"], timeout=300,
+                   env=env) != 0
     except subprocess.TimeoutExpired:
         return True
 
